@@ -1,0 +1,26 @@
+#include "config/vellchatwbconfigure.h"
+#include "hostlink/endpoint.h"
+#include "hostlink/transport.h"
+#include "window/vellchatwebbroswer.h"
+
+#include <QApplication>
+
+// Shown by "test" without an address; any public page would do.
+static const char kTestPage[] = "https://www.wikipedia.org/";
+
+int main(int argc, char *argv[])
+{
+    QApplication app(argc, argv);
+    VellChatWBConfigure::init();
+    const QString name = endpointName(QCoreApplication::applicationDirPath());
+
+    // QApplication has already taken its own options out of argc and argv.
+    if ((argc == 2 || argc == 3) && QString::fromUtf8(argv[1]) == QLatin1String("test")) {
+        const QString url = argc == 3 ? QString::fromUtf8(argv[2]) : QString::fromLatin1(kTestPage);
+        VellChatWebBroswer::newVellChatWebBroswer(url, nullptr);
+        return app.exec();
+    }
+
+    transport::shareInstance()->connectToVell(name);
+    return app.exec();
+}

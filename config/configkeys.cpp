@@ -1,0 +1,163 @@
+#include "config/configkeys.h"
+
+#include "config/vellchatwbconfigure.h"
+
+#include <QHash>
+#include <QPixmap>
+#include <QStringList>
+#include <functional>
+
+namespace {
+
+using Store = VellChatWBConfigure;
+
+void storeText(const QByteArray &bytes, void (*setter)(const QString &))
+{
+    const QString text = QString::fromUtf8(bytes);
+    if (!text.isEmpty())
+        setter(text);
+}
+
+// Unreadable numbers count as 0, which every number check rejects.
+int readInt(const QString &text)
+{
+    return text.trimmed().toInt();
+}
+
+void storeNumber(const QByteArray &bytes, void (*setter)(int))
+{
+    const int n = readInt(QString::fromUtf8(bytes));
+    if (n > 0)
+        setter(n);
+}
+
+QList<int> readIntList(const QByteArray &bytes)
+{
+    QList<int> values;
+    const QStringList pieces = QString::fromUtf8(bytes).split(QLatin1Char(','));
+    for (const QString &piece : pieces)
+        values.append(readInt(piece));
+    return values;
+}
+
+bool readColourList(const QByteArray &bytes, QColor *colour)
+{
+    const QList<int> v = readIntList(bytes);
+    if (v.size() < 4)
+        return false;
+    // Out-of-range parts give an invalid colour, stored all the same.
+    QColor c;
+    if (v[0] >= 0 && v[0] <= 255 && v[1] >= 0 && v[1] <= 255 && v[2] >= 0 && v[2] <= 255 && v[3] >= 0 && v[3] <= 255)
+        c = QColor(v[0], v[1], v[2], v[3]);
+    *colour = c;
+    return true;
+}
+
+void storeImage(const QByteArray &bytes, void (*setter)(QPixmap *))
+{
+    setter(ConfigKeys::screenImage(bytes));
+}
+
+using Handler = std::function<void(const QByteArray &)>;
+
+const QHash<QString, Handler> &handlers()
+{
+    static const QHash<QString, Handler> table = {
+        {QStringLiteral("title"), [](const QByteArray &b) { storeText(b, &Store::SetTitle); }},
+        {QStringLiteral("Icon"), [](const QByteArray &b) { storeImage(b, &Store::SetWindowIcon); }},
+        {QStringLiteral("titleHeight"), [](const QByteArray &b) { storeNumber(b, &Store::SetTitleHeight); }},
+        {QStringLiteral("titleLeft"), [](const QByteArray &b) { storeNumber(b, &Store::SetTitleLeft); }},
+        {QStringLiteral("titleRight"), [](const QByteArray &b) { storeNumber(b, &Store::SetTitleRight); }},
+        {QStringLiteral("titleSkip"), [](const QByteArray &b) { storeNumber(b, &Store::SetTitleSkip); }},
+        {QStringLiteral("titleBackgroundColor"), [](const QByteArray &b) {
+             QColor c;
+             if (readColourList(b, &c))
+                 Store::SetTitleBG(QBrush(c));
+         }},
+        {QStringLiteral("containerBackgroundColor"), [](const QByteArray &b) {
+             const uint n = QString::fromUtf8(b).trimmed().toUInt();
+             if (n != 0)
+                 Store::SetContainerBG(QBrush(QColor::fromRgb(n & 0xffffff)));
+         }},
+        {QStringLiteral("shadowColor"), [](const QByteArray &b) {
+             QColor c;
+             if (readColourList(b, &c))
+                 Store::SetShadowColor(c);
+         }},
+        {QStringLiteral("refreshText"), [](const QByteArray &b) { storeText(b, &Store::SetTitleRefreshText); }},
+        {QStringLiteral("collectText"), [](const QByteArray &b) { storeText(b, &Store::SetTitleCollectText); }},
+        {QStringLiteral("shareText"), [](const QByteArray &b) { storeText(b, &Store::SetTitleShareText); }},
+        {QStringLiteral("channelText"), [](const QByteArray &b) { storeText(b, &Store::SetTitleChannelText); }},
+        {QStringLiteral("openoutsideText"), [](const QByteArray &b) { storeText(b, &Store::SetTitleOpenOutsideText); }},
+        {QStringLiteral("webFileText"), [](const QByteArray &b) { storeText(b, &Store::SetTitleWebFileText); }},
+        {QStringLiteral("webFileEmptyText"), [](const QByteArray &b) { storeText(b, &Store::SetWebFileEmptyText); }},
+        {QStringLiteral("webFileSuccessText"), [](const QByteArray &b) { storeText(b, &Store::SetWebFileSuccessText); }},
+        {QStringLiteral("webFileFailedText"), [](const QByteArray &b) { storeText(b, &Store::SetWebFileFailedText); }},
+        {QStringLiteral("webFileOpenInFolderText"), [](const QByteArray &b) { storeText(b, &Store::SetWebFileOpenInFolderText); }},
+        {QStringLiteral("webFileBackText"), [](const QByteArray &b) { storeText(b, &Store::SetWebFileBackText); }},
+        {QStringLiteral("webFileRedownloadText"), [](const QByteArray &b) { storeText(b, &Store::SetWebFileRedownloadText); }},
+        {QStringLiteral("webFileMissedText"), [](const QByteArray &b) { storeText(b, &Store::SetWebFileMissedText); }},
+        {QStringLiteral("webFileRemoveAllText"), [](const QByteArray &b) { storeText(b, &Store::SetWebFileRemoveAllText); }},
+        {QStringLiteral("webFileRemoveTipsText"), [](const QByteArray &b) { storeText(b, &Store::SetWebFileRemoveTipsText); }},
+        {QStringLiteral("webFileRemoveAllTipsText"), [](const QByteArray &b) { storeText(b, &Store::SetWebFileRemoveAllTipsText); }},
+        {QStringLiteral("titleLogoData"), [](const QByteArray &b) { storeImage(b, &Store::SetTitleChannelLogo); }},
+        {QStringLiteral("titleMinisizeIconData"), [](const QByteArray &b) { storeImage(b, &Store::SetTitleMiniIcon); }},
+        {QStringLiteral("titleMaxsizeIconData"), [](const QByteArray &b) { storeImage(b, &Store::SetTitleMaxIcon); }},
+        {QStringLiteral("titleRestoreIconData"), [](const QByteArray &b) { storeImage(b, &Store::SetTitleRestoreIcon); }},
+        {QStringLiteral("titleCloseIconData"), [](const QByteArray &b) { storeImage(b, &Store::SetTitleCloseIcon); }},
+        {QStringLiteral("windowsRect"), [](const QByteArray &b) {
+             const QList<int> v = readIntList(b);
+             if (v.size() < 4)
+                 return;
+             Store::SetGeometry(QRect(v[0], v[1], v[2], v[3]));
+             if (v.size() >= 5 && v[4] == 1)
+                 Store::SetMaxsized(true);
+         }},
+        {QStringLiteral("miniWidth"), [](const QByteArray &b) { storeNumber(b, &Store::SetMiniWidth); }},
+        {QStringLiteral("infoBoxOk"), [](const QByteArray &b) { storeText(b, &Store::SetInfoOK); }},
+        {QStringLiteral("infoBoxCancel"), [](const QByteArray &b) { storeText(b, &Store::SetInfoCancel); }},
+        {QStringLiteral("infoBoxSize"), [](const QByteArray &b) {
+             const QList<int> v = readIntList(b);
+             if (v.size() >= 2)
+                 Store::SetInfoBoxSize(QSize(v[0], v[1]));
+         }},
+        {QStringLiteral("infoBoxMargin"), [](const QByteArray &b) {
+             const QList<int> v = readIntList(b);
+             if (v.size() >= 4)
+                 Store::SetInfoBoxMargins(QMargins(v[0], v[1], v[2], v[3]));
+         }},
+        {QStringLiteral("infoBoxDelete"), [](const QByteArray &b) { storeText(b, &Store::SetInfoDelete); }},
+        {QStringLiteral("infoBoxClean"), [](const QByteArray &b) { storeText(b, &Store::SetInfoClean); }},
+        {QStringLiteral("accessToken"), [](const QByteArray &b) { Store::SetAccessToken(QString::fromUtf8(b)); }},
+    };
+    return table;
+}
+
+}
+
+void ConfigKeys::apply(const QString &key, const QByteArray &decoded)
+{
+    const auto &table = handlers();
+    const auto it = table.constFind(key);
+    if (it != table.constEnd())
+        it.value()(decoded);
+}
+
+QPixmap *ConfigKeys::screenImage(const QByteArray &bytes)
+{
+    auto *pixmap = new QPixmap;
+    pixmap->loadFromData(bytes);
+    if (Store::Retina()) {
+        pixmap->setDevicePixelRatio(Store::RetinaFactor());
+        return pixmap;
+    }
+    int s = Store::RealScale();
+    if (s == Store::dbisAuto)
+        s = Store::ScreenScale();
+    if (s != Store::dbisOne && !pixmap->isNull()) {
+        auto *scaled = new QPixmap(pixmap->scaledToWidth(dpiScaled(pixmap->width()), Qt::SmoothTransformation));
+        delete pixmap;
+        pixmap = scaled;
+    }
+    return pixmap;
+}

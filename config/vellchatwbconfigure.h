@@ -1,0 +1,196 @@
+#pragma once
+
+#include <QBrush>
+#include <QColor>
+#include <QFont>
+#include <QMargins>
+#include <QRect>
+#include <QSize>
+#include <QString>
+
+class QPixmap;
+
+// Everything the host may configure about the window, one value per process.
+// Setters only store: the host-facing checks live in the "config" key parser.
+class VellChatWBConfigure
+{
+public:
+    enum DBIScale {
+        dbisAuto = 0,
+        dbisOne = 1,
+        dbisOneAndQuarter = 2,
+        dbisOneAndHalf = 3,
+        dbisTwo = 4,
+    };
+
+    static void init();
+
+    // scale and screen
+    static DBIScale ScreenScale() { return screenScale; }
+    static void SetScreenScale(DBIScale v) { screenScale = v; }
+    static DBIScale RealScale() { return realScale; }
+    static void SetRealScale(DBIScale v) { realScale = v; }
+    static bool Retina() { return retina; }
+    static void SetRetina(bool v) { retina = v; }
+    static double RetinaFactor() { return retinaFactor; }
+    static void SetRetinaFactor(double v) { retinaFactor = v; }
+
+    // title bar
+    static QString Title() { return title; }
+    static void SetTitle(const QString &v) { title = v; }
+    static int TitleHeight() { return titleHeight; }
+    static void SetTitleHeight(int v) { titleHeight = v; }
+    static int TitleLeft() { return titleLeft; }
+    static void SetTitleLeft(int v) { titleLeft = v; }
+    static int TitleRight() { return titleRight; }
+    static void SetTitleRight(int v) { titleRight = v; }
+    static int TitleSkip() { return titleSkip; }
+    static void SetTitleSkip(int v) { titleSkip = v; }
+    static QBrush TitleBG() { return titleBG; }
+    static void SetTitleBG(const QBrush &v) { titleBG = v; }
+    static QBrush ContainerBG() { return containerBG; }
+    static void SetContainerBG(const QBrush &v) { containerBG = v; }
+    static QColor ShadowColor() { return shadowColor; }
+    static void SetShadowColor(const QColor &v) { shadowColor = v; }
+    static QString TitleRefreshText() { return titleRefreshText; }
+    static void SetTitleRefreshText(const QString &v) { titleRefreshText = v; }
+    static QString TitleCollectText() { return titleCollectText; }
+    static void SetTitleCollectText(const QString &v) { titleCollectText = v; }
+    static QString TitleShareText() { return titleShareText; }
+    static void SetTitleShareText(const QString &v) { titleShareText = v; }
+    static QString TitleChannelText() { return titleChannelText; }
+    static void SetTitleChannelText(const QString &v) { titleChannelText = v; }
+    static QString TitleOpenOutsideText() { return titleOpenOutsideText; }
+    static void SetTitleOpenOutsideText(const QString &v) { titleOpenOutsideText = v; }
+    static QString TitleWebFileText() { return titleWebFileText; }
+    static void SetTitleWebFileText(const QString &v) { titleWebFileText = v; }
+    static bool TitleOpenOutsideShow() { return titleOpenOutsideShow; }
+    static void SetTitleOpenOutsideShow(bool v) { titleOpenOutsideShow = v; }
+    static bool TitleCheckChannelShow() { return titleCheckChannelShow; }
+    static void SetTitleCheckChannelShow(bool v) { titleCheckChannelShow = v; }
+    static bool TitleStoreToVellShow() { return titleStoreToVellShow; }
+    static void SetTitleStoreToVellShow(bool v) { titleStoreToVellShow = v; }
+    static bool TitleShareToFriendShow() { return titleShareToFriendShow; }
+    static void SetTitleShareToFriendShow(bool v) { titleShareToFriendShow = v; }
+
+    // window
+    static QRect Geometry() { return geometry; }
+    static void SetGeometry(const QRect &v) { geometry = v; }
+    static bool Maxsized() { return maxsized; }
+    static void SetMaxsized(bool v) { maxsized = v; }
+    static int MiniWidth() { return miniWidth; }
+    static void SetMiniWidth(int v) { miniWidth = v; }
+
+    // download panel
+    static QString WebFileEmptyText() { return webFileEmptyText; }
+    static void SetWebFileEmptyText(const QString &v) { webFileEmptyText = v; }
+    static QString WebFileSuccessText() { return webFileSuccessText; }
+    static void SetWebFileSuccessText(const QString &v) { webFileSuccessText = v; }
+    static QString WebFileFailedText() { return webFileFailedText; }
+    static void SetWebFileFailedText(const QString &v) { webFileFailedText = v; }
+    static QString WebFileOpenInFolderText() { return webFileOpenInFolderText; }
+    static void SetWebFileOpenInFolderText(const QString &v) { webFileOpenInFolderText = v; }
+    static QString WebFileBackText() { return webFileBackText; }
+    static void SetWebFileBackText(const QString &v) { webFileBackText = v; }
+    static QString WebFileRedownloadText() { return webFileRedownloadText; }
+    static void SetWebFileRedownloadText(const QString &v) { webFileRedownloadText = v; }
+    static QString WebFileMissedText() { return webFileMissedText; }
+    static void SetWebFileMissedText(const QString &v) { webFileMissedText = v; }
+    static QString WebFileRemoveAllText() { return webFileRemoveAllText; }
+    static void SetWebFileRemoveAllText(const QString &v) { webFileRemoveAllText = v; }
+    static QString WebFileRemoveTipsText() { return webFileRemoveTipsText; }
+    static void SetWebFileRemoveTipsText(const QString &v) { webFileRemoveTipsText = v; }
+    static QString WebFileRemoveAllTipsText() { return webFileRemoveAllTipsText; }
+    static void SetWebFileRemoveAllTipsText(const QString &v) { webFileRemoveAllTipsText = v; }
+
+    // information box
+    static QString InfoOK() { return infoOK; }
+    static void SetInfoOK(const QString &v) { infoOK = v; }
+    static QString InfoCancel() { return infoCancel; }
+    static void SetInfoCancel(const QString &v) { infoCancel = v; }
+    static QString InfoDelete() { return infoDelete; }
+    static void SetInfoDelete(const QString &v) { infoDelete = v; }
+    static QString InfoClean() { return infoClean; }
+    static void SetInfoClean(const QString &v) { infoClean = v; }
+    static QSize InfoBoxSize() { return infoBoxSize; }
+    static void SetInfoBoxSize(const QSize &v) { infoBoxSize = v; }
+    static QMargins InfoBoxMargins() { return infoBoxMargins; }
+    static void SetInfoBoxMargins(const QMargins &v) { infoBoxMargins = v; }
+
+    // other
+    static QString AccessToken() { return accessToken; }
+    static void SetAccessToken(const QString &v) { accessToken = v; }
+    static QFont font() { return m_font; }
+
+    // icons live in Resource; these only forward
+    static QPixmap *WindowIcon();
+    static void SetWindowIcon(QPixmap *pixmap);
+    static QPixmap *TitleCloseIcon();
+    static void SetTitleCloseIcon(QPixmap *pixmap);
+    static QPixmap *TitleRestoreIcon();
+    static void SetTitleRestoreIcon(QPixmap *pixmap);
+    static QPixmap *TitleMaxIcon();
+    static void SetTitleMaxIcon(QPixmap *pixmap);
+    static QPixmap *TitleMiniIcon();
+    static void SetTitleMiniIcon(QPixmap *pixmap);
+    static QPixmap *TitleChannelLogo();
+    static void SetTitleChannelLogo(QPixmap *pixmap);
+
+    // The two halves of init(), public so that tests can measure a pretend screen.
+    static void measureScreen(qreal logicalDpi, qreal devicePixelRatio);
+    static void setDefaults();
+    static void loadFont();
+
+private:
+    static DBIScale screenScale;
+    static DBIScale realScale;
+    static bool retina;
+    static double retinaFactor;
+
+    static QString title;
+    static int titleHeight;
+    static int titleLeft;
+    static int titleRight;
+    static int titleSkip;
+    static QBrush titleBG;
+    static QBrush containerBG;
+    static QColor shadowColor;
+    static QString titleRefreshText;
+    static QString titleCollectText;
+    static QString titleShareText;
+    static QString titleChannelText;
+    static QString titleOpenOutsideText;
+    static QString titleWebFileText;
+    static bool titleOpenOutsideShow;
+    static bool titleCheckChannelShow;
+    static bool titleStoreToVellShow;
+    static bool titleShareToFriendShow;
+
+    static QRect geometry;
+    static bool maxsized;
+    static int miniWidth;
+
+    static QString webFileEmptyText;
+    static QString webFileSuccessText;
+    static QString webFileFailedText;
+    static QString webFileOpenInFolderText;
+    static QString webFileBackText;
+    static QString webFileRedownloadText;
+    static QString webFileMissedText;
+    static QString webFileRemoveAllText;
+    static QString webFileRemoveTipsText;
+    static QString webFileRemoveAllTipsText;
+
+    static QString infoOK;
+    static QString infoCancel;
+    static QString infoDelete;
+    static QString infoClean;
+    static QSize infoBoxSize;
+    static QMargins infoBoxMargins;
+
+    static QString accessToken;
+    static QFont m_font;
+};
+
+// Scales a pixel count given at 100 % to the configured screen scale.
+int dpiScaled(int n);

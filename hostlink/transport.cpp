@@ -1,0 +1,341 @@
+#include "hostlink/transport.h"
+
+#include "config/configkeys.h"
+#include "config/vellchatwbconfigure.h"
+#include "hostlink/protocol.h"
+#include "window/vellchatwebbroswer.h"
+
+#include <QCoreApplication>
+#include <QDebug>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QTimer>
+#include <mutex>
+
+using namespace protocol;
+
+transport *transport::shareInstance()
+{
+    static transport *instance = nullptr;
+    static std::once_flag once;
+    std::call_once(once, [] {
+        instance = new transport;
+        instance->init();
+    });
+    return instance;
+}
+
+void transport::init()
+{
+    connect(&socket, &QLocalSocket::connected, this, &transport::socketConnected);
+    connect(&socket, &QLocalSocket::disconnected, this, &transport::socketDisconnected);
+    connect(&socket, &QLocalSocket::errorOccurred, this, &transport::socketError);
+    connect(&socket, &QLocalSocket::bytesWritten, this, &transport::socketWritten);
+    connect(&socket, &QLocalSocket::readyRead, this, &transport::socketReading);
+    buffer.clear();
+}
+
+void transport::connectToVell(QString name)
+{
+    socket.connectToServer(name, QIODevice::ReadWrite);
+}
+
+void transport::socketConnected()
+{
+    qDebug() << "socketConnected";
+}
+
+void transport::socketDisconnected()
+{
+    qDebug() << "socketDisconnected";
+    endLink();
+}
+
+void transport::socketError(QLocalSocket::LocalSocketError e)
+{
+    qDebug() << "QLocalSocket::LocalSocketError e:" << e;
+    endLink();
+}
+
+void transport::socketWritten(qint64 bytes)
+{
+    qDebug() << "socketWritten:" << bytes;
+}
+
+void transport::endLink()
+{
+    VellChatWebBroswer::destory();
+    QTimer::singleShot(500, this, [] { QCoreApplication::exit(0); });
+}
+
+void transport::socketReading()
+{
+    qDebug() << "socketReading";
+    // A nested event loop (a page waiting for the user information) can bring
+    // us back here while a pass is still dispatching; finish that pass first
+    // and pick the new bytes up right after it.
+    if (!bufferLock.tryLock()) {
+        QMetaObject::invokeMethod(this, &transport::socketReading, Qt::QueuedConnection);
+        return;
+    }
+    const QByteArray bytes = socket.readAll();
+    bufferLock.unlock();
+    processIncoming(bytes);
+}
+
+void transport::processIncoming(const QByteArray &bytes)
+{
+    QMutexLocker locker(&bufferLock);
+    // Text ends at the first NUL: what follows it is lost with the read.
+    const int nul = bytes.indexOf('\0');
+    const QByteArray chunk = nul >= 0 ? bytes.left(nul) : bytes;
+    // Only the new bytes can hold the next ';' - the tail we keep never does -
+    // so a large frame arriving in many reads costs one scan of each read.
+    const int lastSemi = chunk.lastIndexOf(';');
+    if (lastSemi < 0) {
+        buffer.append(chunk);
+        return;
+    }
+    QByteArray text;
+    text.swap(buffer);
+    text.append(chunk.constData(), lastSemi + 1);
+    buffer = chunk.mid(lastSemi + 1);
+    dispatchPieces(text);
+}
+
+void transport::dispatchPieces(const QByteArray &text)
+{
+    const char *data = text.constData();
+    const int size = text.size();
+    int start = 0;
+    while (start < size) {
+        int end = text.indexOf(';', start);
+        if (end < 0)
+            end = size;
+        int b = start;
+        int e = end;
+        while (b < e && QChar::isSpace(uchar(data[b])))
+            ++b;
+        while (e > b && QChar::isSpace(uchar(data[e - 1])))
+            --e;
+        if (e > b)
+            parseCmd(QString::fromLocal8Bit(data + b, e - b));
+        start = end + 1;
+    }
+}
+
+void transport::parseCmd(QString message)
+{
+    const QStringList fields = message.split(QLatin1Char(':'));
+    if (fields.size() < 2)
+        return;
+    const QString &category = fields.at(0);
+    const bool full = fields.size() >= 3;
+    if (category == kConfig) {
+        if (full)
+            parseConfigCmd(fields.at(1), fields.at(2));
+    } else if (category == kEvent) {
+        parseEventCmd(fields.at(1), full ? fields.at(2) : QString());
+    } else if (category == kFeedback) {
+        if (full)
+            parseFeedbackCmd(fields.at(1), fields.at(2));
+    } else if (category == kWebfile) {
+        if (full)
+            parseWebFileCmd(fields.at(1), fields.at(2));
+    } else if (category == kIQ) {
+        if (full)
+            parseIQCmd(fields.at(1), fields.at(2));
+    }
+}
+
+void transport::parseConfigCmd(QString key, QString value)
+{
+    ConfigKeys::apply(key, decodePayload(value));
+}
+
+void transport::parseEventCmd(QString subcommand, QString payload)
+{
+    if (subcommand == kActive) {
+        VellChatWebBroswer::activeWnd();
+        return;
+    }
+    const QString text = QString::fromUtf8(decodePayload(payload));
+    if (subcommand == kShowUrl) {
+        VellChatWebBroswer::newVellChatWebBroswer(text, nullptr);
+    } else if (subcommand == kUpdateOpenOutside) {
+        VellChatWBConfigure::SetTitleOpenOutsideShow(booleanWord(text));
+        VellChatWebBroswer::updateOpenOutside();
+    } else if (subcommand == kUpdateCheckChannel) {
+        VellChatWBConfigure::SetTitleCheckChannelShow(booleanWord(text));
+        VellChatWebBroswer::updateCheckChannel();
+    } else if (subcommand == kUpdateStoreToVell) {
+        VellChatWBConfigure::SetTitleStoreToVellShow(booleanWord(text));
+        VellChatWebBroswer::updateStoreToVell();
+    } else if (subcommand == kUpdateShareToFriend) {
+        VellChatWBConfigure::SetTitleShareToFriendShow(booleanWord(text));
+        VellChatWebBroswer::updateShareToFriend();
+    } else if (subcommand == kShowBoxMessage) {
+        if (!text.isEmpty())
+            VellChatWebBroswer::showInfo(text);
+    }
+}
+
+void transport::parseIQCmd(QString subcommand, QString payload)
+{
+    const QByteArray decoded = decodePayload(payload);
+    if (subcommand == kCurrentUserInfoRes && !decoded.isEmpty())
+        VellChatWebBroswer::iqCurrentUserInfo(decoded);
+}
+
+void transport::parseWebFileCmd(QString subcommand, QString payload)
+{
+    const QByteArray decoded = decodePayload(payload);
+    if (decoded.isEmpty())
+        return;
+    if (subcommand == kGetFileListRes)
+        VellChatWebBroswer::webfileListResponse(decoded);
+    else if (subcommand == kGetDownloadOffsetRes)
+        VellChatWebBroswer::webfileDownloadOffsetResponse(decoded);
+    else if (subcommand == kStartDownloadRes)
+        VellChatWebBroswer::startDownloadResponse(decoded);
+    else if (subcommand == kRestartDownloadRes)
+        VellChatWebBroswer::restartDownloadResponse(decoded);
+    else if (subcommand == kRemoveHistoryRes)
+        VellChatWebBroswer::removeHistoryResponse(decoded);
+    else if (subcommand == kRemoveAllHistoryRes)
+        VellChatWebBroswer::removeAllHistoryResponse(decoded);
+}
+
+void transport::parseFeedbackCmd(QString subcommand, QString payload)
+{
+    // Feedback only ever travels from us to the host.
+    Q_UNUSED(subcommand)
+    Q_UNUSED(payload)
+}
+
+void transport::write(const QByteArray &bytes)
+{
+    if (writeSink) {
+        writeSink(bytes);
+        return;
+    }
+    // Without a live link the message is lost, as nobody could receive it.
+    if (socket.state() == QLocalSocket::ConnectedState)
+        socket.write(bytes);
+}
+
+void transport::writeIQ(QString subcommand, QString payload)
+{
+    write(encodeMessage(kIQ, subcommand, payload));
+}
+
+void transport::writeWebfile(QString subcommand, QString payload)
+{
+    write(encodeMessage(kWebfile, subcommand, payload));
+}
+
+void transport::writeFeedback(QString subcommand, QString payload)
+{
+    write(encodeMessage(kFeedback, subcommand, payload));
+}
+
+static QString compactJson(const QJsonObject &object)
+{
+    return QString::fromUtf8(QJsonDocument(object).toJson(QJsonDocument::Compact));
+}
+
+void transport::currentUserInfo(QString requestID)
+{
+    writeIQ(kCurrentUserInfo, requestID);
+}
+
+void transport::getWebfileList(QString key)
+{
+    writeWebfile(kGetFileList, key);
+}
+
+void transport::getWebfileDownloadOffset(QString key, QStringList fileList)
+{
+    QJsonObject object;
+    object.insert(QStringLiteral("key"), key);
+    object.insert(QStringLiteral("fileList"), QJsonArray::fromStringList(fileList));
+    writeWebfile(kGetDownloadOffset, compactJson(object));
+}
+
+void transport::downloadFile(QString key, QString url, QString name)
+{
+    QJsonObject object;
+    object.insert(QStringLiteral("key"), key);
+    object.insert(QStringLiteral("url"), url);
+    object.insert(QStringLiteral("name"), name);
+    writeWebfile(kStartDownload, compactJson(object));
+}
+
+void transport::redownloadFile(QString key, QString fileKey)
+{
+    QJsonObject object;
+    object.insert(QStringLiteral("key"), key);
+    object.insert(QStringLiteral("fileKey"), fileKey);
+    writeWebfile(kRestartDownload, compactJson(object));
+}
+
+void transport::removeDownloadFile(QString key, QString fileKey)
+{
+    QJsonObject object;
+    object.insert(QStringLiteral("key"), key);
+    object.insert(QStringLiteral("fileKey"), fileKey);
+    writeWebfile(kRemoveHistory, compactJson(object));
+}
+
+void transport::removeAllDownloadFile(QString key)
+{
+    QJsonObject object;
+    object.insert(QStringLiteral("key"), key);
+    writeWebfile(kRemoveAllHistory, compactJson(object));
+}
+
+void transport::openFileFoler(QString fileKey)
+{
+    writeWebfile(kOpenFileFolder, fileKey);
+}
+
+void transport::savePosition(QString position)
+{
+    writeFeedback(kSavePosition, position);
+}
+
+void transport::onReceiveLog(QString msg)
+{
+    writeFeedback(kReceiveLog, msg);
+}
+
+void transport::goToChannel(QString channelId)
+{
+    writeFeedback(kGotoChannel, channelId);
+}
+
+void transport::openOutside()
+{
+    writeFeedback(kOpenOutside, QString());
+}
+
+void transport::showChannel()
+{
+    writeFeedback(kChannel, QString());
+}
+
+void transport::shareArtile()
+{
+    writeFeedback(kShare, QString());
+}
+
+void transport::storeToVell()
+{
+    writeFeedback(kStoreToVell, QString());
+}
+
+void transport::refresh()
+{
+    writeFeedback(kRefresh, QString());
+}

@@ -1,0 +1,75 @@
+#pragma once
+
+#include <QByteArray>
+#include <QLocalSocket>
+#include <QMutex>
+#include <QObject>
+#include <QStringList>
+
+// The one connection to the host application: frames the incoming byte
+// stream into host messages, dispatches them, writes every outgoing message
+// and ends the process when the link ends.
+class transport : public QObject
+{
+    Q_OBJECT
+public:
+    static transport *shareInstance();
+
+    void init();
+    void connectToVell(QString name);
+
+    void currentUserInfo(QString requestID);
+    void getWebfileList(QString key);
+    void getWebfileDownloadOffset(QString key, QStringList fileList);
+    void downloadFile(QString key, QString url, QString name);
+    void redownloadFile(QString key, QString fileKey);
+    void removeDownloadFile(QString key, QString fileKey);
+    void removeAllDownloadFile(QString key);
+    void openFileFoler(QString fileKey);
+    void savePosition(QString position);
+    void onReceiveLog(QString msg);
+    void goToChannel(QString channelId);
+    void openOutside();
+    void showChannel();
+    void shareArtile();
+    void storeToVell();
+    void refresh();
+
+    // One read pass over bytes that arrived; the socket handler feeds it, and
+    // so can anything that wants to drive the dispatcher from memory.
+    void processIncoming(const QByteArray &bytes);
+    QByteArray pendingTail() const { return buffer; }
+    void clearPending() { buffer.clear(); }
+
+    void parseCmd(QString message);
+    void parseConfigCmd(QString key, QString value);
+    void parseEventCmd(QString subcommand, QString payload);
+    void parseIQCmd(QString subcommand, QString payload);
+    void parseWebFileCmd(QString subcommand, QString payload);
+    void parseFeedbackCmd(QString subcommand, QString payload);
+
+    // Where outgoing bytes go instead of the socket; tests and benchmarks use it.
+    void setWriteSink(std::function<void(const QByteArray &)> sink) { writeSink = std::move(sink); }
+
+public slots:
+    void socketConnected();
+    void socketDisconnected();
+    void socketError(QLocalSocket::LocalSocketError e);
+    void socketWritten(qint64 bytes);
+    void socketReading();
+
+private:
+    transport() = default;
+    void writeIQ(QString subcommand, QString payload);
+    void writeWebfile(QString subcommand, QString payload);
+    void writeFeedback(QString subcommand, QString payload);
+    void write(const QByteArray &bytes);
+    void dispatchPieces(const QByteArray &text);
+    void endLink();
+
+    QLocalSocket socket;
+    QMutex bufferLock;
+    QByteArray buffer;
+    std::function<void(const QByteArray &)> writeSink;
+    bool ending = false;
+};
