@@ -1,0 +1,1 @@
+wb_bench(bench_hostlink hostlink/bench_hostlink.cpp LIBS wb_hostlink wb_config)

@@ -1,0 +1,2 @@
+wb_test(config tst_configure wb_config)
+wb_test(config tst_configkeys wb_config)

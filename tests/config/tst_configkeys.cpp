@@ -1,0 +1,222 @@
+#include "config/configkeys.h"
+#include "config/vellchatwbconfigure.h"
+#include "resources/resource.h"
+
+#include <QBuffer>
+#include <QPixmap>
+#include <QtTest>
+
+using Store = VellChatWBConfigure;
+Q_DECLARE_METATYPE(QMargins)
+
+class tst_ConfigKeys : public QObject
+{
+    Q_OBJECT
+private slots:
+    void init() { Store::init(); }
+    void numbers_data();
+    void numbers();
+    void texts();
+    void colourList_data();
+    void colourList();
+    void colourNumber_data();
+    void colourNumber();
+    void integerLists_data();
+    void integerLists();
+    void windowsRectKeepsMaximized();
+    void images_data();
+    void images();
+    void notAnImage();
+    void unknownKeys();
+};
+
+static void apply(const char *key, const QByteArray &value)
+{
+    ConfigKeys::apply(QString::fromLatin1(key), value);
+}
+
+void tst_ConfigKeys::numbers_data()
+{
+    QTest::addColumn<QByteArray>("value");
+    QTest::addColumn<int>("scale");
+    QTest::addColumn<int>("height");
+    QTest::newRow("36") << QByteArray("36") << 1 << 36;
+    QTest::newRow("36 at 150 % is not scaled") << QByteArray("36") << 3 << 36;
+    QTest::newRow("blanks around") << QByteArray(" 36\n") << 1 << 36;
+    QTest::newRow("zero") << QByteArray("0") << 1 << 40;
+    QTest::newRow("negative") << QByteArray("-5") << 1 << 40;
+    QTest::newRow("trailing letter") << QByteArray("4a") << 1 << 40;
+    QTest::newRow("empty") << QByteArray() << 1 << 40;
+}
+
+void tst_ConfigKeys::numbers()
+{
+    QFETCH(QByteArray, value);
+    QFETCH(int, scale);
+    Store::SetScreenScale(Store::DBIScale(scale));
+    apply("titleHeight", value);
+    QTEST(Store::TitleHeight(), "height");
+}
+
+void tst_ConfigKeys::texts()
+{
+    apply("title", "First");
+    apply("title", "");
+    QCOMPARE(Store::Title(), QStringLiteral("First"));
+
+    apply("accessToken", "t0k3n");
+    QCOMPARE(Store::AccessToken(), QStringLiteral("t0k3n"));
+    apply("accessToken", "");
+    QCOMPARE(Store::AccessToken(), QString());
+
+    apply("webFileMissedText", "Gone");
+    apply("infoBoxClean", "Wipe");
+    QCOMPARE(Store::WebFileMissedText(), QStringLiteral("Gone"));
+    QCOMPARE(Store::InfoClean(), QStringLiteral("Wipe"));
+}
+
+void tst_ConfigKeys::colourList_data()
+{
+    QTest::addColumn<QByteArray>("value");
+    QTest::addColumn<QColor>("title");
+    QTest::newRow("half-transparent red") << QByteArray("255,0,0,128") << QColor(255, 0, 0, 128);
+    QTest::newRow("fifth piece ignored") << QByteArray("0,128,255,255,9") << QColor(0, 128, 255);
+    QTest::newRow("three pieces change nothing") << QByteArray("255,0,0") << QColor(0xc0, 0xc0, 0xc0);
+    QTest::newRow("out of range stores an invalid colour") << QByteArray("300,0,0,255") << QColor();
+    QTest::newRow("unreadable piece counts as 0") << QByteArray("x,10,20,255") << QColor(0, 10, 20);
+}
+
+void tst_ConfigKeys::colourList()
+{
+    QFETCH(QByteArray, value);
+    apply("titleBackgroundColor", value);
+    apply("shadowColor", value);
+    QTEST(Store::TitleBG().color(), "title");
+    if (value != "255,0,0")
+        QTEST(Store::ShadowColor(), "title");
+    else
+        QCOMPARE(Store::ShadowColor(), QColor(0xa0, 0xa0, 0xa4));
+}
+
+void tst_ConfigKeys::colourNumber_data()
+{
+    QTest::addColumn<QByteArray>("value");
+    QTest::addColumn<QColor>("colour");
+    QTest::newRow("red") << QByteArray("16711680") << QColor(255, 0, 0);
+    QTest::newRow("alpha byte ignored") << QByteArray("2147516416") << QColor(0, 128, 0);   // 0x80008000
+    QTest::newRow("zero changes nothing") << QByteArray("0") << QColor(Qt::white);
+    QTest::newRow("unreadable changes nothing") << QByteArray("blue") << QColor(Qt::white);
+}
+
+void tst_ConfigKeys::colourNumber()
+{
+    QFETCH(QByteArray, value);
+    apply("containerBackgroundColor", value);
+    QTEST(Store::ContainerBG().color(), "colour");
+    QCOMPARE(Store::ContainerBG().color().alpha(), 255);
+}
+
+void tst_ConfigKeys::integerLists_data()
+{
+    QTest::addColumn<QByteArray>("key");
+    QTest::addColumn<QByteArray>("value");
+    QTest::addColumn<QRect>("geometry");
+    QTest::addColumn<QSize>("boxSize");
+    QTest::addColumn<QMargins>("margins");
+    const QRect g(10, 10, 520, 850);
+    const QSize s(300, 100);
+    const QMargins m(20, 20, 22, 16);
+    QTest::newRow("rect") << QByteArray("windowsRect") << QByteArray("100,50,800,600") << QRect(100, 50, 800, 600) << s << m;
+    QTest::newRow("rect with letters") << QByteArray("windowsRect") << QByteArray("a,b,300,200") << QRect(0, 0, 300, 200) << s << m;
+    QTest::newRow("rect too short") << QByteArray("windowsRect") << QByteArray("1,2,3") << g << s << m;
+    QTest::newRow("box size") << QByteArray("infoBoxSize") << QByteArray("320,140") << g << QSize(320, 140) << m;
+    QTest::newRow("box size too short") << QByteArray("infoBoxSize") << QByteArray("320") << g << s << m;
+    QTest::newRow("margins") << QByteArray("infoBoxMargin") << QByteArray("1,2,3,4") << g << s << QMargins(1, 2, 3, 4);
+    QTest::newRow("margins too short") << QByteArray("infoBoxMargin") << QByteArray("1,2,3") << g << s << m;
+}
+
+void tst_ConfigKeys::integerLists()
+{
+    QFETCH(QByteArray, key);
+    QFETCH(QByteArray, value);
+    apply(key.constData(), value);
+    QTEST(Store::Geometry(), "geometry");
+    QTEST(Store::InfoBoxSize(), "boxSize");
+    QTEST(Store::InfoBoxMargins(), "margins");
+}
+
+void tst_ConfigKeys::windowsRectKeepsMaximized()
+{
+    apply("windowsRect", "100,50,800,600,0");
+    QVERIFY(!Store::Maxsized());
+    apply("windowsRect", "100,50,800,600,1");
+    QVERIFY(Store::Maxsized());
+    apply("windowsRect", "110,60,700,500,0");
+    QCOMPARE(Store::Geometry(), QRect(110, 60, 700, 500));
+    QVERIFY(Store::Maxsized());   // only ever set, never cleared by the key
+}
+
+static QByteArray png(int w, int h)
+{
+    QImage image(w, h, QImage::Format_ARGB32);
+    image.fill(Qt::red);
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, "PNG");
+    return bytes;
+}
+
+void tst_ConfigKeys::images_data()
+{
+    QTest::addColumn<int>("screenScale");
+    QTest::addColumn<double>("retinaFactor");   // 0: not retina
+    QTest::addColumn<QSize>("pixels");
+    QTest::addColumn<double>("ratio");
+    QTest::newRow("100 %") << 1 << 0.0 << QSize(20, 10) << 1.0;
+    QTest::newRow("125 %") << 2 << 0.0 << QSize(25, 13) << 1.0;   // 12.5 rounds to 13 keeping the aspect
+    QTest::newRow("150 %") << 3 << 0.0 << QSize(30, 15) << 1.0;
+    QTest::newRow("200 %") << 4 << 0.0 << QSize(40, 20) << 1.0;
+    QTest::newRow("retina 2") << 4 << 2.0 << QSize(20, 10) << 2.0;
+}
+
+void tst_ConfigKeys::images()
+{
+    QFETCH(int, screenScale);
+    QFETCH(double, retinaFactor);
+    Store::SetScreenScale(Store::DBIScale(screenScale));
+    if (retinaFactor > 0) {
+        Store::SetRetina(true);
+        Store::SetRetinaFactor(retinaFactor);
+        Store::SetRealScale(Store::dbisOne);
+    }
+    const QByteArray bytes = png(20, 10);
+    const char *keys[] = {"titleCloseIconData", "titleLogoData", "titleMinisizeIconData", "titleMaxsizeIconData", "titleRestoreIconData", "Icon"};
+    for (const char *key : keys)
+        apply(key, bytes);
+    const QPixmap *stored[] = {Store::TitleCloseIcon(), Store::TitleChannelLogo(), Store::TitleMiniIcon(), Store::TitleMaxIcon(), Store::TitleRestoreIcon(), Store::WindowIcon()};
+    for (const QPixmap *p : stored) {
+        QTEST(p->size(), "pixels");
+        QTEST(p->devicePixelRatio(), "ratio");
+    }
+}
+
+void tst_ConfigKeys::notAnImage()
+{
+    apply("Icon", "definitely not a picture");
+    QVERIFY(Store::WindowIcon() != nullptr);
+    QVERIFY(Store::WindowIcon()->isNull());
+}
+
+void tst_ConfigKeys::unknownKeys()
+{
+    apply("icon", png(20, 10));
+    apply("Title", "nope");
+    apply("titleheight", "30");
+    QCOMPARE(Store::Title(), QString());
+    QCOMPARE(Store::TitleHeight(), 40);
+    QVERIFY(Store::WindowIcon()->width() != 20);
+}
+
+QTEST_MAIN(tst_ConfigKeys)
+#include "tst_configkeys.moc"
