@@ -1,0 +1,236 @@
+#include "config/vellchatwbconfigure.h"
+#include "widgets/informbox.h"
+#include "widgets/textbutton.h"
+
+#include <QLabel>
+#include <QPointer>
+#include <QSignalSpy>
+#include <QtTest>
+
+namespace {
+
+InformBox *makeBox(QWidget *parent, const QString &message, const QString &cancelText,
+                   InformBox::Callback onConfirm = {}, InformBox::Callback onCancel = {})
+{
+    return new InformBox(parent, message, QStringLiteral("Ok"), onConfirm, cancelText, onCancel);
+}
+
+TextButton *confirmOf(InformBox *box) { return box->findChildren<TextButton *>().value(0); }
+TextButton *cancelOf(InformBox *box) { return box->findChildren<TextButton *>().value(1); }
+
+} // namespace
+
+class tst_InformBox : public QObject
+{
+    Q_OBJECT
+private slots:
+    void init()
+    {
+        VellChatWBConfigure::init();
+        frame.reset(new QWidget);
+        frame->resize(640, 480);
+    }
+    void cleanup() { frame.reset(); }
+    void workedExample();
+    void layout_data();
+    void layout();
+    void singleButton();
+    void callbacks_data();
+    void callbacks();
+    void longMessage();
+    void markupIsText();
+    void whiteFill();
+    void debugLineOnDestruction();
+
+private:
+    QScopedPointer<QWidget> frame;
+};
+
+void tst_InformBox::workedExample()
+{
+    InformBox *box = makeBox(frame.data(), QStringLiteral("Remove all?"), QStringLiteral("Cancel"));
+    frame->show();
+    QVERIFY(QTest::qWaitForWindowExposed(frame.data()));
+    QCOMPARE(box->size(), QSize(300, 100));
+
+    // Force the button sizes of the worked example and lay out again.
+    confirmOf(box)->resize(60, 30);
+    cancelOf(box)->resize(70, 30);
+    box->resize(301, 100);
+    box->resize(300, 100);
+
+    // confirm: (300 - 60 - 22, 100 - 30 - 16) = (218, 54); cancel: (218 - 70, 54) = (148, 54)
+    QCOMPARE(box->findChild<QLabel *>()->pos(), QPoint(20, 20));
+    QCOMPARE(confirmOf(box)->pos(), QPoint(218, 54));
+    QCOMPARE(cancelOf(box)->pos(), QPoint(148, 54));
+}
+
+void tst_InformBox::layout_data()
+{
+    // With the bundled font at 100 % the "Ok" button is 28 x 30 and "Cancel" 53 x 30
+    // (checked below), so by default: confirm (300 - 28 - 22, 100 - 30 - 16) = (250, 54),
+    // cancel (250 - 53, 54) = (197, 54).
+    QTest::addColumn<QSize>("frameSize");    // invalid: the box has no parent
+    QTest::addColumn<QSize>("configured");   // invalid: keep the default size and margins
+    QTest::addColumn<QSize>("boxSize");
+    QTest::addColumn<QPoint>("labelPos");
+    QTest::addColumn<QPoint>("confirmPos");
+    QTest::addColumn<QPoint>("cancelPos");
+    QTest::newRow("roomy frame") << QSize(640, 480) << QSize() << QSize(300, 100)
+                                 << QPoint(20, 20) << QPoint(250, 54) << QPoint(197, 54);
+    QTest::newRow("no parent") << QSize() << QSize() << QSize(300, 100)
+                               << QPoint(20, 20) << QPoint(250, 54) << QPoint(197, 54);
+    QTest::newRow("exactly fits") << QSize(300, 100) << QSize() << QSize(300, 100)
+                                  << QPoint(20, 20) << QPoint(250, 54) << QPoint(197, 54);
+    // 250 - 28 - 22 = 200, 200 - 53 = 147
+    QTest::newRow("narrow frame") << QSize(250, 400) << QSize() << QSize(250, 100)
+                                  << QPoint(20, 20) << QPoint(200, 54) << QPoint(147, 54);
+    // 80 - 30 - 16 = 34
+    QTest::newRow("low frame") << QSize(400, 80) << QSize() << QSize(300, 80)
+                               << QPoint(20, 20) << QPoint(250, 34) << QPoint(197, 34);
+    // 200 - 28 - 22 = 150, 150 - 53 = 97; 50 - 30 - 16 = 4
+    QTest::newRow("small frame") << QSize(200, 50) << QSize() << QSize(200, 50)
+                                 << QPoint(20, 20) << QPoint(150, 4) << QPoint(97, 4);
+    // margins (5, 6, 7, 8): 400 - 28 - 7 = 365, 365 - 53 = 312; 150 - 30 - 8 = 112
+    QTest::newRow("configured size and margins") << QSize(640, 480) << QSize(400, 150) << QSize(400, 150)
+                                                 << QPoint(5, 6) << QPoint(365, 112) << QPoint(312, 112);
+}
+
+void tst_InformBox::layout()
+{
+    QFETCH(QSize, frameSize);
+    QFETCH(QSize, configured);
+    QFETCH(QSize, boxSize);
+    QFETCH(QPoint, labelPos);
+    QFETCH(QPoint, confirmPos);
+    QFETCH(QPoint, cancelPos);
+    if (configured.isValid()) {
+        VellChatWBConfigure::SetInfoBoxSize(configured);
+        VellChatWBConfigure::SetInfoBoxMargins(QMargins(5, 6, 7, 8));
+    }
+    QScopedPointer<InformBox> parentless;
+    InformBox *box = nullptr;
+    if (frameSize.isValid()) {
+        frame->resize(frameSize);
+        box = makeBox(frame.data(), QStringLiteral("Remove all?"), QStringLiteral("Cancel"));
+        frame->show();
+        QVERIFY(QTest::qWaitForWindowExposed(frame.data()));
+    } else {
+        parentless.reset(makeBox(nullptr, QStringLiteral("Remove all?"), QStringLiteral("Cancel")));
+        box = parentless.data();
+        box->show();
+        QVERIFY(QTest::qWaitForWindowExposed(box));
+    }
+
+    QCOMPARE(confirmOf(box)->size(), QSize(28, 30));
+    QCOMPARE(cancelOf(box)->size(), QSize(53, 30));
+    QCOMPARE(box->size(), boxSize);
+    QCOMPARE(box->findChild<QLabel *>()->pos(), labelPos);
+    QCOMPARE(confirmOf(box)->pos(), confirmPos);
+    QCOMPARE(cancelOf(box)->pos(), cancelPos);
+    QVERIFY(cancelOf(box)->isVisible());
+}
+
+void tst_InformBox::singleButton()
+{
+    InformBox *box = makeBox(frame.data(), QStringLiteral("Saved"), QString());
+    frame->show();
+    QVERIFY(QTest::qWaitForWindowExposed(frame.data()));
+    QVERIFY(!cancelOf(box)->isVisible());
+    QCOMPARE(confirmOf(box)->pos(), QPoint(250, 54));   // the bottom-right corner as with two
+    QVERIFY(confirmOf(box)->isVisible());
+}
+
+void tst_InformBox::callbacks_data()
+{
+    QTest::addColumn<bool>("pressConfirm");
+    QTest::addColumn<bool>("confirmSet");
+    QTest::addColumn<bool>("cancelSet");
+    QTest::addColumn<QString>("heard");
+    QTest::newRow("confirm") << true << true << true << "confirm";
+    QTest::newRow("cancel") << false << true << true << "cancel";
+    QTest::newRow("confirm without callback") << true << false << true << "";
+    QTest::newRow("cancel without callback") << false << true << false << "";
+}
+
+void tst_InformBox::callbacks()
+{
+    QFETCH(bool, pressConfirm);
+    QFETCH(bool, confirmSet);
+    QFETCH(bool, cancelSet);
+    QFETCH(QString, heard);
+    QStringList log;
+    QWidget *seen = nullptr;
+    auto record = [&](const QString &name) {
+        return [&log, &seen, name](QWidget *box) { log << name; seen = box; };
+    };
+    InformBox *box = makeBox(frame.data(), QStringLiteral("Delete?"), QStringLiteral("Cancel"),
+                             confirmSet ? InformBox::Callback(record("confirm")) : InformBox::Callback(),
+                             cancelSet ? InformBox::Callback(record("cancel")) : InformBox::Callback());
+    QPointer<InformBox> alive(box);
+    QSignalSpy closed(box, &InformBox::closed);
+    frame->show();
+    QVERIFY(QTest::qWaitForWindowExposed(frame.data()));
+
+    TextButton *pressed = pressConfirm ? confirmOf(box) : cancelOf(box);
+    QTest::mouseClick(pressed, Qt::LeftButton, Qt::NoModifier, QPoint(5, 5));
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+
+    QCOMPARE(log.join(' '), heard);
+    if (!heard.isEmpty())
+        QCOMPARE(seen, static_cast<QWidget *>(box));
+    // Closing is the owner's business: the box neither hides, dies nor says "closed".
+    QVERIFY(alive);
+    QVERIFY(box->isVisible());
+    QCOMPARE(closed.count(), 0);
+}
+
+void tst_InformBox::longMessage()
+{
+    const QString longText = QStringLiteral("This message is much longer than the box that is meant to hold it");
+    InformBox *box = makeBox(frame.data(), longText, QStringLiteral("Cancel"));
+    InformBox *shortBox = makeBox(frame.data(), QStringLiteral("Remove all?"), QStringLiteral("Cancel"));
+    frame->show();
+    QVERIFY(QTest::qWaitForWindowExposed(frame.data()));
+    QLabel *label = box->findChild<QLabel *>();
+    QCOMPARE(box->size(), QSize(300, 100));
+    QVERIFY2(label->width() > 300, qPrintable(QString::number(label->width())));
+    QCOMPARE(label->height(), shortBox->findChild<QLabel *>()->height());   // one line, no wrap
+}
+
+void tst_InformBox::markupIsText()
+{
+    // Messages name downloaded files; "<b>" in a name is part of the name.
+    InformBox *tagged = makeBox(frame.data(), QStringLiteral("<b>Remove</b>"), QString());
+    InformBox *bare = makeBox(frame.data(), QStringLiteral("Remove"), QString());
+    frame->show();
+    QVERIFY(QTest::qWaitForWindowExposed(frame.data()));
+    const int taggedWidth = tagged->findChild<QLabel *>()->width();
+    const int bareWidth = bare->findChild<QLabel *>()->width();
+    // The seven tag characters take far more than 30 pixels at 14 px; bold type far less.
+    QVERIFY2(taggedWidth > bareWidth + 30, qPrintable(QStringLiteral("%1 vs %2").arg(taggedWidth).arg(bareWidth)));
+}
+
+void tst_InformBox::whiteFill()
+{
+    InformBox *box = makeBox(frame.data(), QStringLiteral("Remove all?"), QStringLiteral("Cancel"));
+    QImage image(box->size(), QImage::Format_ARGB32);
+    image.fill(Qt::red);
+    box->render(&image);
+    // corners and the margin strip above the label, away from any text
+    for (const QPoint &p : {QPoint(0, 0), QPoint(299, 0), QPoint(0, 99), QPoint(299, 99), QPoint(150, 10)})
+        QCOMPARE(image.pixelColor(p), QColor(Qt::white));
+}
+
+void tst_InformBox::debugLineOnDestruction()
+{
+    InformBox *box = makeBox(frame.data(), QStringLiteral("Bye"), QString());
+    QPointer<InformBox> alive(box);
+    QTest::ignoreMessage(QtDebugMsg, "~InformBox");
+    box->deleteLater();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QVERIFY(!alive);
+}
+
+QTEST_MAIN(tst_InformBox)
+#include "tst_informbox.moc"

@@ -1,0 +1,185 @@
+#include "config/vellchatwbconfigure.h"
+#include "widgets/textbutton.h"
+
+#include <QApplication>
+#include <QFontMetrics>
+#include <QImage>
+#include <QtTest>
+
+Q_DECLARE_METATYPE(VellChatWBConfigure::DBIScale)
+
+namespace {
+
+QImage paint(QWidget *w)
+{
+    QImage image(w->size(), QImage::Format_ARGB32);
+    image.fill(Qt::white);
+    // No window background: only what the button itself paints shows up.
+    w->render(&image, QPoint(), QRegion(), QWidget::DrawChildren);
+    return image;
+}
+
+bool isWhite(QRgb c) { return qRed(c) == 255 && qGreen(c) == 255 && qBlue(c) == 255; }
+bool isReddish(QRgb c) { return qRed(c) - qGreen(c) > 100 && qRed(c) - qBlue(c) > 100; }
+bool isDarkGrey(QRgb c)
+{
+    return qRed(c) < 128 && qAbs(qRed(c) - qGreen(c)) < 8 && qAbs(qRed(c) - qBlue(c)) < 8;
+}
+
+int countPixels(const QImage &image, bool (*pred)(QRgb))
+{
+    int n = 0;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            n += pred(image.pixel(x, y)) ? 1 : 0;
+    return n;
+}
+
+int firstInkRow(const QImage &image)
+{
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            if (!isWhite(image.pixel(x, y)))
+                return y;
+    return -1;
+}
+
+} // namespace
+
+class tst_TextButton : public QObject
+{
+    Q_OBJECT
+private slots:
+    void init()
+    {
+        VellChatWBConfigure::init();
+        VellChatWBConfigure::SetScreenScale(VellChatWBConfigure::dbisOne);
+        VellChatWBConfigure::SetRealScale(VellChatWBConfigure::dbisAuto);
+        font = QFont(QStringLiteral("Open Sans"));
+        font.setPixelSize(14);
+    }
+    void sizeFollowsScale_data();
+    void sizeFollowsScale();
+    void hoverFontKeepsSize();
+    void pointingHandCursor();
+    void hoverSinksCaption();
+    void hoverColour();
+    void stateChangeRepaints();
+private:
+    QFont font;
+};
+
+void tst_TextButton::sizeFollowsScale_data()
+{
+    QTest::addColumn<VellChatWBConfigure::DBIScale>("screenScale");
+    QTest::addColumn<VellChatWBConfigure::DBIScale>("realScale");
+    QTest::addColumn<int>("margin");
+    QTest::newRow("100 %") << VellChatWBConfigure::dbisOne << VellChatWBConfigure::dbisAuto << 10;
+    QTest::newRow("125 %") << VellChatWBConfigure::dbisOneAndQuarter << VellChatWBConfigure::dbisAuto << 12;
+    QTest::newRow("150 %") << VellChatWBConfigure::dbisOneAndHalf << VellChatWBConfigure::dbisAuto << 15;
+    QTest::newRow("200 %") << VellChatWBConfigure::dbisTwo << VellChatWBConfigure::dbisAuto << 20;
+    // A high-density screen pins the real scale to 1 whatever the screen says.
+    QTest::newRow("real scale wins") << VellChatWBConfigure::dbisTwo << VellChatWBConfigure::dbisOne << 10;
+}
+
+void tst_TextButton::sizeFollowsScale()
+{
+    QFETCH(VellChatWBConfigure::DBIScale, screenScale);
+    QFETCH(VellChatWBConfigure::DBIScale, realScale);
+    QFETCH(int, margin);
+    VellChatWBConfigure::SetScreenScale(screenScale);
+    VellChatWBConfigure::SetRealScale(realScale);
+
+    TextButton button(nullptr, QStringLiteral("Refresh"), font, Qt::black);
+    const QFontMetrics fm(font);
+    QCOMPARE(button.size(), QSize(fm.horizontalAdvance(QStringLiteral("Refresh")) + margin,
+                                  fm.height() + margin));
+}
+
+void tst_TextButton::hoverFontKeepsSize()
+{
+    TextButton button(nullptr, QStringLiteral("Share"), font, Qt::black);
+    const QSize before = button.size();
+    QFont big = font;
+    big.setPixelSize(30);
+    button.setHoverFont(big);
+    button.setOver(true);
+    QCOMPARE(button.size(), before);
+}
+
+void tst_TextButton::pointingHandCursor()
+{
+    TextButton button(nullptr, QStringLiteral("Share"), font, Qt::black);
+    QCOMPARE(button.cursor().shape(), Qt::PointingHandCursor);
+}
+
+// With the hover look left as the normal one, the only hover feedback is the
+// caption one pixel lower: the hovered picture is the normal one shifted down.
+void tst_TextButton::hoverSinksCaption()
+{
+    TextButton button(nullptr, QStringLiteral("Collect"), font, Qt::black);
+    const QImage normal = paint(&button);
+    button.setOver(true);
+    const QImage hovered = paint(&button);
+
+    const int w = button.width();
+    const int h = button.height();
+    QVERIFY(normal != hovered);
+    QCOMPARE(hovered.copy(0, 1, w, h - 1), normal.copy(0, 0, w, h - 1));
+    QCOMPARE(firstInkRow(hovered), firstInkRow(normal) + 1);
+    // The caption box starts at (30 - 20) / 2 = 5 in a 20-pixel-high font:
+    // nothing above it is painted, and no background either.
+    QVERIFY(firstInkRow(normal) >= 5);
+    QVERIFY(isWhite(normal.pixel(0, 0)));
+    QVERIFY(isWhite(hovered.pixel(w - 1, h - 1)));
+
+    // Pressed and disabled do not change the look.
+    button.setDisabled(true);
+    QCOMPARE(paint(&button), hovered);
+}
+
+void tst_TextButton::hoverColour()
+{
+    TextButton button(nullptr, QStringLiteral("Channel"), font, Qt::black);
+    button.setHoverColor(Qt::red);
+    const QImage normal = paint(&button);
+    QVERIFY(countPixels(normal, isDarkGrey) > 0);
+    QCOMPARE(countPixels(normal, isReddish), 0);
+
+    button.setOver(true);
+    const QImage hovered = paint(&button);
+    QVERIFY(countPixels(hovered, isReddish) > 0);
+    QCOMPARE(countPixels(hovered, isDarkGrey), 0);
+
+    button.setOver(false);
+    QCOMPARE(paint(&button), normal);
+}
+
+// A shown button must repaint by itself when its state changes.
+void tst_TextButton::stateChangeRepaints()
+{
+    QWidget window;
+    window.resize(200, 100);
+    TextButton *button = new TextButton(&window, QStringLiteral("Back"), font, Qt::black);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+
+    class PaintCounter : public QObject
+    {
+    public:
+        int paints = 0;
+        bool eventFilter(QObject *, QEvent *e) override
+        {
+            if (e->type() == QEvent::Paint)
+                ++paints;
+            return false;
+        }
+    } counter;
+    QApplication::processEvents();
+    button->installEventFilter(&counter);
+    button->setOver(true);
+    QTRY_VERIFY(counter.paints > 0);
+}
+
+QTEST_MAIN(tst_TextButton)
+#include "tst_textbutton.moc"

@@ -1,0 +1,41 @@
+#pragma once
+
+#include <QWidget>
+
+// A clickable area that keeps its own hover and press state instead of
+// borrowing a platform push button, so the chrome looks the same everywhere.
+class Button : public QWidget
+{
+    Q_OBJECT
+public:
+    enum State {
+        StateOver = 1,       // the pointer is over the button
+        StatePressed = 2,    // a press started here and is not released yet
+        StateDisabled = 4,   // a marker for the owner; clicks still happen
+    };
+
+    explicit Button(QWidget *parent);
+
+    void setAcceptBoth(bool accept);
+    void setDisabled(bool disabled);
+    void setOver(bool over);
+    void clearState();
+    int getState() const;
+
+signals:
+    void clicked();
+    void stateChanged(int oldState);
+
+protected:
+    void mousePressEvent(QMouseEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
+    void mouseMoveEvent(QMouseEvent *event) override;
+    void enterEvent(QEvent *event) override;
+    void leaveEvent(QEvent *event) override;
+
+private:
+    void setFlag(int flag, bool on);
+
+    int state = 0;
+    bool acceptBoth = false;
+};

@@ -1,0 +1,37 @@
+#pragma once
+
+#include <QWidget>
+#include <functional>
+
+class QLabel;
+class TextButton;
+
+// Panel over the page that asks for a confirmation or tells the user something.
+// Its owner places and deletes it; the box only reports which button was pressed.
+class InformBox : public QWidget
+{
+    Q_OBJECT
+public:
+    using Callback = std::function<void(QWidget *)>;
+    InformBox(QWidget *parent, const QString &message, const QString &confirmText,
+              Callback confirmCallback, const QString &cancelText, Callback cancelCallback);
+    ~InformBox() override;
+
+signals:
+    void closed();
+
+public slots:
+    void onConfirm();
+    void onCancel();
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+
+private:
+    QLabel *messageLabel = nullptr;   // children die with the box
+    TextButton *confirmButton = nullptr;
+    TextButton *cancelButton = nullptr;
+    Callback confirmCallback;
+    Callback cancelCallback;
+};
