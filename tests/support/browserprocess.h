@@ -1,0 +1,26 @@
+#pragma once
+
+#include <QProcess>
+#include <QString>
+#include <QStringList>
+#include <QTemporaryDir>
+
+// The built browser copied into a folder of its own, so that every test run
+// has its own endpoint name and parallel tests never meet on one socket.
+class BrowserProcess
+{
+public:
+    BrowserProcess();
+    ~BrowserProcess();
+
+    bool isValid() const { return ok; }
+    QString endpoint() const;
+    QString executable() const;
+    void start(const QStringList &arguments = QStringList());
+    QProcess &process() { return proc; }
+
+private:
+    QTemporaryDir dir;
+    QProcess proc;
+    bool ok = false;
+};
