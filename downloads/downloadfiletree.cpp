@@ -1,0 +1,339 @@
+#include "downloads/downloadfiletree.h"
+
+#include "config/vellchatwbconfigure.h"
+#include "downloads/downloadfiledelegate.h"
+#include "downloads/downloadfilemodel.h"
+#include "downloads/downloadfiletreefoot.h"
+#include "downloads/modelitemfile.h"
+#include "downloads/modelitemroot.h"
+#include "resources/resource.h"
+
+#include <QDebug>
+#include <QHeaderView>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QPixmap>
+#include <QTimerEvent>
+#include <QUuid>
+#include <QVBoxLayout>
+
+namespace {
+
+// A payload that is not a JSON object reads as an empty one and is ignored
+// for lack of a "key".
+QJsonObject parseObject(const QByteArray &json)
+{
+    return QJsonDocument::fromJson(json).object();
+}
+
+const QLatin1String keyName("key");
+const QLatin1String fileKeyName("fileKey");
+const QLatin1String dataName("data");
+
+} // namespace
+
+DownloadFileTree::DownloadFileTree(QWidget *parent)
+    : QWidget(parent)
+{
+    auto *layout = new QVBoxLayout(this);
+    layout->setSpacing(0);
+    layout->setContentsMargins(0, 0, 0, 0);
+
+    foot = new DownloadFileTreeFoot(nullptr);
+    foot->setFixedHeight(dpiScaled(80));
+    foot->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+    connect(foot, &DownloadFileTreeFoot::clearAll, this, &DownloadFileTree::onClearAll);
+
+    layout->addWidget(&treeView, 0);
+    layout->addWidget(foot);
+    layout->addWidget(&emptyPicture, 1, Qt::AlignHCenter | Qt::AlignBottom);
+    layout->addWidget(&emptyText, 1, Qt::AlignHCenter | Qt::AlignTop);
+
+    treeView.setRootIsDecorated(false);
+    treeView.setIndentation(0);
+    treeView.setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
+    treeView.setHeaderHidden(true);
+    treeView.setMouseTracking(true);
+    treeView.setFrameShape(QFrame::NoFrame);
+    treeView.setSizePolicy(QSizePolicy::MinimumExpanding, QSizePolicy::Expanding);
+    connect(&treeView, &TreeView::openFileFoler, this, &DownloadFileTree::openFileFoler);
+    connect(&treeView, &TreeView::redownloadFile, this, &DownloadFileTree::onRedownloadFile);
+    connect(&treeView, &TreeView::removeDownloadFile, this, &DownloadFileTree::onRemoveDownloadFile);
+
+    treeView.hide();
+    foot->hide();
+
+    const QPixmap *picture = Resource::ShareInstance()->fileEmptyLog();
+    emptyPicture.setPixmap(*picture);
+    const QSize pictureSize = picture->size() / picture->devicePixelRatio();
+    emptyPicture.resize(pictureSize);
+    emptyPicture.setMinimumSize(pictureSize);
+    emptyPicture.setSizePolicy(QSizePolicy::Minimum, QSizePolicy::Minimum);
+    emptyPicture.show();
+
+    QPalette palette = emptyText.palette();
+    palette.setColor(QPalette::WindowText, QColor(99, 99, 99));
+    emptyText.setPalette(palette);
+    QFont font = VellChatWBConfigure::font();
+    font.setPixelSize(dpiScaled(14));
+    emptyText.setFont(font);
+    emptyText.setText(VellChatWBConfigure::WebFileEmptyText());
+    emptyText.adjustSize();
+    emptyText.show();
+
+    root = new ModelItemRoot(nullptr);
+    delegate = new DownloadFileDelegate(nullptr);
+    setModel(new DownloadFileModel(root, nullptr));
+    setDelegate(delegate);
+}
+
+DownloadFileTree::~DownloadFileTree()
+{
+    // The view outlives this body (it is a member); let it forget the model
+    // and delegate before they go.
+    treeView.setModel(nullptr);
+    treeView.setItemDelegate(nullptr);
+    filesByKey.clear();
+    delete delegate;
+    delete model;
+    delete root;
+}
+
+void DownloadFileTree::setModel(QAbstractItemModel *model)
+{
+    this->model = qobject_cast<DownloadFileModel *>(model);
+    treeView.setModel(model);
+}
+
+void DownloadFileTree::setDelegate(QStyledItemDelegate *delegate)
+{
+    treeView.setItemDelegate(delegate);
+}
+
+QString DownloadFileTree::newRequestKey()
+{
+    return QUuid::createUuid().toString(QUuid::Id128);
+}
+
+void DownloadFileTree::showList()
+{
+    emptyPicture.hide();
+    emptyText.hide();
+    treeView.show();
+    foot->show();
+    treeView.expandAll();
+}
+
+void DownloadFileTree::showEmpty()
+{
+    emptyPicture.show();
+    emptyText.show();
+    treeView.hide();
+    foot->hide();
+}
+
+void DownloadFileTree::startPolling()
+{
+    if (pollTimerId == 0)
+        pollTimerId = startTimer(1000, Qt::CoarseTimer);
+}
+
+void DownloadFileTree::toRequestFileList()
+{
+    listRequestKey = newRequestKey();
+    emit requestFileList(listRequestKey);
+}
+
+void DownloadFileTree::onRequestFileList(const QByteArray &json)
+{
+    if (json.isEmpty() || listRequestKey.isEmpty())
+        return;
+    const QJsonObject answer = parseObject(json);
+    if (!answer.contains(keyName) || answer.value(keyName).toString() != listRequestKey)
+        return;
+    listRequestKey.clear();
+    populateJsonArray(answer.value(dataName).toArray());
+    if (model && model->rowCount() > 0)
+        showList();
+}
+
+void DownloadFileTree::populateJsonArray(const QJsonArray &array)
+{
+    bool updated = false;
+    for (const QJsonValue &value : array) {
+        const QJsonObject record = value.toObject();
+        const QString key = record.value(keyName).toString();
+        auto known = filesByKey.constFind(key);
+        if (known != filesByKey.constEnd()) {
+            known.value()->fromJson(record);
+            updated = true;
+            continue;
+        }
+        auto *file = new ModelItemFile(key);
+        file->fromJson(record);
+        addNewFile(file);
+    }
+    // Only the rows on screen need painting; one request covers them all.
+    if (updated)
+        treeView.viewport()->update();
+    startPolling();
+}
+
+void DownloadFileTree::addNewFile(ModelItemFile *file)
+{
+    if (!file)
+        return;
+    if (!model) {
+        // Nowhere to show it and nobody else holds it.
+        delete file;
+        return;
+    }
+    model->insertItem(file);
+    filesByKey.insert(file->key(), file);
+}
+
+void DownloadFileTree::timerEvent(QTimerEvent *event)
+{
+    if (event->timerId() != pollTimerId || pollTimerId == 0) {
+        QWidget::timerEvent(event);
+        return;
+    }
+    pollTick();
+}
+
+void DownloadFileTree::pollTick()
+{
+    if (!progressRequestKey.isEmpty() && pollSkipsLeft > 0) {
+        --pollSkipsLeft;
+        return;
+    }
+    requestDownloadOffset();
+}
+
+void DownloadFileTree::requestDownloadOffset()
+{
+    QStringList keys;
+    for (auto it = filesByKey.constBegin(); it != filesByKey.constEnd(); ++it) {
+        if (it.value()->status() == ModelItemFile::StatusDownloading)
+            keys.append(it.key());
+    }
+    if (keys.isEmpty()) {
+        if (pollTimerId != 0)
+            killTimer(pollTimerId);
+        pollTimerId = 0;
+        return;
+    }
+    pollSkipsLeft = 3;
+    progressRequestKey = newRequestKey();
+    emit requestFileDownloadOffsetList(progressRequestKey, keys);
+}
+
+void DownloadFileTree::onRequestFileDownloadOffset(const QByteArray &json)
+{
+    if (json.isEmpty() || progressRequestKey.isEmpty())
+        return;
+    const QJsonObject answer = parseObject(json);
+    if (!answer.contains(keyName) || answer.value(keyName).toString() != progressRequestKey)
+        return;
+    progressRequestKey.clear();
+    updateFileStatus(answer.value(dataName).toArray());
+}
+
+void DownloadFileTree::updateFileStatus(const QJsonArray &array)
+{
+    bool updated = false;
+    for (const QJsonValue &value : array) {
+        const QJsonObject record = value.toObject();
+        ModelItemFile *file = filesByKey.value(record.value(keyName).toString());
+        if (!file)
+            continue;
+        file->fromJson(record);
+        updated = true;
+    }
+    if (updated)
+        treeView.viewport()->update();
+}
+
+void DownloadFileTree::onRedownloadFile(const QString &fileKey)
+{
+    emit redownloadFile(newRequestKey(), fileKey);
+}
+
+void DownloadFileTree::onRestartDownloadResponse(const QByteArray &json)
+{
+    if (json.isEmpty())
+        return;
+    const QJsonObject answer = parseObject(json);
+    if (!answer.contains(keyName) || !answer.contains(fileKeyName))
+        return;
+    const QString fileKey = answer.value(fileKeyName).toString();
+    ModelItemFile *file = fileKey.isEmpty() ? nullptr : filesByKey.value(fileKey);
+    if (!file)
+        return;
+    file->setStatus(ModelItemFile::StatusDownloading);
+    startPolling();
+}
+
+void DownloadFileTree::onRemoveDownloadFile(const QString &fileKey)
+{
+    emit removeDownloadFile(newRequestKey(), fileKey);
+}
+
+void DownloadFileTree::onRemoveHistoryResponse(const QByteArray &json)
+{
+    if (json.isEmpty())
+        return;
+    const QJsonObject answer = parseObject(json);
+    if (!answer.contains(keyName) || !answer.contains(fileKeyName))
+        return;
+    const QString fileKey = answer.value(fileKeyName).toString();
+    if (!fileKey.isEmpty())
+        removeFileByKey(fileKey);
+}
+
+void DownloadFileTree::removeFileByKey(const QString &fileKey)
+{
+    if (fileKey.isEmpty() || !model)
+        return;
+    // The map entry goes first: removal deletes the node later, and nothing
+    // may still point at it by then.
+    ModelItemFile *file = filesByKey.take(fileKey);
+    if (!file)
+        return;
+    const QModelIndex fileIndex = model->index(file);
+    if (!fileIndex.isValid())
+        return;
+    const QModelIndex dayIndex = fileIndex.parent();
+    if (!model->removeRows(fileIndex.row(), 1, dayIndex))
+        return;
+    if (model->rowCount(dayIndex) > 0)
+        return;
+    if (!model->removeRows(dayIndex.row(), 1, QModelIndex()))
+        return;
+    if (model->rowCount() == 0)
+        showEmpty();
+}
+
+void DownloadFileTree::onClearAll()
+{
+    const QString key = newRequestKey();
+    qDebug() << "onClearAll:" << key;
+    emit removeAllDownloadFile(key);
+}
+
+void DownloadFileTree::onRemoveAllHistoryResponse(const QByteArray &json)
+{
+    if (json.isEmpty())
+        return;
+    if (parseObject(json).contains(keyName))
+        removeAllFile();
+}
+
+void DownloadFileTree::removeAllFile()
+{
+    if (model && model->rowCount() > 0)
+        model->removeRows(0, model->rowCount(), QModelIndex());
+    filesByKey.clear();
+    if (!model || model->rowCount() == 0)
+        showEmpty();
+}

@@ -1,0 +1,19 @@
+#pragma once
+
+#include <QWidget>
+
+class QPushButton;
+
+// The strip under the history list with the button that cleans everything.
+class DownloadFileTreeFoot : public QWidget
+{
+    Q_OBJECT
+public:
+    explicit DownloadFileTreeFoot(QWidget *parent);
+signals:
+    void clearAll();
+protected:
+    void paintEvent(QPaintEvent *event) override;
+private:
+    QPushButton *button = nullptr;   // child, dies with the footer
+};

@@ -1,0 +1,43 @@
+#include "downloads/ilink.h"
+
+ILink::ILink(const QString &key, QObject *parent)
+    : QObject(parent)
+    , m_key(key)
+{
+}
+
+void ILink::report(Qt::MouseButton button, const Callback &callback, const QString &action) const
+{
+    if (button == Qt::LeftButton && callback)
+        callback(action, m_key);
+}
+
+RedownloadLink::RedownloadLink(const QString &key, QObject *parent)
+    : ILink(key, parent)
+{
+}
+
+void RedownloadLink::onClick(Qt::MouseButton button, Callback callback)
+{
+    report(button, callback, QStringLiteral("redownloadfile"));
+}
+
+RemoveLink::RemoveLink(const QString &key, QObject *parent)
+    : ILink(key, parent)
+{
+}
+
+void RemoveLink::onClick(Qt::MouseButton button, Callback callback)
+{
+    report(button, callback, QStringLiteral("removedownloadfile"));
+}
+
+OpenInFolderLink::OpenInFolderLink(const QString &key, QObject *parent)
+    : ILink(key, parent)
+{
+}
+
+void OpenInFolderLink::onClick(Qt::MouseButton button, Callback callback)
+{
+    report(button, callback, QStringLiteral("openfilefolder"));
+}

@@ -1,0 +1,49 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+#include <functional>
+
+// A clickable area of a file row, made by the delegate's hit test for one
+// pointer event and deleted by whoever asked right after use.
+class ILink : public QObject
+{
+    Q_OBJECT
+public:
+    using Callback = std::function<void(const QString &action, const QString &key)>;
+    ILink(const QString &key, QObject *parent);
+
+    virtual void onClick(Qt::MouseButton button, Callback callback) = 0;
+    QString key() const { return m_key; }
+
+protected:
+    // Only a left click with somebody listening does anything.
+    void report(Qt::MouseButton button, const Callback &callback, const QString &action) const;
+
+private:
+    const QString m_key;
+};
+
+class RedownloadLink : public ILink
+{
+    Q_OBJECT
+public:
+    RedownloadLink(const QString &key, QObject *parent);
+    void onClick(Qt::MouseButton button, Callback callback) override;
+};
+
+class RemoveLink : public ILink
+{
+    Q_OBJECT
+public:
+    RemoveLink(const QString &key, QObject *parent);
+    void onClick(Qt::MouseButton button, Callback callback) override;
+};
+
+class OpenInFolderLink : public ILink
+{
+    Q_OBJECT
+public:
+    OpenInFolderLink(const QString &key, QObject *parent);
+    void onClick(Qt::MouseButton button, Callback callback) override;
+};

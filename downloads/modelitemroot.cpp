@@ -1,0 +1,6 @@
+#include "downloads/modelitemroot.h"
+
+ModelItemRoot::ModelItemRoot(QObject *parent)
+    : ModelItemBase(parent)
+{
+}

@@ -1,0 +1,14 @@
+#pragma once
+
+#include "downloads/modelitembase.h"
+
+// The invisible top of the download history tree; its children are the days.
+class ModelItemRoot : public ModelItemBase
+{
+    Q_OBJECT
+public:
+    explicit ModelItemRoot(QObject *parent = nullptr);
+
+    int itemType() override { return 0; }
+    quint64 compareValue() override { return 0; }
+};

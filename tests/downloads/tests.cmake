@@ -1,0 +1,2 @@
+wb_test(downloads tst_modelitemfile wb_downloads)
+wb_test(downloads tst_modelitembase wb_downloads)
