@@ -1,0 +1,61 @@
+#include "web/vellwebenginepage.h"
+#include "webtestkit.h"
+
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QWebEngineProfile>
+
+class tst_VellWebEnginePage : public QObject
+{
+    Q_OBJECT
+public:
+    static void initMain() { QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts); }
+private slots:
+    void initTestCase();
+    void selfSignedCertificate_data();
+    void selfSignedCertificate();
+private:
+    QTemporaryDir certificateDir;
+    PageServer server;
+};
+
+void tst_VellWebEnginePage::initTestCase()
+{
+    QVERIFY(certificateDir.isValid());
+    QString certPath;
+    QString keyPath;
+    QVERIFY(makeSelfSignedCertificate(certificateDir.path(), &certPath, &keyPath));
+    QVERIFY(server.startHttps(certPath, keyPath));
+    server.setContent("/secure", "<html><head><title>secure</title></head><body>ok</body></html>", "text/html");
+}
+
+void tst_VellWebEnginePage::selfSignedCertificate_data()
+{
+    QTest::addColumn<bool>("ours");
+    QTest::addColumn<bool>("loads");
+    QTest::addColumn<int>("requests");
+    // The engine's own page first: once a certificate has been let through,
+    // the engine remembers that for the rest of the run.
+    QTest::newRow("engine default refuses") << false << false << 0;
+    QTest::newRow("window page overrides") << true << true << 1;
+}
+
+void tst_VellWebEnginePage::selfSignedCertificate()
+{
+    QFETCH(bool, ours);
+    QFETCH(bool, loads);
+    QFETCH(int, requests);
+    QScopedPointer<QWebEnginePage> page(ours ? new VellWebEnginePage(QWebEngineProfile::defaultProfile(), nullptr)
+                                             : new QWebEnginePage(QWebEngineProfile::defaultProfile(), nullptr));
+    QSignalSpy finished(page.data(), &QWebEnginePage::loadFinished);
+    page->load(server.url("/secure"));
+    QVERIFY(finished.wait(20000));
+    QCOMPARE(finished.first().at(0).toBool(), loads);
+    QCOMPARE(server.requestsFor("/secure").size(), requests);
+    if (loads)
+        QCOMPARE(page->title(), QString("secure"));
+}
+
+QTEST_MAIN(tst_VellWebEnginePage)
+#include "tst_vellwebenginepage.moc"

@@ -1,0 +1,61 @@
+#pragma once
+
+#include <QByteArray>
+#include <QHash>
+#include <QList>
+#include <QMutex>
+#include <QString>
+#include <QUrl>
+#include <QVariant>
+#include <memory>
+#include <thread>
+
+namespace httplib {
+class Server;
+}
+class QWebEnginePage;
+
+// One request as the server received it; header names in lower case.
+struct SeenRequest
+{
+    QString path;
+    QHash<QByteArray, QByteArray> headers;
+};
+
+// A loopback HTTP or HTTPS server on its own thread, so that tests see exactly
+// which requests a page made and with which headers. Paths without content of
+// their own get a small HTML page titled with the path; "/favicon.ico" is 404.
+class PageServer
+{
+public:
+    PageServer();
+    ~PageServer();
+    bool startHttp();
+    bool startHttps(const QString &certPath, const QString &keyPath);
+    void stop();
+
+    void setContent(const QString &path, const QByteArray &body, const QByteArray &type);
+    QUrl url(const QString &path) const;
+    QList<SeenRequest> requests() const;
+    QList<SeenRequest> requestsFor(const QString &path) const;
+private:
+    bool start(std::unique_ptr<httplib::Server> server, const QString &scheme);
+
+    std::unique_ptr<httplib::Server> server;
+    std::thread thread;
+    QString scheme;
+    int port = 0;
+    mutable QMutex mutex;   // the server thread and the test both touch these
+    QHash<QString, QPair<QByteArray, QByteArray>> contents;
+    QList<SeenRequest> seen;
+};
+
+// Writes a self-signed certificate for 127.0.0.1 and its key into dir.
+bool makeSelfSignedCertificate(const QString &dir, QString *certPath, QString *keyPath);
+
+// Runs script in the page and waits up to timeoutMs for its value; an invalid
+// QVariant when the page did not answer in time.
+QVariant evalJs(QWebEnginePage *page, const QString &script, int timeoutMs = 10000);
+
+// A tiny valid PNG for pages that need a real image.
+QByteArray tinyPng();

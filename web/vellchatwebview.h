@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QList>
+#include <QUrl>
+#include <QWebEngineView>
+#include <functional>
+
+class QWebEnginePage;
+
+// The page area of the window. Requests for a new tab open in this same view;
+// since that swap throws the page history away, the view first remembers the
+// addresses, and its one-entry "back" menu walks through the live history and
+// then through what was remembered.
+class VellChatWebView : public QWebEngineView
+{
+    Q_OBJECT
+public:
+    explicit VellChatWebView(QWidget *parent);
+
+    // Both start a fresh course, so the remembered addresses go.
+    void setUrl(const QUrl &url);
+    void setPage(QWebEnginePage *page);
+
+    // Appends the current page history, newest first, keeping the last 30.
+    void storeHistory();
+    QList<QUrl> historyUrls() const { return m_historyUrls; }
+protected:
+    void contextMenuEvent(QContextMenuEvent *event) override;
+    QWebEngineView *createWindow(QWebEnginePage::WebWindowType type) override;
+private:
+    void popupBackMenu(const QPoint &globalPos, const std::function<void()> &goBack);
+
+    QList<QUrl> m_historyUrls;
+};

@@ -1,0 +1,133 @@
+#include "web/velljsbridge.h"
+
+#include <QCoreApplication>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QMutexLocker>
+#include <QPointer>
+#include <QRegularExpression>
+#include <QUuid>
+
+namespace {
+
+const int waitRounds = 100;
+const int roundMs = 30;
+
+QString newRequestKey()
+{
+    static const QRegularExpression decoration(QStringLiteral("[{}-]"));
+    return QUuid::createUuid().toString().remove(decoration);
+}
+
+void post(const std::function<void()> &fn)
+{
+    QMetaObject::invokeMethod(qApp, fn, Qt::QueuedConnection);
+}
+
+}
+
+VellJsBridge::VellJsBridge(QObject *parent)
+    : QObject(parent)
+{
+}
+
+void VellJsBridge::postLog(QString log)
+{
+    if (log.isEmpty())
+        return;
+    emit receiveLog(log);
+}
+
+bool VellJsBridge::postMessage(QString msg)
+{
+    if (!msg.isEmpty())
+        emit getWebMessage(msg);
+    return true;
+}
+
+QString VellJsBridge::getCurrentUserInfo()
+{
+    QString key;
+    {
+        QMutexLocker locker(&lock);
+        // Pages may call again from inside our own event processing below.
+        if (!requestID.isEmpty())
+            return QString();
+        key = newRequestKey();
+        requestID = key;
+        userInfo.clear();
+        cancelled = false;
+    }
+    emit currentUserInfo(key);
+
+    // The host answers over the host link, whose events only arrive if we keep
+    // the event loop turning; the lock stays free meanwhile so that re-entrant
+    // page calls and the answer itself never wait on it.
+    QPointer<VellJsBridge> alive(this);
+    for (int round = 0; round < waitRounds; ++round) {
+        QCoreApplication::processEvents();
+        if (!alive)
+            return QString();
+        if (cancelled)
+            break;
+        if (replySignal.tryAcquire(1, roundMs))
+            break;
+    }
+
+    QString result;
+    std::vector<std::function<void()>> pending;
+    {
+        QMutexLocker locker(&lock);
+        requestID.clear();
+        result = cancelled ? QString() : userInfo;
+        userInfo.clear();
+        cancelled = false;
+        // An answer that came in together with a cancel, or a repeated answer,
+        // leaves a permit behind; the next request must not take it for its own.
+        while (replySignal.tryAcquire()) {
+        }
+        pending.swap(afterWait);
+    }
+    for (const auto &fn : pending)
+        post(fn);
+    return result;
+}
+
+void VellJsBridge::onCurrentUserInfo(const QByteArray &json)
+{
+    const QJsonObject answer = QJsonDocument::fromJson(json).object();
+    const QString key = answer.value(QStringLiteral("key")).toString();
+    const QString info = answer.value(QStringLiteral("info")).toString();
+    {
+        QMutexLocker locker(&lock);
+        if (requestID.isEmpty() || key != requestID)
+            return;
+        userInfo = info;
+    }
+    replySignal.release();
+}
+
+bool VellJsBridge::isWaiting() const
+{
+    QMutexLocker locker(&lock);
+    return !requestID.isEmpty();
+}
+
+void VellJsBridge::cancelWait()
+{
+    QMutexLocker locker(&lock);
+    if (!requestID.isEmpty())
+        cancelled = true;
+}
+
+void VellJsBridge::runAfterWait(std::function<void()> fn)
+{
+    {
+        QMutexLocker locker(&lock);
+        if (!requestID.isEmpty()) {
+            afterWait.push_back(std::move(fn));
+            return;
+        }
+    }
+    post(fn);
+}

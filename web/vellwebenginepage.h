@@ -1,0 +1,18 @@
+#pragma once
+
+#include <QWebEnginePage>
+
+class QWebEngineProfile;
+
+// The page the window shows. Pages of the host's own services often sit behind
+// internal or self-signed certificates, and the window has no place to ask the
+// user about them, so every certificate error is overridden.
+class VellWebEnginePage : public QWebEnginePage
+{
+    Q_OBJECT
+public:
+    VellWebEnginePage(QWebEngineProfile *profile, QObject *parent);
+    explicit VellWebEnginePage(QObject *parent);
+protected:
+    bool certificateError(const QWebEngineCertificateError &error) override;
+};
