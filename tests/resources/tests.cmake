@@ -1,0 +1,1 @@
+wb_test(resources tst_resource wb_resources wb_config)
