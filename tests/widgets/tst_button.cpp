@@ -76,6 +76,7 @@ private slots:
     void stateMachine_data();
     void stateMachine();
     void signalOrder();
+    void realPointer();
 };
 
 void tst_Button::stateMachine_data()
@@ -157,6 +158,30 @@ void tst_Button::signalOrder()
     step(&button, "release");
     QCOMPARE(statesSeen, QList<int>({1, 3, 1}));
     QCOMPARE(stateAtClick, 1);
+}
+
+// The same machine fed by the window system, enter and leave included.
+void tst_Button::realPointer()
+{
+    QWidget window;
+    window.resize(200, 100);
+    Button *button = new Button(&window);
+    button->setGeometry(10, 10, 40, 20);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    int clicks = 0;
+    connect(button, &Button::clicked, this, [&clicks] { ++clicks; });
+
+    QTest::mouseMove(&window, QPoint(150, 80));
+    QTest::mouseMove(button, QPoint(20, 10));
+    QTRY_COMPARE(button->getState(), int(Button::StateOver));
+    QTest::mouseClick(button, Qt::LeftButton, Qt::NoModifier, QPoint(20, 10));
+    QCOMPARE(clicks, 1);
+    QCOMPARE(button->getState(), int(Button::StateOver));
+    QTest::mouseMove(&window, QPoint(150, 80));
+    QTRY_COMPARE(button->getState(), 0);
+    QVERIFY(!button->hasMouseTracking());
+    QCOMPARE(clicks, 1);
 }
 
 QTEST_MAIN(tst_Button)

@@ -65,6 +65,8 @@ private slots:
     void hoverSinksCaption();
     void hoverColour();
     void stateChangeRepaints();
+    void captionCentring_data();
+    void captionCentring();
 private:
     QFont font;
 };
@@ -179,6 +181,35 @@ void tst_TextButton::stateChangeRepaints()
     button->installEventFilter(&counter);
     button->setOver(true);
     QTRY_VERIFY(counter.paints > 0);
+}
+
+void tst_TextButton::captionCentring_data()
+{
+    // At 100 % the caption has 10 spare pixels each way and starts 5 in. The halving
+    // truncates: one extra pixel changes nothing (11 / 2 = 5), two move it by one (12 / 2 = 6).
+    QTest::addColumn<QSize>("extra");
+    QTest::addColumn<QPoint>("shift");
+    QTest::newRow("one wider") << QSize(1, 0) << QPoint(0, 0);
+    QTest::newRow("two wider") << QSize(2, 0) << QPoint(1, 0);
+    QTest::newRow("one higher") << QSize(0, 1) << QPoint(0, 0);
+    QTest::newRow("three higher") << QSize(0, 3) << QPoint(0, 1);
+    QTest::newRow("five wider, four higher") << QSize(5, 4) << QPoint(2, 2);
+}
+
+void tst_TextButton::captionCentring()
+{
+    QFETCH(QSize, extra);
+    QFETCH(QPoint, shift);
+    TextButton reference(nullptr, QStringLiteral("Refresh"), font, Qt::black);
+    TextButton button(nullptr, QStringLiteral("Refresh"), font, Qt::black);
+    button.resize(button.size() + extra);
+    const QImage before = paint(&reference);
+    const QImage after = paint(&button);
+    // Row y, column x of the reference is row y + shift.y, column x + shift.x now.
+    const int w = reference.width() - shift.x();
+    const int h = reference.height() - shift.y();
+    QCOMPARE(after.copy(shift.x(), shift.y(), w, h), before.copy(0, 0, w, h));
+    QCOMPARE(firstInkRow(after), firstInkRow(before) + shift.y());
 }
 
 QTEST_MAIN(tst_TextButton)
