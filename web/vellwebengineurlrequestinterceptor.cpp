@@ -3,6 +3,17 @@
 #include <QReadLocker>
 #include <QWriteLocker>
 
+namespace {
+
+// A line break or NUL cannot travel in a header value: the engine refuses the
+// whole request, and the page would never load. Such a token is not sent.
+bool headerSafe(const QByteArray &value)
+{
+    return !value.contains('\r') && !value.contains('\n') && !value.contains('\0');
+}
+
+}
+
 VellWebEngineUrlRequestInterceptor::VellWebEngineUrlRequestInterceptor(QObject *parent)
     : QWebEngineUrlRequestInterceptor(parent)
 {
@@ -10,18 +21,21 @@ VellWebEngineUrlRequestInterceptor::VellWebEngineUrlRequestInterceptor(QObject *
 
 void VellWebEngineUrlRequestInterceptor::setAccessToken(const QString &token)
 {
+    QByteArray value = token.toUtf8();
+    if (!headerSafe(value))
+        value.clear();
     QWriteLocker locker(&tokenLock);
-    accessToken = token;
+    accessToken = value;
 }
 
 void VellWebEngineUrlRequestInterceptor::interceptRequest(QWebEngineUrlRequestInfo &info)
 {
-    QString token;
+    QByteArray token;
     {
         QReadLocker locker(&tokenLock);
         token = accessToken;   // implicitly shared: a reference bump, no allocation
     }
     if (token.isEmpty())
         return;
-    info.setHttpHeader(QByteArrayLiteral("X-Access-Token"), token.toUtf8());
+    info.setHttpHeader(QByteArrayLiteral("X-Access-Token"), token);
 }

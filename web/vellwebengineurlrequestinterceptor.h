@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QReadWriteLock>
 #include <QString>
 #include <QWebEngineUrlRequestInterceptor>
@@ -18,8 +19,9 @@ public:
 signals:
     void log(QString log);
 private:
-    // The token is written on the GUI thread, but the engine may ask for it on
-    // its network thread; the lock is only ever held for a string copy.
+    // Written on the GUI thread, read wherever the engine runs its requests;
+    // the lock is only ever held for a byte-array copy. Kept as the ready
+    // header value, UTF-8, so a request does no encoding of its own.
     mutable QReadWriteLock tokenLock;
-    QString accessToken;
+    QByteArray accessToken;
 };
