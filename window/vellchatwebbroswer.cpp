@@ -1,20 +1,329 @@
 #include "window/vellchatwebbroswer.h"
 
-static VellChatWebBroswer *s_window = nullptr;
+#include "config/vellchatwbconfigure.h"
+#include "hostlink/protocol.h"
+#include "hostlink/transport.h"
+#include "web/vellwebengineurlrequestinterceptor.h"
+#include "window/vellchatwebbroswer_impl.h"
 
-VellChatWebBroswer *VellChatWebBroswer::instance() { return s_window; }
-void VellChatWebBroswer::newVellChatWebBroswer(QString, QWidget *) {}
-void VellChatWebBroswer::destory() {}
-void VellChatWebBroswer::activeWnd() {}
-void VellChatWebBroswer::showInfo(QString) {}
-void VellChatWebBroswer::updateShareToFriend() {}
-void VellChatWebBroswer::updateStoreToVell() {}
-void VellChatWebBroswer::updateOpenOutside() {}
-void VellChatWebBroswer::updateCheckChannel() {}
-void VellChatWebBroswer::iqCurrentUserInfo(QByteArray) {}
-void VellChatWebBroswer::webfileListResponse(QByteArray) {}
-void VellChatWebBroswer::webfileDownloadOffsetResponse(QByteArray) {}
-void VellChatWebBroswer::startDownloadResponse(QByteArray) {}
-void VellChatWebBroswer::restartDownloadResponse(QByteArray) {}
-void VellChatWebBroswer::removeHistoryResponse(QByteArray) {}
-void VellChatWebBroswer::removeAllHistoryResponse(QByteArray) {}
+#include <QDateTime>
+#include <QFileInfo>
+#include <QIcon>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QMutex>
+#include <QPainter>
+#include <QPainterPath>
+#include <QPointer>
+#include <QBitmap>
+#include <QWebEngineDownloadItem>
+#include <QWebEngineProfile>
+#include <QWindow>
+
+static VellChatWebBroswer *s_window = nullptr;
+static QMutex s_creationLock;
+
+VellChatWebBroswer *VellChatWebBroswer::instance()
+{
+    return s_window;
+}
+
+QString VellChatWebBroswer::positionText(const QRect &rect, bool maximized)
+{
+    return QStringLiteral("%1,%2,%3,%4,%5").arg(rect.x()).arg(rect.y()).arg(rect.width()).arg(rect.height()).arg(maximized ? 1 : 0);
+}
+
+VellChatWebBroswer::VellChatWebBroswer(QWidget *parent, bool maxed)
+    : QWidget(parent)
+    , interceptor(new VellWebEngineUrlRequestInterceptor(nullptr))
+    , maximizedFlag(maxed)
+{
+    frame = new VellChatWebBroswer_impl(this, maxed);
+    QWebEngineProfile::defaultProfile()->setUrlRequestInterceptor(interceptor);
+    connect(interceptor, &VellWebEngineUrlRequestInterceptor::log, this, &VellChatWebBroswer::onReceiveLog);
+
+    frame->move(1, 1);
+    setMinimumSize(100, 100);
+    setAttribute(Qt::WA_TranslucentBackground);
+
+    connect(frame, &VellChatWebBroswer_impl::closeClicked, this, &VellChatWebBroswer::onClosed);
+    connect(frame, &VellChatWebBroswer_impl::miniSizeClicked, this, &VellChatWebBroswer::onMiniSize);
+    connect(frame, &VellChatWebBroswer_impl::maxSizeClicked, this, &VellChatWebBroswer::onMaxSize);
+    connect(frame, &VellChatWebBroswer_impl::restoreClicked, this, &VellChatWebBroswer::onRestore);
+    connect(frame, &VellChatWebBroswer_impl::clearWindowState, this, &VellChatWebBroswer::onClearWindowState);
+    connect(frame, &VellChatWebBroswer_impl::refresh, this, &VellChatWebBroswer::onRefresh);
+    connect(frame, &VellChatWebBroswer_impl::storeToVell, this, &VellChatWebBroswer::onStoreToVell);
+    connect(frame, &VellChatWebBroswer_impl::shareToFriend, this, &VellChatWebBroswer::onShareToFriend);
+    connect(frame, &VellChatWebBroswer_impl::channel, this, &VellChatWebBroswer::onChannel);
+    connect(frame, &VellChatWebBroswer_impl::goToChannel, this, &VellChatWebBroswer::onGoToChannel);
+    connect(frame, &VellChatWebBroswer_impl::openOutside, this, &VellChatWebBroswer::onOpenOutside);
+    connect(frame, &VellChatWebBroswer_impl::receiveLog, this, &VellChatWebBroswer::onReceiveLog);
+    connect(frame, &VellChatWebBroswer_impl::currentUserInfo, this, &VellChatWebBroswer::onCurrentUserInfo);
+    connect(frame, &VellChatWebBroswer_impl::downloadRequested, this, &VellChatWebBroswer::onDownloadRequested);
+    connect(frame, &VellChatWebBroswer_impl::requestFileList, this, &VellChatWebBroswer::onRequestFileList);
+    connect(frame, &VellChatWebBroswer_impl::requestFileDownloadOffset, this, &VellChatWebBroswer::onRequestFileDownloadOffset);
+    connect(frame, &VellChatWebBroswer_impl::openFileFoler, this, &VellChatWebBroswer::onOpenFileFoler);
+    connect(frame, &VellChatWebBroswer_impl::redownloadFile, this, &VellChatWebBroswer::onRedownloadFile);
+    connect(frame, &VellChatWebBroswer_impl::removeDownloadFile, this, &VellChatWebBroswer::onRemoveDownloadFile);
+    connect(frame, &VellChatWebBroswer_impl::removeAllDownloadFile, this, &VellChatWebBroswer::onRemoveAllDownloadFile);
+
+    setWindowTitle(VellChatWBConfigure::Title());
+    QIcon icon;
+    icon.addPixmap(*VellChatWBConfigure::WindowIcon(), QIcon::Normal, QIcon::Off);
+    setWindowIcon(icon);
+
+    lastPosition = positionText(VellChatWBConfigure::Geometry(), maxed);
+
+    savePosTimer.setInterval(1000);
+    savePosTimer.setSingleShot(false);
+    connect(&savePosTimer, &QTimer::timeout, this, &VellChatWebBroswer::onSavePos);
+}
+
+VellChatWebBroswer::~VellChatWebBroswer()
+{
+    if (s_window == this)
+        s_window = nullptr;
+}
+
+void VellChatWebBroswer::newVellChatWebBroswer(QString url, QWidget *parent)
+{
+    QMutexLocker locker(&s_creationLock);
+    if (s_window) {
+        s_window->activateWindow();
+        s_window->setUrl(url);
+        s_window->show();
+        return;
+    }
+    const bool maxed = VellChatWBConfigure::Maxsized();
+    s_window = new VellChatWebBroswer(parent, maxed);
+    VellChatWebBroswer *w = s_window;
+    w->createWinId();
+    w->setMinimumWidth(VellChatWBConfigure::MiniWidth());
+    const QRect geometry = VellChatWBConfigure::Geometry();
+    w->resize(geometry.size());
+    w->move(geometry.topLeft());
+    w->setUrl(url);
+    w->show();
+    if (QWindow *handle = w->windowHandle())
+        connect(handle, &QWindow::windowStateChanged, w, &VellChatWebBroswer::stateChanged);
+    if (maxed)
+        w->setWindowState(Qt::WindowMaximized);
+}
+
+// A page may be inside the bridge's wait for the user information, with the
+// bridge's call on the stack: deleting the window then would pull the frame
+// and the bridge from under it. End the wait and delete once it has unwound.
+void VellChatWebBroswer::dispose(VellChatWebBroswer *window)
+{
+    if (window->frame->bridgeWaiting()) {
+        QPointer<VellChatWebBroswer> guard(window);
+        window->frame->cancelBridgeWait();
+        window->frame->runAfterBridgeWait([guard] { delete guard.data(); });
+        return;
+    }
+    delete window;
+}
+
+void VellChatWebBroswer::destory()
+{
+    VellChatWebBroswer *w = s_window;
+    if (!w)
+        return;
+    s_window = nullptr;
+    w->close();
+    dispose(w);
+}
+
+void VellChatWebBroswer::activeWnd()
+{
+    if (!s_window)
+        return;
+    if (s_window->isHidden())
+        s_window->show();
+    s_window->activateWindow();
+}
+
+void VellChatWebBroswer::setUrl(QString url)
+{
+    interceptor->setAccessToken(VellChatWBConfigure::AccessToken());
+    frame->setUrl(url);
+    setWindowState(Qt::WindowActive);
+    if (maximizedFlag)
+        onMaxSize();
+    frame->show();
+    if (!savePosTimer.isActive())
+        savePosTimer.start();
+}
+
+void VellChatWebBroswer::paintEvent(QPaintEvent *event)
+{
+    Q_UNUSED(event)
+    QPainter painter(this);
+    painter.save();
+    DrawBorder(painter);
+    painter.restore();
+}
+
+void VellChatWebBroswer::DrawBorder(QPainter &painter)
+{
+    const QColor colour = VellChatWBConfigure::ShadowColor();
+    painter.setPen(colour);
+    painter.setBrush(QBrush(colour));
+    painter.setRenderHint(QPainter::Antialiasing, true);
+    const int d = 2 * frame->roundRadius();
+    const int w = width();
+    const int h = height();
+    painter.drawArc(0, 0, d, d, 1440, 1440);
+    painter.drawArc(w - d, 0, d, d, 0, 1440);
+    painter.drawArc(0, h - d, d, d, 2880, 1440);
+    painter.drawArc(w - d, h - d, d, d, 4320, 1440);
+    painter.drawRect(0, 0, w, h);
+}
+
+void VellChatWebBroswer::resizeEvent(QResizeEvent *event)
+{
+    Q_UNUSED(event)
+    frame->resize(width() - 2, height() - 2);
+    VellChatWBConfigure::SetGeometry(geometry());
+    const int radius = frame->roundRadius();
+    if (radius == 0)
+        return;
+    const int d = 2 * radius;
+    const int w = width();
+    const int h = height();
+    QBitmap mask(size());
+    mask.fill(Qt::white);
+    QPainter painter(&mask);
+    painter.setRenderHint(QPainter::Antialiasing, true);
+    QPainterPath path;
+    path.moveTo(0, (h - 1) / 2);
+    path.arcTo(0, 0, d, d, 180, -90);
+    path.arcTo(w - d, 0, d, d, 90, -90);
+    path.arcTo(w - d, h - d, d, d, 360, -90);
+    path.arcTo(0, h - d, d, d, 270, -90);
+    path.closeSubpath();
+    painter.fillPath(path, QColor(255, 0, 0, 255));
+    setMask(mask);
+}
+
+void VellChatWebBroswer::stateChanged(Qt::WindowState state)
+{
+    frame->stateChanged(state);
+}
+
+void VellChatWebBroswer::onClosed()
+{
+    onSavePos();
+    QPointer<VellChatWebBroswer> self(this);
+    QTimer::singleShot(100, this, [self] {
+        if (!self)
+            return;
+        VellChatWebBroswer *w = self.data();
+        w->close();
+        if (s_window == w)
+            s_window = nullptr;
+        dispose(w);
+    });
+}
+
+void VellChatWebBroswer::onMiniSize()
+{
+    setWindowState(Qt::WindowMinimized);
+}
+
+void VellChatWebBroswer::onMaxSize()
+{
+    setWindowState(Qt::WindowMaximized);
+    maximizedFlag = true;
+}
+
+void VellChatWebBroswer::onRestore()
+{
+    setWindowState(Qt::WindowNoState);
+    maximizedFlag = false;
+}
+
+void VellChatWebBroswer::onClearWindowState()
+{
+    if (windowState() & Qt::WindowMaximized) {
+        setWindowState(windowState() & ~Qt::WindowMaximized);
+        maximizedFlag = false;
+    }
+}
+
+void VellChatWebBroswer::onRefresh() { transport::shareInstance()->refresh(); }
+void VellChatWebBroswer::onStoreToVell() { transport::shareInstance()->storeToVell(); }
+void VellChatWebBroswer::onShareToFriend() { transport::shareInstance()->shareArtile(); }
+void VellChatWebBroswer::onChannel() { transport::shareInstance()->showChannel(); }
+void VellChatWebBroswer::onGoToChannel(QString channelId) { transport::shareInstance()->goToChannel(channelId); }
+void VellChatWebBroswer::onOpenOutside() { transport::shareInstance()->openOutside(); }
+void VellChatWebBroswer::onReceiveLog(QString msg) { transport::shareInstance()->onReceiveLog(msg); }
+void VellChatWebBroswer::onCurrentUserInfo(QString requestID) { transport::shareInstance()->currentUserInfo(requestID); }
+void VellChatWebBroswer::onRequestFileList(QString key) { transport::shareInstance()->getWebfileList(key); }
+void VellChatWebBroswer::onRequestFileDownloadOffset(QString key, QStringList fileList) { transport::shareInstance()->getWebfileDownloadOffset(key, fileList); }
+void VellChatWebBroswer::onOpenFileFoler(QString fileKey) { transport::shareInstance()->openFileFoler(fileKey); }
+void VellChatWebBroswer::onRedownloadFile(QString requestid, QString key) { transport::shareInstance()->redownloadFile(requestid, key); }
+void VellChatWebBroswer::onRemoveDownloadFile(QString requestid, QString key) { transport::shareInstance()->removeDownloadFile(requestid, key); }
+void VellChatWebBroswer::onRemoveAllDownloadFile(QString requestid) { transport::shareInstance()->removeAllDownloadFile(requestid); }
+
+void VellChatWebBroswer::onSavePos()
+{
+    const QString text = positionText(frameGeometry(), maximizedFlag);
+    if (text == lastPosition)
+        return;
+    lastPosition = text;
+    transport::shareInstance()->savePosition(text);
+}
+
+void VellChatWebBroswer::onDownloadRequested(QWebEngineDownloadItem *download)
+{
+    if (!download)
+        return;
+    const qint64 now = QDateTime::currentMSecsSinceEpoch();
+    if (quint64(now - lastDownloadTime) <= 300)
+        return;
+    lastDownloadTime = now;
+    pendingDownloadKey = protocol::newRequestKey();
+    // The engine forgets an item nobody accepted once this signal returns, so
+    // read what the host needs now; the host fetches the file itself.
+    const QString name = QFileInfo(download->downloadFileName()).fileName();
+    const QString url = download->url().toString();
+    transport::shareInstance()->downloadFile(pendingDownloadKey, url, name);
+}
+
+void VellChatWebBroswer::startDownloadResponse_impl(QByteArray json)
+{
+    const QJsonObject object = QJsonDocument::fromJson(json).object();
+    const QString key = object.value(QStringLiteral("key")).toString();
+    const QString info = object.value(QStringLiteral("info")).toString();
+    if (key != pendingDownloadKey)
+        return;
+    pendingDownloadKey.clear();
+    if (!info.isEmpty())
+        showInfo_impl(info);
+}
+
+void VellChatWebBroswer::showInfo_impl(QString text) { frame->showInfo(text); }
+void VellChatWebBroswer::updateShareToFriend_impl() { frame->updateShareToFriend(); }
+void VellChatWebBroswer::updateStoreToVell_impl() { frame->updateStoreToVell(); }
+void VellChatWebBroswer::updateOpenOutside_impl() { frame->updateOpenOutside(); }
+void VellChatWebBroswer::updateCheckChannel_impl() { frame->updateCheckChannel(); }
+void VellChatWebBroswer::iqCurrentUserInfo_impl(QByteArray json) { frame->iqCurrentUserInfo(json); }
+void VellChatWebBroswer::webfileListResponse_impl(QByteArray json) { frame->webfileListResponse(json); }
+void VellChatWebBroswer::webfileDownloadOffsetResponse_impl(QByteArray json) { frame->webfileDownloadOffsetResponse(json); }
+void VellChatWebBroswer::restartDownloadResponse_impl(QByteArray json) { frame->webfileRestartDownloadResponse(json); }
+void VellChatWebBroswer::removeHistoryResponse_impl(QByteArray json) { frame->webfileRemoveHistoryResponse(json); }
+void VellChatWebBroswer::removeAllHistoryResponse_impl(QByteArray json) { frame->webfileRemoveAllHistoryResponse(json); }
+
+void VellChatWebBroswer::showInfo(QString text) { if (s_window) s_window->showInfo_impl(text); }
+void VellChatWebBroswer::updateShareToFriend() { if (s_window) s_window->updateShareToFriend_impl(); }
+void VellChatWebBroswer::updateStoreToVell() { if (s_window) s_window->updateStoreToVell_impl(); }
+void VellChatWebBroswer::updateOpenOutside() { if (s_window) s_window->updateOpenOutside_impl(); }
+void VellChatWebBroswer::updateCheckChannel() { if (s_window) s_window->updateCheckChannel_impl(); }
+void VellChatWebBroswer::iqCurrentUserInfo(QByteArray json) { if (s_window) s_window->iqCurrentUserInfo_impl(json); }
+void VellChatWebBroswer::webfileListResponse(QByteArray json) { if (s_window) s_window->webfileListResponse_impl(json); }
+void VellChatWebBroswer::webfileDownloadOffsetResponse(QByteArray json) { if (s_window) s_window->webfileDownloadOffsetResponse_impl(json); }
+void VellChatWebBroswer::startDownloadResponse(QByteArray json) { if (s_window) s_window->startDownloadResponse_impl(json); }
+void VellChatWebBroswer::restartDownloadResponse(QByteArray json) { if (s_window) s_window->restartDownloadResponse_impl(json); }
+void VellChatWebBroswer::removeHistoryResponse(QByteArray json) { if (s_window) s_window->removeHistoryResponse_impl(json); }
+void VellChatWebBroswer::removeAllHistoryResponse(QByteArray json) { if (s_window) s_window->removeAllHistoryResponse_impl(json); }

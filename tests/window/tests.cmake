@@ -1,0 +1,1 @@
+wb_test(window tst_frame wb_window wb_hostlink)

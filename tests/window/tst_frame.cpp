@@ -1,0 +1,293 @@
+#include "config/vellchatwbconfigure.h"
+#include "web/vellchatwebview.h"
+#include "widgets/informbox.h"
+#include "widgets/textbutton.h"
+#include "window/vellchatwebbroswer_impl.h"
+
+#include <QLabel>
+#include <QtTest>
+
+using Frame = VellChatWebBroswer_impl;
+Q_DECLARE_METATYPE(Qt::CursorShape)
+
+// The frame under a plain top-level widget standing in for the window: on the
+// offscreen platform its frame geometry is its geometry, so every rectangle
+// below can be worked out by hand.
+class tst_Frame : public QObject
+{
+    Q_OBJECT
+private slots:
+    static void initMain() { QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts); }
+    void initTestCase();
+    void init();
+    void cleanup();
+    void hitTest_data();
+    void hitTest();
+    void drag_data();
+    void drag();
+    void otherButtonsDoNotDrag();
+    void titleBarLayout_data();
+    void titleBarLayout();
+    void visibilityUpdates();
+    void overlayAndBoxes();
+    void pageMessages_data();
+    void pageMessages();
+private:
+    TextButton *button(const QString &caption) const;
+    void press(const QPoint &local, Qt::MouseButton button = Qt::LeftButton);
+    void moveTo(const QPoint &local, Qt::MouseButtons buttons = Qt::LeftButton);
+    QWidget *window = nullptr;
+    Frame *frame = nullptr;
+};
+
+void tst_Frame::initTestCase()
+{
+    VellChatWBConfigure::init();
+}
+
+void tst_Frame::init()
+{
+    VellChatWBConfigure::init();
+    window = new QWidget;
+    window->setGeometry(100, 100, 500, 400);
+    frame = new Frame(window, false);
+    frame->setGeometry(0, 0, 500, 400);
+}
+
+void tst_Frame::cleanup()
+{
+    delete window;
+    window = nullptr;
+    frame = nullptr;
+}
+
+TextButton *tst_Frame::button(const QString &caption) const
+{
+    // captions are not readable from outside; buttons are told apart by order of creation
+    const QList<TextButton *> all = frame->findChildren<TextButton *>(QString(), Qt::FindDirectChildrenOnly);
+    const QStringList order = {"Refresh", "Collect", "Share", "Channel", "Open Outside", "Download History", "Back"};
+    const int i = order.indexOf(caption);
+    return i >= 0 && i < all.size() ? all.at(i) : nullptr;
+}
+
+void tst_Frame::press(const QPoint &local, Qt::MouseButton b)
+{
+    QMouseEvent e(QEvent::MouseButtonPress, local, frame->mapToGlobal(local), b, b, Qt::NoModifier);
+    QCoreApplication::sendEvent(frame, &e);
+}
+
+void tst_Frame::moveTo(const QPoint &local, Qt::MouseButtons buttons)
+{
+    // the press position stays the reference; frame->mapToGlobal would follow the moving window
+    QMouseEvent e(QEvent::MouseMove, local, local + QPoint(100, 100), Qt::NoButton, buttons, Qt::NoModifier);
+    QCoreApplication::sendEvent(frame, &e);
+}
+
+void tst_Frame::hitTest_data()
+{
+    QTest::addColumn<QPoint>("point");
+    QTest::addColumn<int>("code");
+    // W = 500, H = 400: near margins reach 5 and 11, far margins 495/494 and 489/389
+    QTest::newRow("top-left corner") << QPoint(0, 0) << int(Frame::HitTopLeft);
+    QTest::newRow("top-left corner, deepest") << QPoint(11, 11) << int(Frame::HitTopLeft);
+    QTest::newRow("past the corner") << QPoint(12, 11) << int(Frame::HitMove);
+    QTest::newRow("top edge") << QPoint(12, 5) << int(Frame::HitTop);
+    QTest::newRow("below the top edge") << QPoint(200, 6) << int(Frame::HitMove);
+    QTest::newRow("left edge") << QPoint(5, 200) << int(Frame::HitLeft);
+    QTest::newRow("right of the left edge") << QPoint(6, 200) << int(Frame::HitMove);
+    QTest::newRow("right edge") << QPoint(495, 200) << int(Frame::HitRight);
+    QTest::newRow("left of the right edge") << QPoint(494, 200) << int(Frame::HitMove);
+    QTest::newRow("bottom edge") << QPoint(250, 395) << int(Frame::HitBottom);
+    QTest::newRow("above the bottom edge") << QPoint(250, 394) << int(Frame::HitMove);
+    QTest::newRow("top-right corner") << QPoint(489, 11) << int(Frame::HitTopRight);
+    QTest::newRow("top edge near the right") << QPoint(488, 0) << int(Frame::HitTop);
+    QTest::newRow("bottom-left corner") << QPoint(11, 389) << int(Frame::HitBottomLeft);
+    QTest::newRow("left band above the corner") << QPoint(1, 388) << int(Frame::HitLeft);
+    QTest::newRow("bottom-right corner") << QPoint(489, 389) << int(Frame::HitBottomRight);
+    QTest::newRow("title bar") << QPoint(250, 20) << int(Frame::HitMove);
+}
+
+void tst_Frame::hitTest()
+{
+    QFETCH(QPoint, point);
+    QTEST(frame->hitTest(point.x(), point.y()), "code");
+}
+
+void tst_Frame::drag_data()
+{
+    QTest::addColumn<QPoint>("pressAt");
+    QTest::addColumn<QPoint>("delta");
+    QTest::addColumn<QRect>("geometry");
+    QTest::addColumn<Qt::CursorShape>("cursor");
+    // window at (100,100) 500x400: right edge x = 599, bottom edge y = 499
+    QTest::newRow("title bar moves") << QPoint(250, 20) << QPoint(15, 7) << QRect(115, 107, 500, 400) << Qt::ArrowCursor;
+    QTest::newRow("right edge") << QPoint(497, 200) << QPoint(30, 9) << QRect(100, 100, 530, 400) << Qt::SizeHorCursor;
+    QTest::newRow("left edge keeps the right edge") << QPoint(2, 200) << QPoint(30, 9) << QRect(130, 100, 470, 400) << Qt::SizeHorCursor;
+    QTest::newRow("top edge keeps the bottom edge") << QPoint(200, 2) << QPoint(4, -20) << QRect(100, 80, 500, 420) << Qt::SizeVerCursor;
+    QTest::newRow("bottom edge") << QPoint(200, 398) << QPoint(4, -20) << QRect(100, 100, 500, 380) << Qt::SizeVerCursor;
+    QTest::newRow("top-left corner") << QPoint(3, 3) << QPoint(-10, 25) << QRect(90, 125, 510, 375) << Qt::SizeFDiagCursor;
+    QTest::newRow("top-right corner") << QPoint(495, 3) << QPoint(-10, 25) << QRect(100, 125, 490, 375) << Qt::SizeBDiagCursor;
+    QTest::newRow("bottom-left corner") << QPoint(3, 395) << QPoint(-10, 25) << QRect(90, 100, 510, 425) << Qt::SizeBDiagCursor;
+    QTest::newRow("bottom-right corner") << QPoint(495, 395) << QPoint(-10, 25) << QRect(100, 100, 490, 425) << Qt::SizeFDiagCursor;
+}
+
+void tst_Frame::drag()
+{
+    QFETCH(QPoint, pressAt);
+    QFETCH(QPoint, delta);
+    QSignalSpy clears(frame, &Frame::clearWindowState);
+    press(pressAt);
+    QTEST(frame->cursor().shape(), "cursor");
+    // two steps: the second starts again from the press, not from the first step
+    moveTo(pressAt + QPoint(3, 3));
+    moveTo(pressAt + delta);
+    QTEST(window->geometry(), "geometry");
+    const bool moving = frame->hitTest(pressAt.x(), pressAt.y()) == Frame::HitMove;
+    QCOMPARE(clears.count(), moving ? 2 : 0);
+
+    QMouseEvent release(QEvent::MouseButtonRelease, pressAt, Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(frame, &release);
+    QCOMPARE(frame->cursor().shape(), Qt::ArrowCursor);
+}
+
+void tst_Frame::otherButtonsDoNotDrag()
+{
+    press(QPoint(2, 200), Qt::RightButton);
+    moveTo(QPoint(40, 200), Qt::RightButton);
+    QCOMPARE(window->geometry(), QRect(100, 100, 500, 400));
+
+    // a left press followed by a move with both buttons held only sets the cursor
+    press(QPoint(2, 200));
+    moveTo(QPoint(40, 200), Qt::LeftButton | Qt::RightButton);
+    QCOMPARE(window->geometry(), QRect(100, 100, 500, 400));
+    QCOMPARE(frame->cursor().shape(), Qt::SizeHorCursor);
+}
+
+void tst_Frame::titleBarLayout_data()
+{
+    QTest::addColumn<bool>("collect");
+    QTest::addColumn<bool>("share");
+    QTest::newRow("all shown") << true << true;
+    QTest::newRow("collect hidden") << false << true;
+    QTest::newRow("both hidden") << false << false;
+}
+
+void tst_Frame::titleBarLayout()
+{
+    QFETCH(bool, collect);
+    QFETCH(bool, share);
+    delete window;
+    VellChatWBConfigure::SetTitleStoreToVellShow(collect);
+    VellChatWBConfigure::SetTitleShareToFriendShow(share);
+    VellChatWBConfigure::SetTitleCheckChannelShow(true);
+    VellChatWBConfigure::SetTitleOpenOutsideShow(true);
+    window = new QWidget;
+    frame = new Frame(window, false);
+    frame->setGeometry(0, 0, 500, 400);
+    window->show();   // a hidden widget keeps its resize, and so its layout, for later
+
+    // logo at TitleLeft 5; each shown button follows after its width and TitleSkip 5
+    auto *logo = frame->findChild<ImageButton *>();
+    QCOMPARE(logo->pos(), QPoint(5, (40 - logo->height()) / 2));
+    int x = 5 + logo->width() + 5;
+    QCOMPARE(button("Refresh")->x(), x);
+    x += button("Refresh")->width() + 5;
+    if (collect) {
+        QCOMPARE(button("Collect")->x(), x);
+        x += button("Collect")->width() + 5;
+    }
+    if (share) {
+        QCOMPARE(button("Share")->x(), x);
+        x += button("Share")->width() + 5;
+    }
+    QCOMPARE(button("Download History")->x(), x);
+    x += button("Download History")->width() + 5;
+    QCOMPARE(button("Channel")->pos(), button("Open Outside")->pos());
+    QCOMPARE(button("Channel")->x(), x);
+    QCOMPARE(button("Refresh")->y(), (40 - button("Refresh")->height()) / 2);
+    // the page fills the rest, one pixel in from the sides and the bottom
+    QCOMPARE(frame->view()->geometry(), QRect(1, 40, 498, 359));
+}
+
+void tst_Frame::visibilityUpdates()
+{
+    window->show();
+    TextButton *shareButton = button("Share");
+    TextButton *webFile = button("Download History");
+    const int before = webFile->x();
+    VellChatWBConfigure::SetTitleShareToFriendShow(false);
+    frame->updateShareToFriend();
+    QVERIFY(shareButton->isHidden());
+    QCOMPARE(webFile->x(), before - shareButton->width() - 5);
+    VellChatWBConfigure::SetTitleShareToFriendShow(true);
+    frame->updateShareToFriend();
+    QVERIFY(!shareButton->isHidden());
+    QCOMPARE(webFile->x(), before);
+
+    VellChatWBConfigure::SetTitleOpenOutsideShow(true);
+    frame->updateOpenOutside();
+    QVERIFY(!button("Open Outside")->isHidden());
+    QCOMPARE(webFile->x(), before);
+}
+
+static QWidget *overlayOf(Frame *frame)
+{
+    for (QWidget *w : frame->findChildren<QWidget *>(QString(), Qt::FindDirectChildrenOnly))
+        if (w->metaObject() == &QWidget::staticMetaObject)
+            return w;
+    return nullptr;
+}
+
+void tst_Frame::overlayAndBoxes()
+{
+    window->show();
+    QWidget *overlay = overlayOf(frame);
+    QVERIFY(overlay);
+    QVERIFY(overlay->isHidden());
+    QCOMPARE(overlay->palette().color(QPalette::Window), QColor(0, 0, 0, 40));
+
+    frame->showInfo(QStringLiteral("first"));
+    QVERIFY(!overlay->isHidden());
+    QCOMPARE(overlay->geometry(), QRect(0, 0, 500, 400));
+    frame->showInfo(QStringLiteral("second"));
+    QTRY_COMPARE(frame->findChildren<InformBox *>().size(), 1);
+    InformBox *box = frame->findChild<InformBox *>();
+    // centred: (500 - 300) / 2, (400 - 100) / 2
+    QCOMPARE(box->geometry(), QRect(100, 150, 300, 100));
+    QVERIFY(!overlay->isHidden());
+    QCOMPARE(box->findChild<QLabel *>()->text(), QStringLiteral("second"));
+    // a host message has one button; it takes box and overlay away
+    QList<TextButton *> buttons = box->findChildren<TextButton *>();
+    QCOMPARE(buttons.size(), 2);
+    QVERIFY(buttons.at(1)->isHidden());
+    QTest::mouseClick(buttons.at(0), Qt::LeftButton);
+    QVERIFY(overlay->isHidden());
+    QTRY_COMPARE(frame->findChildren<InformBox *>().size(), 0);
+}
+
+void tst_Frame::pageMessages_data()
+{
+    QTest::addColumn<QString>("message");
+    QTest::addColumn<QString>("channel");   // empty: nothing emitted
+    QTest::newRow("channel") << R"({"action":"go_to_channel_info","data":"c-17"})" << "c-17";
+    QTest::newRow("empty data") << R"({"action":"go_to_channel_info","data":""})" << "";
+    QTest::newRow("number data") << R"({"action":"go_to_channel_info","data":17})" << "";
+    QTest::newRow("other case") << R"({"action":"Go_To_Channel_Info","data":"c-17"})" << "";
+    QTest::newRow("unknown action") << R"({"action":"open","data":"c-17"})" << "";
+    QTest::newRow("not JSON") << "go_to_channel_info" << "";
+    QTest::newRow("array") << R"(["go_to_channel_info","c-17"])" << "";
+}
+
+void tst_Frame::pageMessages()
+{
+    QFETCH(QString, message);
+    QFETCH(QString, channel);
+    QSignalSpy spy(frame, &Frame::goToChannel);
+    frame->onGetWebMessage(message);
+    QCOMPARE(spy.count(), channel.isEmpty() ? 0 : 1);
+    if (!channel.isEmpty())
+        QCOMPARE(spy.at(0).at(0).toString(), channel);
+}
+
+QTEST_MAIN(tst_Frame)
+#include "tst_frame.moc"

@@ -1,0 +1,458 @@
+#include "window/vellchatwebbroswer_impl.h"
+
+#include "config/vellchatwbconfigure.h"
+#include "downloads/downloadfiletree.h"
+#include "resources/resource.h"
+#include "web/vellchatwebview.h"
+#include "web/vellwebenginepage.h"
+#include "widgets/informbox.h"
+
+#include <QDateTime>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QWebChannel>
+#include <QWebEngineProfile>
+#include <QtMath>
+
+using Config = VellChatWBConfigure;
+
+VellChatWebBroswer_impl::VellChatWebBroswer_impl(QWidget *parent, bool maxed)
+    : QWidget(parent)
+    , jsBridge(this)
+    , logoButton(this, Resource::ShareInstance()->channelLogo())
+    , refreshButton(this, Config::TitleRefreshText(), Config::font(), Qt::white)
+    , collectButton(this, Config::TitleCollectText(), Config::font(), Qt::white)
+    , shareButton(this, Config::TitleShareText(), Config::font(), Qt::white)
+    , channelButton(this, Config::TitleChannelText(), Config::font(), Qt::white)
+    , openOutsideButton(this, Config::TitleOpenOutsideText(), Config::font(), Qt::white)
+    , webFileButton(this, Config::TitleWebFileText(), Config::font(), Qt::white)
+    , miniButton(this, Resource::ShareInstance()->miniIcon())
+    , maxButton(this, Resource::ShareInstance()->maxIcon())
+    , restoreButton(this, Resource::ShareInstance()->restoreIcon())
+    , closeButton(this, Resource::ShareInstance()->closeIcon())
+    , backButton(this, Config::WebFileBackText(), Config::font(), Qt::white)
+{
+    overlay = new QWidget(this);
+
+    webView = new VellChatWebView(this);
+    webView->move(1, Config::TitleHeight());
+
+    auto *page = new VellWebEnginePage(QWebEngineProfile::defaultProfile(), webView);
+    connect(page->profile(), &QWebEngineProfile::downloadRequested, this, &VellChatWebBroswer_impl::downloadRequested);
+
+    auto *channel = new QWebChannel(this);
+    channel->registerObject(QStringLiteral("jsbridge"), &jsBridge);
+    page->setWebChannel(channel);
+    webView->setPage(page);
+
+    connect(&jsBridge, &VellJsBridge::getWebMessage, this, &VellChatWebBroswer_impl::onGetWebMessage);
+    connect(&jsBridge, &VellJsBridge::receiveLog, this, &VellChatWebBroswer_impl::receiveLog);
+    connect(&jsBridge, &VellJsBridge::currentUserInfo, this, &VellChatWebBroswer_impl::currentUserInfo);
+
+    logoButton.setDisabled(true);
+    connect(&miniButton, &Button::clicked, this, &VellChatWebBroswer_impl::miniSizeClicked);
+    connect(&maxButton, &Button::clicked, this, &VellChatWebBroswer_impl::maxSizeClicked);
+    connect(&restoreButton, &Button::clicked, this, &VellChatWebBroswer_impl::restoreClicked);
+    connect(&closeButton, &Button::clicked, this, &VellChatWebBroswer_impl::closeClicked);
+    if (maxed)
+        maxButton.hide();
+    else
+        restoreButton.hide();
+    // The window system decorates the window; these stay out of sight.
+    miniButton.hide();
+    maxButton.hide();
+    restoreButton.hide();
+    closeButton.hide();
+
+    connect(&refreshButton, &Button::clicked, this, &VellChatWebBroswer_impl::refresh);
+    connect(&collectButton, &Button::clicked, this, &VellChatWebBroswer_impl::storeToVell);
+    connect(&shareButton, &Button::clicked, this, &VellChatWebBroswer_impl::shareToFriend);
+    connect(&channelButton, &Button::clicked, this, &VellChatWebBroswer_impl::channel);
+    connect(&openOutsideButton, &Button::clicked, this, &VellChatWebBroswer_impl::openOutside);
+    connect(&webFileButton, &Button::clicked, this, &VellChatWebBroswer_impl::onWebFile);
+    connect(&backButton, &Button::clicked, this, &VellChatWebBroswer_impl::onWebFileBack);
+    backButton.hide();
+
+    channelButton.setVisible(Config::TitleCheckChannelShow());
+    openOutsideButton.setVisible(Config::TitleOpenOutsideShow());
+    collectButton.setVisible(Config::TitleStoreToVellShow());
+    shareButton.setVisible(Config::TitleShareToFriendShow());
+
+    QPalette dim = overlay->palette();
+    dim.setBrush(QPalette::All, QPalette::Window, QBrush(QColor(0, 0, 0, 40)));
+    overlay->setPalette(dim);
+    overlay->setGeometry(0, 0, width(), height());
+    overlay->setAutoFillBackground(true);
+    overlay->hide();
+}
+
+int VellChatWebBroswer_impl::hitTest(int x, int y)
+{
+    const int w = width();
+    const int h = height();
+    if (x <= 11 && y <= 11)
+        return HitTopLeft;
+    if (x <= 11 && y >= h - 11)
+        return HitBottomLeft;
+    if (x >= w - 11) {
+        if (y <= 11)
+            return HitTopRight;
+        if (y >= h - 11)
+            return HitBottomRight;
+    }
+    if (x <= 5)
+        return HitLeft;
+    if (x >= w - 5)
+        return HitRight;
+    if (y <= 5)
+        return HitTop;
+    if (y >= h - 5)
+        return HitBottom;
+    return HitMove;
+}
+
+Qt::CursorShape VellChatWebBroswer_impl::cursorFor(int code)
+{
+    switch (code) {
+    case HitTop:
+    case HitBottom:
+        return Qt::SizeVerCursor;
+    case HitLeft:
+    case HitRight:
+        return Qt::SizeHorCursor;
+    case HitTopLeft:
+    case HitBottomRight:
+        return Qt::SizeFDiagCursor;
+    case HitTopRight:
+    case HitBottomLeft:
+        return Qt::SizeBDiagCursor;
+    default:
+        return Qt::ArrowCursor;
+    }
+}
+
+void VellChatWebBroswer_impl::setParentPos(QPoint pos)
+{
+    emit clearWindowState();
+    if (QWidget *w = parentWidget())
+        w->move(pos);
+}
+
+void VellChatWebBroswer_impl::setParentGeometry(QRect rect)
+{
+    if (QWidget *w = parentWidget())
+        w->setGeometry(rect);
+}
+
+static QPoint roundedPoint(const QPointF &p)
+{
+    // halves go up, so a pointer exactly between two pixels picks the later one
+    return QPoint(qFloor(p.x() + 0.5), qFloor(p.y() + 0.5));
+}
+
+void VellChatWebBroswer_impl::mousePressEvent(QMouseEvent *event)
+{
+    if (event->button() != Qt::LeftButton)
+        return;
+    pressGlobalPos = roundedPoint(event->screenPos());
+    if (QWidget *w = parentWidget())
+        pressFrameGeometry = w->frameGeometry();
+    event->accept();
+    if (QWidget *w = parentWidget())
+        w->activateWindow();
+    setFocus(Qt::MouseFocusReason);
+    const QPoint local = roundedPoint(event->localPos());
+    dragMode = hitTest(local.x(), local.y());
+    setCursor(cursorFor(dragMode));
+}
+
+void VellChatWebBroswer_impl::mouseMoveEvent(QMouseEvent *event)
+{
+    if (dragMode == HitNone) {
+        const QPoint local = roundedPoint(event->localPos());
+        setCursor(cursorFor(hitTest(local.x(), local.y())));
+        return;
+    }
+    setCursor(cursorFor(dragMode));
+    if (event->buttons() != Qt::LeftButton)
+        return;
+    event->accept();
+    const QPoint delta = roundedPoint(event->screenPos()) - pressGlobalPos;
+    if (dragMode == HitMove) {
+        setParentPos(pressFrameGeometry.topLeft() + delta);
+        return;
+    }
+
+    // Every step starts from the press, and the edges not dragged stay put.
+    const QRect &g = pressFrameGeometry;
+    const int mw = minimumSize().width();
+    const int mh = minimumSize().height();
+    int left = g.left();
+    int top = g.top();
+    int width = g.width();
+    int height = g.height();
+    const bool dragLeft = dragMode == HitLeft || dragMode == HitTopLeft || dragMode == HitBottomLeft;
+    const bool dragRight = dragMode == HitRight || dragMode == HitTopRight || dragMode == HitBottomRight;
+    const bool dragTop = dragMode == HitTop || dragMode == HitTopLeft || dragMode == HitTopRight;
+    const bool dragBottom = dragMode == HitBottom || dragMode == HitBottomLeft || dragMode == HitBottomRight;
+    if (dragRight) {
+        width = qMax(g.right() - g.left() + 1 + delta.x(), mw);
+    } else if (dragLeft) {
+        width = qMax(g.right() - g.left() + 1 - delta.x(), mw);
+        left = g.right() - width + 1;
+    }
+    if (dragBottom) {
+        height = qMax(g.bottom() - g.top() + 1 + delta.y(), mh);
+    } else if (dragTop) {
+        height = qMax(g.bottom() - g.top() + 1 - delta.y(), mh);
+        top = g.bottom() - height + 1;
+    }
+    setParentGeometry(QRect(left, top, width, height));
+}
+
+void VellChatWebBroswer_impl::mouseReleaseEvent(QMouseEvent *event)
+{
+    Q_UNUSED(event)
+    releaseMouse();
+    dragMode = HitNone;
+    setCursor(Qt::ArrowCursor);
+}
+
+void VellChatWebBroswer_impl::enterEvent(QEvent *event)
+{
+    QWidget::enterEvent(event);
+    setAttribute(Qt::WA_MouseTracking, true);
+}
+
+void VellChatWebBroswer_impl::leaveEvent(QEvent *event)
+{
+    QWidget::leaveEvent(event);
+    setAttribute(Qt::WA_MouseTracking, false);
+}
+
+void VellChatWebBroswer_impl::paintEvent(QPaintEvent *event)
+{
+    Q_UNUSED(event)
+    QPainter painter(this);
+    const int t = Config::TitleHeight();
+    painter.fillRect(QRect(0, 0, width(), t), Config::TitleBG());
+    painter.fillRect(QRect(QPoint(0, t), QPoint(width() - 1, height() - 1)), Qt::white);
+}
+
+void VellChatWebBroswer_impl::resizeEvent(QResizeEvent *event)
+{
+    Q_UNUSED(event)
+    const int t = Config::TitleHeight();
+    const int skip = Config::TitleSkip();
+    auto yFor = [t](const QWidget &b) { return (t - b.height()) / 2; };
+
+    int x = Config::TitleLeft();
+    auto place = [&](QWidget &b, bool advance) {
+        b.move(x, yFor(b));
+        if (advance)
+            x += b.width() + skip;
+    };
+    place(logoButton, true);
+    if (!backButton.isHidden())
+        place(backButton, true);
+    place(refreshButton, true);
+    if (!collectButton.isHidden())
+        place(collectButton, true);
+    if (!shareButton.isHidden())
+        place(shareButton, true);
+    place(webFileButton, true);
+    // channel and open outside share one place: hosts show one or the other
+    place(channelButton, false);
+    place(openOutsideButton, false);
+
+    int r = width() - Config::TitleRight();
+    r -= closeButton.width();
+    closeButton.move(r, yFor(closeButton));
+    r -= skip + maxButton.width();
+    maxButton.move(r, yFor(maxButton));
+    restoreButton.move(r, yFor(restoreButton));
+    r -= skip + miniButton.width();
+    miniButton.move(r, yFor(miniButton));
+
+    webView->resize(width() - 2, height() - t - 1);
+    if (downloadTree)
+        downloadTree->resize(webView->size());
+    overlay->setGeometry(0, 0, width(), height());
+}
+
+void VellChatWebBroswer_impl::showBG()
+{
+    if (!overlay->isHidden())
+        return;
+    overlay->show();
+    overlay->raise();
+}
+
+void VellChatWebBroswer_impl::hideBG()
+{
+    emit hideInfoBox();
+    overlay->hide();
+}
+
+static bool syncVisibility(QWidget &button, bool shown)
+{
+    if (shown == !button.isHidden())
+        return false;
+    button.setVisible(shown);
+    return true;
+}
+
+void VellChatWebBroswer_impl::updateShareToFriend()
+{
+    if (syncVisibility(shareButton, Config::TitleShareToFriendShow()))
+        relayout();
+}
+
+void VellChatWebBroswer_impl::updateStoreToVell()
+{
+    if (syncVisibility(collectButton, Config::TitleStoreToVellShow()))
+        relayout();
+}
+
+void VellChatWebBroswer_impl::updateOpenOutside()
+{
+    syncVisibility(openOutsideButton, Config::TitleOpenOutsideShow());
+}
+
+void VellChatWebBroswer_impl::updateCheckChannel()
+{
+    syncVisibility(channelButton, Config::TitleCheckChannelShow());
+}
+
+void VellChatWebBroswer_impl::setUrl(QString url)
+{
+    onWebFileBack();
+    webView->setUrl(QUrl(url, QUrl::TolerantMode));
+    webView->show();
+}
+
+void VellChatWebBroswer_impl::stateChanged(Qt::WindowState state)
+{
+    Q_UNUSED(state)
+}
+
+void VellChatWebBroswer_impl::onWebFile()
+{
+    if (!downloadTree) {
+        downloadTree = new DownloadFileTree(this);
+        connect(downloadTree, &DownloadFileTree::requestFileList, this, &VellChatWebBroswer_impl::requestFileList);
+        connect(downloadTree, &DownloadFileTree::requestFileDownloadOffsetList, this, &VellChatWebBroswer_impl::requestFileDownloadOffset);
+        connect(this, &VellChatWebBroswer_impl::requestFileListResponse, downloadTree, &DownloadFileTree::onRequestFileList);
+        connect(this, &VellChatWebBroswer_impl::requestFileDownloadOffsetResponse, downloadTree, &DownloadFileTree::onRequestFileDownloadOffset);
+        connect(this, &VellChatWebBroswer_impl::restartDownloadResponse, downloadTree, &DownloadFileTree::onRestartDownloadResponse);
+        connect(this, &VellChatWebBroswer_impl::removeHistoryResponse, downloadTree, &DownloadFileTree::onRemoveHistoryResponse);
+        connect(this, &VellChatWebBroswer_impl::removeAllHistoryResponse, downloadTree, &DownloadFileTree::onRemoveAllHistoryResponse);
+        connect(downloadTree, &DownloadFileTree::openFileFoler, this, &VellChatWebBroswer_impl::openFileFoler);
+        connect(downloadTree, &DownloadFileTree::redownloadFile, this, &VellChatWebBroswer_impl::redownloadFile);
+        connect(downloadTree, &DownloadFileTree::removeDownloadFile, this, &VellChatWebBroswer_impl::onRemoveDownloadFile);
+        connect(downloadTree, &DownloadFileTree::removeAllDownloadFile, this, &VellChatWebBroswer_impl::onRemoveAllDownloadFile);
+        downloadTree->setGeometry(webView->geometry());
+    }
+    if (webView->isHidden())
+        return;
+    webView->hide();
+    const qint64 now = QDateTime::currentMSecsSinceEpoch();
+    if (quint64(now - lastListRequestTime) > 1000) {
+        downloadTree->toRequestFileList();
+        lastListRequestTime = now;
+    }
+    downloadTree->show();
+    backButton.show();
+    relayout();
+}
+
+void VellChatWebBroswer_impl::onWebFileBack()
+{
+    if (!webView->isHidden())
+        return;
+    webView->show();
+    if (downloadTree)
+        downloadTree->hide();
+    backButton.hide();
+    relayout();
+}
+
+void VellChatWebBroswer_impl::onGetWebMessage(QString msg)
+{
+    const QJsonObject object = QJsonDocument::fromJson(msg.toUtf8()).object();
+    const QString action = object.value(QStringLiteral("action")).toString();
+    const QString data = object.value(QStringLiteral("data")).toString();
+    if (action == QLatin1String("go_to_channel_info") && !data.isEmpty())
+        emit goToChannel(data);
+}
+
+void VellChatWebBroswer_impl::openBox(const QString &text, const QString &confirmText,
+                                      std::function<void()> onConfirm, const QString &cancelText)
+{
+    emit hideInfoBox();
+    showBG();
+    // Each button first takes the box and the overlay away, then does its work.
+    auto dismissThen = [this](std::function<void()> work) {
+        return [this, work](QWidget *box) {
+            box->hide();
+            box->deleteLater();
+            hideBG();
+            if (work)
+                work();
+        };
+    };
+    auto *box = new InformBox(this, text, confirmText, dismissThen(std::move(onConfirm)),
+                              cancelText, cancelText.isEmpty() ? InformBox::Callback() : dismissThen(nullptr));
+    connect(this, &VellChatWebBroswer_impl::hideInfoBox, box, &QObject::deleteLater);
+    box->move((width() - box->width()) / 2, (height() - box->height()) / 2);
+    box->show();
+}
+
+void VellChatWebBroswer_impl::showInfo(QString text)
+{
+    openBox(text, Config::InfoOK(), nullptr, QString());
+}
+
+void VellChatWebBroswer_impl::onRemoveDownloadFile(QString key, QString fileKey)
+{
+    openBox(Config::WebFileRemoveTipsText(), Config::InfoDelete(),
+            [this, key, fileKey] { emit removeDownloadFile(key, fileKey); }, Config::InfoCancel());
+}
+
+void VellChatWebBroswer_impl::onRemoveAllDownloadFile(QString key)
+{
+    openBox(Config::WebFileRemoveAllTipsText(), Config::InfoClean(),
+            [this, key] { emit removeAllDownloadFile(key); }, Config::InfoCancel());
+}
+
+void VellChatWebBroswer_impl::iqCurrentUserInfo(QByteArray json)
+{
+    jsBridge.onCurrentUserInfo(json);
+}
+
+void VellChatWebBroswer_impl::webfileListResponse(QByteArray json)
+{
+    emit requestFileListResponse(json);
+}
+
+void VellChatWebBroswer_impl::webfileDownloadOffsetResponse(QByteArray json)
+{
+    emit requestFileDownloadOffsetResponse(json);
+}
+
+void VellChatWebBroswer_impl::webfileRestartDownloadResponse(QByteArray json)
+{
+    emit restartDownloadResponse(json);
+}
+
+void VellChatWebBroswer_impl::webfileRemoveHistoryResponse(QByteArray json)
+{
+    emit removeHistoryResponse(json);
+}
+
+void VellChatWebBroswer_impl::webfileRemoveAllHistoryResponse(QByteArray json)
+{
+    emit removeAllHistoryResponse(json);
+}
