@@ -40,6 +40,7 @@ private slots:
     void longMessage();
     void markupIsText();
     void whiteFill();
+    void blackCaptions();
     void debugLineOnDestruction();
 
 private:
@@ -220,6 +221,28 @@ void tst_InformBox::whiteFill()
     // corners and the margin strip above the label, away from any text
     for (const QPoint &p : {QPoint(0, 0), QPoint(299, 0), QPoint(0, 99), QPoint(299, 99), QPoint(150, 10)})
         QCOMPARE(image.pixelColor(p), QColor(Qt::white));
+}
+
+// Both captions are black on the white box: only grey ink, and some of it dark.
+void tst_InformBox::blackCaptions()
+{
+    InformBox *box = makeBox(frame.data(), QStringLiteral("Remove all?"), QStringLiteral("Cancel"));
+    frame->show();
+    QVERIFY(QTest::qWaitForWindowExposed(frame.data()));
+    QImage image(box->size(), QImage::Format_ARGB32);
+    image.fill(Qt::white);
+    box->render(&image);
+    // "Ok" covers (250, 54, 28 x 30), "Cancel" (197, 54, 53 x 30): together x 197..277.
+    int dark = 0;
+    for (int y = 54; y < 84; ++y) {
+        for (int x = 197; x < 278; ++x) {
+            const QColor c = image.pixelColor(x, y);
+            QVERIFY2(qAbs(c.red() - c.green()) < 8 && qAbs(c.red() - c.blue()) < 8,
+                     qPrintable(QStringLiteral("(%1, %2) is %3").arg(x).arg(y).arg(c.name())));
+            dark += c.red() < 100 ? 1 : 0;
+        }
+    }
+    QVERIFY(dark > 0);
 }
 
 void tst_InformBox::debugLineOnDestruction()
