@@ -57,9 +57,11 @@ QVariant DownloadFileModel::data(const QModelIndex &, int) const
     return QVariant();
 }
 
-Qt::ItemFlags DownloadFileModel::flags(const QModelIndex &) const
+Qt::ItemFlags DownloadFileModel::flags(const QModelIndex &index) const
 {
-    return Qt::ItemIsEnabled;
+    // Rows are never selectable, so a click never marks one. The invisible
+    // root is no item at all.
+    return index.isValid() ? Qt::ItemFlags(Qt::ItemIsEnabled) : Qt::ItemFlags();
 }
 
 bool DownloadFileModel::insertRows(int row, int count, const QModelIndex &parent)
