@@ -18,9 +18,12 @@ int main(int argc, char *argv[])
     if ((argc == 2 || argc == 3) && QString::fromUtf8(argv[1]) == QLatin1String("test")) {
         const QString url = argc == 3 ? QString::fromUtf8(argv[2]) : QString::fromLatin1(kTestPage);
         VellChatWebBroswer::newVellChatWebBroswer(url, nullptr);
-        return app.exec();
+    } else {
+        transport::shareInstance()->connectToVell(name);
     }
-
-    transport::shareInstance()->connectToVell(name);
-    return app.exec();
+    const int code = app.exec();
+    // A window closed by the window system is still alive here, and its page
+    // must go before the web engine shuts down.
+    VellChatWebBroswer::destory();
+    return code;
 }

@@ -268,7 +268,11 @@ void VellChatWebBroswer::onRemoveAllDownloadFile(QString requestid) { transport:
 
 void VellChatWebBroswer::onSavePos()
 {
-    const QString text = positionText(frameGeometry(), maximizedFlag);
+    // The host gives this text back as "windowsRect", which the next window
+    // takes with move() (frame corner) and resize() (client size). Reporting
+    // the frame's size instead would grow the window by its decoration on
+    // every start.
+    const QString text = positionText(QRect(frameGeometry().topLeft(), size()), maximizedFlag);
     if (text == lastPosition)
         return;
     lastPosition = text;

@@ -1,0 +1,183 @@
+#include "config/vellchatwbconfigure.h"
+#include "hostlink/transport.h"
+#include "tests/support/fakehost.h"
+#include "web/vellchatwebview.h"
+#include "webtestkit.h"
+#include "widgets/informbox.h"
+#include "widgets/textbutton.h"
+#include "window/vellchatwebbroswer.h"
+#include "window/vellchatwebbroswer_impl.h"
+
+#include <QLabel>
+#include <QtTest>
+
+// The window driven through the real host link over a local socket, in this
+// process, so that windows, buttons and boxes can be looked at directly.
+class tst_BrowserWindow : public QObject
+{
+    Q_OBJECT
+private slots:
+    static void initMain() { QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts); }
+    void initTestCase();
+    void hostMessagesBeforeTheWindow();
+    void showUrlMakesOneWindow();
+    void badUrlsLeaveAWorkingWindow();
+    void titleButtonsSendTheirBytes_data();
+    void titleButtonsSendTheirBytes();
+    void positionIsReportedOnChange();
+    void positionRoundTrips();
+    void hostMessagesInBoxes();
+    void downloadAnswerShowsInfo();
+    void cleanupTestCase() { VellChatWebBroswer::destory(); }
+private:
+    static QList<VellChatWebBroswer *> windows();
+    static QStringList boxTexts();
+    TextButton *titleButton(int index) const;
+    PageServer server;
+    FakeHost host;
+};
+
+QList<VellChatWebBroswer *> tst_BrowserWindow::windows()
+{
+    QList<VellChatWebBroswer *> out;
+    for (QWidget *w : QApplication::topLevelWidgets())
+        if (auto *b = qobject_cast<VellChatWebBroswer *>(w))
+            out.append(b);
+    return out;
+}
+
+QStringList tst_BrowserWindow::boxTexts()
+{
+    QStringList texts;
+    if (VellChatWebBroswer *w = VellChatWebBroswer::instance())
+        for (InformBox *box : w->impl()->findChildren<InformBox *>())
+            texts << box->findChild<QLabel *>()->text();
+    return texts;
+}
+
+// refresh, collect, share, channel, open outside, download history, back
+TextButton *tst_BrowserWindow::titleButton(int index) const
+{
+    return VellChatWebBroswer::instance()->impl()->findChildren<TextButton *>(QString(), Qt::FindDirectChildrenOnly).value(index);
+}
+
+void tst_BrowserWindow::initTestCase()
+{
+    VellChatWBConfigure::init();
+    QVERIFY(server.startHttp());
+    QVERIFY(host.isListening());
+    transport::shareInstance()->connectToVell(host.serverName());
+    QVERIFY(host.waitForClient());
+}
+
+void tst_BrowserWindow::hostMessagesBeforeTheWindow()
+{
+    host.send("event", "active", QString());
+    host.send("event", "showBoxMessage", "early");
+    host.send("webfile", "startDownloadRes", R"({"info":"x","key":""})");
+    host.send("config", "title", "Channel pages");
+    host.send("config", "windowsRect", "40,30,700,500");
+    QTRY_COMPARE(VellChatWBConfigure::Title(), QStringLiteral("Channel pages"));
+    QVERIFY(windows().isEmpty());
+}
+
+void tst_BrowserWindow::showUrlMakesOneWindow()
+{
+    QByteArray burst;
+    for (int i = 0; i < 100; ++i)
+        burst += FakeHost::frame("event", "showUrl", server.url(QStringLiteral("/p%1").arg(i)).toString());
+    host.sendRaw(burst);
+    QTRY_VERIFY(VellChatWebBroswer::instance());
+    QTRY_COMPARE(VellChatWebBroswer::instance()->impl()->view()->url(), server.url("/p99"));
+    QCOMPARE(windows().size(), 1);
+    VellChatWebBroswer *w = VellChatWebBroswer::instance();
+    QCOMPARE(w->windowTitle(), QStringLiteral("Channel pages"));
+    // move() places the frame's corner, resize() the client area
+    QCOMPARE(w->frameGeometry().topLeft(), QPoint(40, 30));
+    QCOMPARE(w->size(), QSize(700, 500));
+    QCOMPARE(w->minimumWidth(), 520);
+    QTRY_VERIFY(!server.requestsFor("/p99").isEmpty());
+}
+
+void tst_BrowserWindow::badUrlsLeaveAWorkingWindow()
+{
+    host.send("event", "showUrl", QString());
+    host.send("event", "showUrl", "http://[::1");
+    host.send("event", "showUrl", "\x01not a url at all");
+    host.send("event", "showUrl", server.url("/after").toString());
+    QTRY_VERIFY(!server.requestsFor("/after").isEmpty());
+    QCOMPARE(windows().size(), 1);
+}
+
+void tst_BrowserWindow::titleButtonsSendTheirBytes_data()
+{
+    QTest::addColumn<int>("button");
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::newRow("refresh") << 0 << QByteArray("feedback:refresh:;");
+    QTest::newRow("collect") << 1 << QByteArray("feedback:storeToVell:;");
+    QTest::newRow("share") << 2 << QByteArray("feedback:share:;");
+    QTest::newRow("channel") << 3 << QByteArray("feedback:channel:;");
+    QTest::newRow("open outside") << 4 << QByteArray("feedback:openOutside:;");
+}
+
+void tst_BrowserWindow::titleButtonsSendTheirBytes()
+{
+    QFETCH(int, button);
+    QFETCH(QByteArray, bytes);
+    host.send("event", "updateCheckChannel", "true");
+    host.send("event", "updateOpenOutside", "true");
+    QTRY_VERIFY(!titleButton(3)->isHidden() && !titleButton(4)->isHidden());
+    host.clear();
+    QTest::mouseClick(titleButton(button), Qt::LeftButton);
+    QTRY_COMPARE(host.rawBytes(), bytes);
+}
+
+void tst_BrowserWindow::positionIsReportedOnChange()
+{
+    VellChatWebBroswer *w = VellChatWebBroswer::instance();
+    // settle: whatever the first tick had to say has been said
+    QTest::qWait(1200);
+    host.clear();
+    w->move(w->pos() + QPoint(1, 0));
+    const HostFrame sent = host.waitFor("feedback", "savePosition", 3000);
+    // frame corner and client size: exactly what "windowsRect" gives back
+    QCOMPARE(QString::fromUtf8(sent.payload), QStringLiteral("41,30,700,500,0"));
+    QTest::qWait(2200);   // two more ticks with nothing new to say
+    QCOMPARE(host.framesOf("feedback", "savePosition").size(), 1);
+}
+
+// The text round-trips: a window built from it lands where the last one was.
+void tst_BrowserWindow::positionRoundTrips()
+{
+    const QString text = QString::fromUtf8(host.framesOf("feedback", "savePosition").last().payload);
+    const QStringList v = text.split(',');
+    QCOMPARE(v.size(), 5);
+    VellChatWebBroswer *w = VellChatWebBroswer::instance();
+    QCOMPARE(QPoint(v[0].toInt(), v[1].toInt()), w->frameGeometry().topLeft());
+    QCOMPARE(QSize(v[2].toInt(), v[3].toInt()), w->size());
+}
+
+void tst_BrowserWindow::hostMessagesInBoxes()
+{
+    host.send("event", "showBoxMessage", "first");
+    QTRY_COMPARE(boxTexts(), QStringList{"first"});
+    host.send("event", "showBoxMessage", QString());
+    host.send("event", "showBoxMessage", "second");
+    QTRY_COMPARE(boxTexts(), QStringList{"second"});
+}
+
+void tst_BrowserWindow::downloadAnswerShowsInfo()
+{
+    // nothing pending yet: only an answer with an empty key matches an empty pending key
+    host.send("webfile", "startDownloadRes", R"({"info":"foreign","key":"0123456789abcdef0123456789abcdef"})");
+    host.send("webfile", "startDownloadRes", R"({"info":"matches nothing pending","key":""})");
+    QTRY_COMPARE(boxTexts(), QStringList{"matches nothing pending"});
+    // and once answered, the same answer is not shown again
+    host.send("event", "showBoxMessage", "marker");
+    host.send("webfile", "startDownloadRes", R"({"info":"again","key":""})");
+    host.send("event", "showBoxMessage", "end");
+    QTRY_COMPARE(boxTexts(), QStringList{"end"});
+}
+
+QTEST_MAIN(tst_BrowserWindow)
+#include "tst_browserwindow.moc"
