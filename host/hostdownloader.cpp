@@ -1,0 +1,249 @@
+#include "host/hostdownloader.h"
+
+#include "host/hoststore.h"
+
+#include <QDateTime>
+#include <QFileInfo>
+#include <QNetworkReply>
+#include <QNetworkRequest>
+#include <QRegularExpression>
+#include <QUuid>
+
+static const QString kKey = QStringLiteral("key");
+static const QString kName = QStringLiteral("name");
+static const QString kUrl = QStringLiteral("url");
+static const QString kPath = QStringLiteral("path");
+static const QString kStatus = QStringLiteral("status");
+static const QString kCreateTime = QStringLiteral("createTime");
+static const QString kUpdateTime = QStringLiteral("updateTime");
+static const QString kFileSize = QStringLiteral("fileSize");
+static const QString kOffset = QStringLiteral("downloadOffset");
+
+static double now()
+{
+    return double(QDateTime::currentMSecsSinceEpoch());
+}
+
+HostDownloader::HostDownloader(HostStore *store, const QString &downloadDir, QObject *parent)
+    : QObject(parent)
+    , store(store)
+    , dir(downloadDir)
+{
+}
+
+HostDownloader::~HostDownloader()
+{
+    cancelAll();
+}
+
+QString HostDownloader::safeFileName(const QString &suggested, const QUrl &url)
+{
+    QString name = suggested;
+    if (name.trimmed().isEmpty())
+        name = url.fileName();
+    // Separators would reach outside the folder, control characters only confuse.
+    name.replace(QRegularExpression(QStringLiteral("[/\\\\\\x00-\\x1f\\x7f]")), QStringLiteral("_"));
+    name = name.trimmed();
+    if (name.isEmpty() || name == QLatin1String(".") || name == QLatin1String(".."))
+        name = QStringLiteral("download");
+    if (name.size() > 200)
+        name = name.right(200);
+    return name;
+}
+
+QString HostDownloader::uniqueFileName(const QDir &folder, const QString &name)
+{
+    if (!folder.exists(name))
+        return name;
+    // "archive.tar.gz" reads better as "archive (1).tar.gz" than "archive.tar (1).gz".
+    static const QRegularExpression suffix(QStringLiteral("(\\.tar)?\\.[^.\\s]{1,8}$"));
+    const QRegularExpressionMatch match = suffix.match(name);
+    const bool hasSuffix = match.hasMatch() && match.capturedStart() > 0;
+    const QString base = hasSuffix ? name.left(match.capturedStart()) : name;
+    const QString ext = hasSuffix ? match.captured() : QString();
+    for (int i = 1;; ++i) {
+        const QString candidate = QStringLiteral("%1 (%2)%3").arg(base).arg(i).arg(ext);
+        if (!folder.exists(candidate))
+            return candidate;
+    }
+}
+
+QString HostDownloader::start(const QString &name, const QUrl &url)
+{
+    QJsonObject record;
+    record.insert(kKey, QUuid::createUuid().toString(QUuid::Id128));
+    record.insert(kName, safeFileName(name, url));
+    record.insert(kUrl, url.toString(QUrl::FullyEncoded));
+    record.insert(kCreateTime, now());
+    begin(record);
+    return record.value(kKey).toString();
+}
+
+bool HostDownloader::restart(const QString &fileKey)
+{
+    QJsonObject record = store->record(fileKey);
+    if (record.isEmpty())
+        return false;
+    cancel(fileKey);
+    begin(record);
+    return true;
+}
+
+void HostDownloader::fail(QJsonObject record, const QString &reason)
+{
+    const QString name = record.value(kName).toString();
+    emit warning(QStringLiteral("download failed: %1: %2").arg(name, reason));
+    record.insert(kStatus, HostStore::StatusFailed);
+    record.insert(kUpdateTime, now());
+    if (!store->put(record))
+        emit warning(QStringLiteral("cannot save the download history: %1").arg(store->lastError()));
+    emit finished(record.value(kKey).toString(), HostStore::StatusFailed);
+}
+
+void HostDownloader::begin(QJsonObject record)
+{
+    record.insert(kStatus, HostStore::StatusDownloading);
+    record.insert(kOffset, 0);
+    record.insert(kFileSize, 0);
+    record.insert(kUpdateTime, now());
+    record.remove(kPath);
+
+    const QUrl url(record.value(kUrl).toString());
+    if (!url.isValid() || url.scheme().isEmpty()) {
+        fail(record, QStringLiteral("not a download address: \"%1\"").arg(url.toString()));
+        return;
+    }
+    QDir folder(dir);
+    if (!folder.mkpath(QStringLiteral("."))) {
+        fail(record, QStringLiteral("cannot create the download folder %1").arg(dir));
+        return;
+    }
+
+    auto job = std::make_unique<Job>();
+    job->key = record.value(kKey).toString();
+    // NewOnly keeps us from overwriting a file that appeared since we looked.
+    QString name = record.value(kName).toString();
+    for (int attempt = 0; attempt < 5; ++attempt) {
+        name = uniqueFileName(folder, record.value(kName).toString());
+        job->file.setFileName(folder.absoluteFilePath(name));
+        if (job->file.open(QIODevice::WriteOnly | QIODevice::NewOnly) || !job->file.exists())
+            break;
+    }
+    if (!job->file.isOpen()) {
+        fail(record, QStringLiteral("cannot write to the download folder %1: %2").arg(folder.absolutePath(), job->file.errorString()));
+        return;
+    }
+    record.insert(kName, name);
+    record.insert(kPath, job->file.fileName());
+    if (!store->put(record))
+        emit warning(QStringLiteral("cannot save the download history: %1").arg(store->lastError()));
+
+    QNetworkRequest request(url);
+    request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::NoLessSafeRedirectPolicy);
+    if (!accessToken.isEmpty())
+        request.setRawHeader("X-Access-Token", accessToken);
+    Job *raw = job.get();
+    raw->reply = network.get(request);
+    connect(raw->reply, &QNetworkReply::metaDataChanged, this, [this, raw] { onMetaData(raw); });
+    connect(raw->reply, &QNetworkReply::readyRead, this, [this, raw] { onReadyRead(raw); });
+    connect(raw->reply, &QNetworkReply::finished, this, [this, raw] { onFinished(raw); });
+    jobs[raw->key] = std::move(job);
+    emit note(QStringLiteral("downloading %1 from %2").arg(name, url.toDisplayString()));
+}
+
+void HostDownloader::onMetaData(Job *job)
+{
+    const QVariant length = job->reply->header(QNetworkRequest::ContentLengthHeader);
+    if (length.isValid())
+        job->expected = length.toLongLong();
+    store->setProgress(job->key, job->received, qMax<qint64>(job->expected, job->received));
+}
+
+void HostDownloader::onReadyRead(Job *job)
+{
+    if (!job->writeError.isEmpty())
+        return;
+    const QByteArray data = job->reply->readAll();
+    if (job->file.write(data) != data.size()) {
+        job->writeError = job->file.errorString();
+        // Not from inside the reply's own signal: abort() finishes it at once.
+        QMetaObject::invokeMethod(job->reply, &QNetworkReply::abort, Qt::QueuedConnection);
+        return;
+    }
+    job->received += data.size();
+    store->setProgress(job->key, job->received, qMax<qint64>(job->expected, job->received));
+}
+
+void HostDownloader::onFinished(Job *job)
+{
+    if (job->writeError.isEmpty() && job->reply->bytesAvailable() > 0)
+        onReadyRead(job);
+    job->file.close();
+
+    QJsonObject record = store->record(job->key);
+    QString reason;
+    if (!job->writeError.isEmpty())
+        reason = QStringLiteral("cannot write %1: %2").arg(job->file.fileName(), job->writeError);
+    else if (job->reply->error() != QNetworkReply::NoError)
+        reason = job->reply->errorString();
+    else if (job->expected >= 0 && job->received != job->expected)
+        reason = QStringLiteral("the server sent %1 of %2 bytes").arg(job->received).arg(job->expected);
+
+    const QString key = job->key;
+    job->reply->deleteLater();
+    if (record.isEmpty()) {
+        // Forgotten while it ran: nobody wants the file either.
+        job->file.remove();
+        jobs.erase(key);
+        return;
+    }
+    if (!reason.isEmpty()) {
+        // A partial file is of no use to anybody and would take the name.
+        job->file.remove();
+        jobs.erase(key);
+        fail(record, reason);
+        return;
+    }
+    const qint64 size = job->received;
+    const QString path = job->file.fileName();
+    jobs.erase(key);
+    record.insert(kStatus, HostStore::StatusSuccess);
+    record.insert(kOffset, double(size));
+    record.insert(kFileSize, double(size));
+    record.insert(kUpdateTime, now());
+    if (!store->put(record))
+        emit warning(QStringLiteral("cannot save the download history: %1").arg(store->lastError()));
+    emit note(QStringLiteral("downloaded %1 (%2 bytes) to %3").arg(record.value(kName).toString()).arg(size).arg(path));
+    emit finished(key, HostStore::StatusSuccess);
+}
+
+void HostDownloader::cancel(const QString &fileKey)
+{
+    auto it = jobs.find(fileKey);
+    if (it == jobs.end())
+        return;
+    std::unique_ptr<Job> job = std::move(it->second);
+    jobs.erase(it);
+    disconnect(job->reply, nullptr, this, nullptr);
+    job->reply->abort();
+    job->reply->deleteLater();
+    job->file.close();
+    job->file.remove();
+}
+
+void HostDownloader::cancelAll()
+{
+    while (!jobs.empty())
+        cancel(jobs.begin()->first);
+}
+
+void HostDownloader::abandonAll(const QString &reason)
+{
+    while (!jobs.empty()) {
+        const QString key = jobs.begin()->first;
+        cancel(key);
+        const QJsonObject record = store->record(key);
+        if (!record.isEmpty())
+            fail(record, reason);
+    }
+}

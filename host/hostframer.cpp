@@ -1,0 +1,38 @@
+#include "host/hostframer.h"
+
+QList<HostMessage> HostFramer::feed(const QByteArray &bytes)
+{
+    tail.append(bytes);
+    QList<HostMessage> out;
+    int start = 0;
+    int semi;
+    while ((semi = tail.indexOf(';', start)) >= 0) {
+        const QByteArray piece = tail.mid(start, semi - start).trimmed();
+        start = semi + 1;
+        if (!piece.isEmpty())
+            out.append(parse(piece));
+    }
+    tail.remove(0, start);
+    if (tail.size() > kMaxPending) {
+        dropped += tail.size();
+        tail.clear();
+    }
+    return out;
+}
+
+HostMessage HostFramer::parse(const QByteArray &piece)
+{
+    const QList<QByteArray> fields = piece.trimmed().split(':');
+    HostMessage message;
+    message.fieldCount = fields.size();
+    message.category = QString::fromLocal8Bit(fields.value(0));
+    message.subcommand = QString::fromLocal8Bit(fields.value(1));
+    // Characters outside the Base64 alphabet are skipped rather than refused.
+    message.payload = QByteArray::fromBase64(fields.value(2));
+    return message;
+}
+
+QByteArray HostFramer::encode(const QString &category, const QString &subcommand, const QString &payload)
+{
+    return category.toLocal8Bit() + ':' + subcommand.toLocal8Bit() + ':' + payload.toUtf8().toBase64() + ';';
+}

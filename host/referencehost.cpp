@@ -1,0 +1,243 @@
+#include "host/referencehost.h"
+
+#include "hostlink/endpoint.h"
+
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QScreen>
+#include <QLocalSocket>
+#include <QProcessEnvironment>
+#include <unistd.h>
+
+ReferenceHost::ReferenceHost(const HostOptions &options, QObject *parent)
+    : QObject(parent)
+    , options(options)
+    , hostStore(options.dataDir)
+    , hostDownloader(&hostStore, options.downloadDir)
+{
+    hostDownloader.setAccessToken(options.token);
+    connect(&hostDownloader, &HostDownloader::note, this, &ReferenceHost::note);
+    connect(&hostDownloader, &HostDownloader::warning, this, &ReferenceHost::warning);
+    connect(&server, &QLocalServer::newConnection, this, &ReferenceHost::onNewConnection);
+    connect(&process, QOverload<int, QProcess::ExitStatus>::of(&QProcess::finished), this, &ReferenceHost::onBrowserFinished);
+    connect(&process, &QProcess::errorOccurred, this, &ReferenceHost::onBrowserError);
+    screenshotTimer.setSingleShot(true);
+    connect(&screenshotTimer, &QTimer::timeout, this, &ReferenceHost::takeScreenshot);
+    connect(&demoSite, &DemoSite::beacon, this, [this](const QString &event, const QString &) {
+        // Give the engine a moment to paint what the page just built.
+        if (event == QLatin1String("ready") && !this->options.screenshotFile.isEmpty())
+            scheduleScreenshot(1500);
+    });
+}
+
+ReferenceHost::~ReferenceHost()
+{
+    shutdown();
+}
+
+QString ReferenceHost::endpointFor(const QString &browserPath)
+{
+    // The browser names the endpoint after the directory its kernel-resolved
+    // executable lives in, so links are followed here too.
+    QFileInfo info(browserPath);
+    const QString real = info.canonicalFilePath();
+    return endpointName(QFileInfo(real.isEmpty() ? info.absoluteFilePath() : real).absolutePath());
+}
+
+QString ReferenceHost::firstWindowRect()
+{
+    // Roomy enough for the demo page's three columns, centred, on a first start.
+    const QScreen *screen = QGuiApplication::primaryScreen();
+    if (!screen)
+        return QString();
+    const QRect area = screen->availableGeometry();
+    const int width = qMin(1100, area.width() * 9 / 10);
+    const int height = qMin(800, area.height() * 9 / 10);
+    if (width <= 0 || height <= 0)
+        return QString();
+    return QStringLiteral("%1,%2,%3,%4,0")
+        .arg(area.x() + (area.width() - width) / 2)
+        .arg(area.y() + (area.height() - height) / 2)
+        .arg(width)
+        .arg(height);
+}
+
+QUrl ReferenceHost::pageUrl() const
+{
+    return options.url.isEmpty() ? demoSite.url() : options.url;
+}
+
+bool ReferenceHost::start()
+{
+    const QFileInfo browserInfo(options.browserPath);
+    if (!browserInfo.isFile() || !browserInfo.isExecutable()) {
+        error = QStringLiteral("no browser executable at %1 (use --browser PATH)").arg(options.browserPath);
+        return false;
+    }
+    if (!hostStore.load())
+        emit warning(QStringLiteral("could not read the download history %1 (%2); starting with an empty one")
+                         .arg(hostStore.filePath(), hostStore.lastError()));
+    if (options.url.isEmpty()) {
+        if (!demoSite.start()) {
+            error = QStringLiteral("cannot serve the demo site on 127.0.0.1");
+            return false;
+        }
+        emit note(QStringLiteral("demo site at %1").arg(demoSite.url().toString()));
+    }
+
+    // The server has to be there before the browser looks for it; a socket
+    // file left by an earlier run that crashed would make listen() fail.
+    endpointPath = endpointFor(options.browserPath);
+    QLocalServer::removeServer(endpointPath);
+    if (!server.listen(endpointPath)) {
+        error = QStringLiteral("cannot listen on %1: %2").arg(endpointPath, server.errorString());
+        return false;
+    }
+
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    // The browser logs every message it reads at debug level; keep its
+    // warnings, not that chatter, unless asked for.
+    if (!env.contains(QStringLiteral("QT_LOGGING_RULES")))
+        env.insert(QStringLiteral("QT_LOGGING_RULES"), QStringLiteral("default.debug=false"));
+    // The engine refuses to start its sandbox as root.
+    if (geteuid() == 0 && !env.contains(QStringLiteral("QTWEBENGINE_DISABLE_SANDBOX")))
+        env.insert(QStringLiteral("QTWEBENGINE_DISABLE_SANDBOX"), QStringLiteral("1"));
+    process.setProcessEnvironment(env);
+    process.setProcessChannelMode(QProcess::ForwardedChannels);
+    process.start(browserInfo.absoluteFilePath(), QStringList());
+    emit note(QStringLiteral("started %1, waiting for it on %2").arg(browserInfo.absoluteFilePath(), endpointPath));
+
+    if (options.exitAfterMs > 0)
+        QTimer::singleShot(options.exitAfterMs, this, [this] { finish(0); });
+    if (!options.screenshotFile.isEmpty()) {
+        // In case the page never reports back, do not wait for ever.
+        QTimer::singleShot(45000, this, [this] {
+            if (!finishing && !screenshotTimer.isActive() && screenshotProcess.state() == QProcess::NotRunning) {
+                emit warning(QStringLiteral("the page did not report that it loaded; taking the screenshot anyway"));
+                takeScreenshot();
+            }
+        });
+    }
+    return true;
+}
+
+void ReferenceHost::onNewConnection()
+{
+    while (QLocalSocket *incoming = server.nextPendingConnection()) {
+        if (socket) {
+            emit warning(QStringLiteral("a second browser connection was refused"));
+            incoming->abort();
+            incoming->deleteLater();
+            continue;
+        }
+        socket = incoming;
+        if (hostSession)
+            hostSession->deleteLater();
+        HostSettings settings;
+        settings.accessToken = options.token;
+        settings.userName = options.userName;
+        settings.pageUrl = pageUrl();
+        settings.firstWindowRect = firstWindowRect();
+        hostSession = new HostSession(&hostStore, &hostDownloader, settings, this);
+        connect(hostSession, &HostSession::note, this, &ReferenceHost::note);
+        connect(hostSession, &HostSession::warning, this, &ReferenceHost::warning);
+        connect(hostSession, &HostSession::outgoing, incoming, [incoming](const QByteArray &bytes) { incoming->write(bytes); });
+        connect(incoming, &QLocalSocket::readyRead, hostSession, [this, incoming] { hostSession->receive(incoming->readAll()); });
+        connect(incoming, &QLocalSocket::disconnected, this, [this, incoming] {
+            emit note(QStringLiteral("the browser hung up"));
+            incoming->deleteLater();
+        });
+        emit note(QStringLiteral("browser connected"));
+        hostSession->sendStartup();
+        emit browserConnected();
+        if (!options.screenshotFile.isEmpty() && !options.url.isEmpty())
+            scheduleScreenshot(8000);
+    }
+}
+
+void ReferenceHost::onBrowserFinished(int exitCode, QProcess::ExitStatus status)
+{
+    if (finishing)
+        return;
+    if (status == QProcess::CrashExit)
+        emit warning(QStringLiteral("the browser crashed"));
+    else
+        emit note(QStringLiteral("the browser exited with code %1").arg(exitCode));
+    finish(status == QProcess::NormalExit && exitCode == 0 ? 0 : 1);
+}
+
+void ReferenceHost::onBrowserError(QProcess::ProcessError processError)
+{
+    if (processError == QProcess::FailedToStart) {
+        emit warning(QStringLiteral("cannot start the browser: %1").arg(process.errorString()));
+        finish(1);
+    }
+}
+
+void ReferenceHost::scheduleScreenshot(int delayMs)
+{
+    if (!finishing && !screenshotTimer.isActive() && screenshotProcess.state() == QProcess::NotRunning)
+        screenshotTimer.start(delayMs);
+}
+
+void ReferenceHost::takeScreenshot()
+{
+    // The window belongs to another process, so grab the whole X screen.
+    if (qEnvironmentVariableIsEmpty("DISPLAY")) {
+        emit warning(QStringLiteral("--screenshot needs an X display; run under xvfb-run (scripts/run does that for you)"));
+        finish(1);
+        return;
+    }
+    connect(&screenshotProcess, QOverload<int, QProcess::ExitStatus>::of(&QProcess::finished), this,
+            [this](int code, QProcess::ExitStatus status) {
+        if (status == QProcess::NormalExit && code == 0 && QFileInfo(options.screenshotFile).size() > 0) {
+            emit note(QStringLiteral("screenshot saved to %1").arg(options.screenshotFile));
+            finish(0);
+        } else {
+            emit warning(QStringLiteral("the screenshot failed: %1").arg(QString::fromLocal8Bit(screenshotProcess.readAllStandardError()).trimmed()));
+            finish(1);
+        }
+    }, Qt::UniqueConnection);
+    connect(&screenshotProcess, &QProcess::errorOccurred, this, [this](QProcess::ProcessError e) {
+        if (e == QProcess::FailedToStart) {
+            emit warning(QStringLiteral("cannot run \"import\" for the screenshot; install imagemagick"));
+            finish(1);
+        }
+    }, Qt::UniqueConnection);
+    screenshotProcess.start(QStringLiteral("import"), {QStringLiteral("-window"), QStringLiteral("root"), options.screenshotFile});
+}
+
+void ReferenceHost::finish(int exitCode)
+{
+    if (finishing)
+        return;
+    finishing = true;
+    emit finished(exitCode);
+}
+
+void ReferenceHost::shutdown()
+{
+    finishing = true;
+    screenshotTimer.stop();
+    if (socket) {
+        socket->flush();
+        socket->disconnectFromServer();
+        if (socket && socket->state() != QLocalSocket::UnconnectedState)
+            socket->waitForDisconnected(1000);
+    }
+    server.close();
+    if (process.state() != QProcess::NotRunning) {
+        // Hanging up is how the browser is asked to leave.
+        if (!process.waitForFinished(5000)) {
+            emit warning(QStringLiteral("the browser did not exit after the hang-up; killing it"));
+            process.kill();
+            process.waitForFinished(3000);
+        }
+    }
+    if (screenshotProcess.state() != QProcess::NotRunning) {
+        screenshotProcess.kill();
+        screenshotProcess.waitForFinished(2000);
+    }
+    hostDownloader.abandonAll(QStringLiteral("the host stopped before it finished"));
+    demoSite.stop();
+}
