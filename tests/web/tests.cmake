@@ -13,3 +13,4 @@ target_link_libraries(wb_webtestkit
 wb_test(web tst_vellchatwebview wb_web wb_webtestkit)
 wb_test(web tst_vellwebenginepage wb_web wb_webtestkit)
 wb_test(web tst_vellwebengineurlrequestinterceptor wb_web wb_webtestkit)
+wb_test(web tst_velljsbridge wb_web wb_webtestkit)
