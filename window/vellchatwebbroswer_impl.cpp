@@ -41,6 +41,10 @@ VellChatWebBroswer_impl::VellChatWebBroswer_impl(QWidget *parent, bool maxed)
 
     auto *page = new VellWebEnginePage(QWebEngineProfile::defaultProfile(), webView);
     connect(page->profile(), &QWebEngineProfile::downloadRequested, this, &VellChatWebBroswer_impl::downloadRequested);
+    connect(page, &QWebEnginePage::renderProcessTerminated, this,
+            [this](QWebEnginePage::RenderProcessTerminationStatus status, int exitCode) {
+                onRenderProcessTerminated(int(status), exitCode);
+            });
 
     auto *channel = new QWebChannel(this);
     channel->registerObject(QStringLiteral("jsbridge"), &jsBridge);
@@ -331,6 +335,24 @@ void VellChatWebBroswer_impl::setUrl(QString url)
     onWebFileBack();
     webView->setUrl(QUrl(url, QUrl::TolerantMode));
     webView->show();
+}
+
+// Users expect the page back when its renderer dies, but a page that kills
+// its renderer straight away again must not keep the window reloading.
+void VellChatWebBroswer_impl::onRenderProcessTerminated(int status, int exitCode)
+{
+    if (status == QWebEnginePage::NormalTerminationStatus)
+        return;
+    const qint64 now = QDateTime::currentMSecsSinceEpoch();
+    const QString url = webView->url().toString();
+    if (lastRendererRecovery != 0 && now - lastRendererRecovery < 10000) {
+        emit receiveLog(QStringLiteral("page renderer ended again (status %1, code %2) right after a reload; not reloading %3")
+                            .arg(status).arg(exitCode).arg(url));
+        return;
+    }
+    lastRendererRecovery = now;
+    emit receiveLog(QStringLiteral("page renderer ended (status %1, code %2); reloading %3").arg(status).arg(exitCode).arg(url));
+    webView->reload();
 }
 
 void VellChatWebBroswer_impl::stateChanged(Qt::WindowState state)

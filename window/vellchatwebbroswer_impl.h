@@ -114,6 +114,7 @@ protected:
 
 private:
     void relayout() { resizeEvent(nullptr); }
+    void onRenderProcessTerminated(int status, int exitCode);
     void openBox(const QString &text, const QString &confirmText, std::function<void()> onConfirm,
                  const QString &cancelText);
     static Qt::CursorShape cursorFor(int code);
@@ -139,4 +140,5 @@ private:
     QRect pressFrameGeometry;
     int radius = 0;
     QWidget *overlay = nullptr;
+    qint64 lastRendererRecovery = 0;   // ms since the epoch; 0: never
 };

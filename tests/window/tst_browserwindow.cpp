@@ -9,6 +9,8 @@
 #include "window/vellchatwebbroswer_impl.h"
 
 #include <QLabel>
+#include <QWebEnginePage>
+#include <csignal>
 #include <QtTest>
 
 // The window driven through the real host link over a local socket, in this
@@ -28,6 +30,7 @@ private slots:
     void positionRoundTrips();
     void hostMessagesInBoxes();
     void downloadAnswerShowsInfo();
+    void rendererCrashReloadsOnce();
     void cleanupTestCase() { VellChatWebBroswer::destory(); }
 private:
     static QList<VellChatWebBroswer *> windows();
@@ -177,6 +180,27 @@ void tst_BrowserWindow::downloadAnswerShowsInfo()
     host.send("webfile", "startDownloadRes", R"({"info":"again","key":""})");
     host.send("event", "showBoxMessage", "end");
     QTRY_COMPARE(boxTexts(), QStringList{"end"});
+}
+
+void tst_BrowserWindow::rendererCrashReloadsOnce()
+{
+    host.send("event", "showUrl", server.url("/fragile").toString());
+    QTRY_COMPARE(server.requestsFor("/fragile").size(), 1);
+    QWebEnginePage *page = VellChatWebBroswer::instance()->impl()->view()->page();
+    QTRY_VERIFY(page->renderProcessPid() > 0);
+    host.clear();
+    ::kill(pid_t(page->renderProcessPid()), SIGKILL);
+    const HostFrame log = host.waitFor("feedback", "receiveLog");
+    QVERIFY2(log.payload.contains("reloading"), log.payload.constData());
+    QTRY_COMPARE(server.requestsFor("/fragile").size(), 2);
+
+    // dies again at once: told, but no third load
+    QTRY_VERIFY(page->renderProcessPid() > 0);
+    ::kill(pid_t(page->renderProcessPid()), SIGKILL);
+    QVERIFY(host.waitForCount("feedback", "receiveLog", 2));
+    QVERIFY(host.framesOf("feedback", "receiveLog").last().payload.contains("not reloading"));
+    QTest::qWait(1000);
+    QCOMPARE(server.requestsFor("/fragile").size(), 2);
 }
 
 QTEST_MAIN(tst_BrowserWindow)
