@@ -153,6 +153,10 @@ void HostDownloader::begin(QJsonObject record)
 
 void HostDownloader::onMetaData(Job *job)
 {
+    const QVariant code = job->reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
+    job->refused = code.isValid() && code.toInt() >= 400;
+    if (job->refused)
+        return;
     const QVariant length = job->reply->header(QNetworkRequest::ContentLengthHeader);
     if (length.isValid())
         job->expected = length.toLongLong();
@@ -161,9 +165,9 @@ void HostDownloader::onMetaData(Job *job)
 
 void HostDownloader::onReadyRead(Job *job)
 {
-    if (!job->writeError.isEmpty())
-        return;
     const QByteArray data = job->reply->readAll();
+    if (!job->writeError.isEmpty() || job->refused)
+        return;
     if (job->file.write(data) != data.size()) {
         job->writeError = job->file.errorString();
         // Not from inside the reply's own signal: abort() finishes it at once.

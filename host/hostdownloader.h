@@ -61,6 +61,7 @@ private:
         QFile file;
         qint64 received = 0;
         qint64 expected = -1;   // Content-Length, when the server gave one
+        bool refused = false;   // an HTTP error: its body is no part of the file
         QString writeError;
     };
 

@@ -1,0 +1,192 @@
+#include "host/referencehost.h"
+#include "tests/support/browserprocess.h"
+
+#include <QCryptographicHash>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QTemporaryDir>
+#include <QtTest>
+
+// reference-host with the real browser and its own demo site, all of it
+// started once: the tests run in order, as one session of a person.
+class tst_ReferenceHost : public QObject
+{
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void pageSawTokenAndUser();
+    void downloadFromThePage();
+    void failingDownload();
+    void historyReportsDeletedFile();
+    void removeAndCleanAll();
+    void positionComesBackOnNextStart();
+    void cleanupTestCase();
+private:
+    QJsonObject lastAnswer(const QString &subcommand) const;
+    void request(const char *subcommand, const QByteArray &payload);
+
+    BrowserProcess browserCopy;   // our own folder, so our own endpoint
+    QTemporaryDir dir;
+    QScopedPointer<ReferenceHost> host;
+    QScopedPointer<QSignalSpy> notes;
+    QScopedPointer<QSignalSpy> outgoing;
+    QString readyDetail;
+    QString notesKey;
+};
+
+QJsonObject tst_ReferenceHost::lastAnswer(const QString &subcommand) const
+{
+    QByteArray all;
+    for (const QList<QVariant> &call : *outgoing)
+        all += call.at(0).toByteArray();
+    HostFramer framer;
+    QJsonObject last;
+    for (const HostMessage &m : framer.feed(all))
+        if (m.subcommand == subcommand)
+            last = QJsonDocument::fromJson(m.payload).object();
+    return last;
+}
+
+void tst_ReferenceHost::request(const char *subcommand, const QByteArray &payload)
+{
+    host->session()->receive(QByteArray("webfile:") + subcommand + ':' + payload.toBase64() + ';');
+}
+
+void tst_ReferenceHost::initTestCase()
+{
+    QVERIFY(browserCopy.isValid());
+    QVERIFY(dir.isValid());
+    HostOptions options;
+    options.browserPath = browserCopy.executable();
+    options.dataDir = dir.filePath("data");
+    options.downloadDir = dir.filePath("downloads");
+    options.token = "tok-e2e";
+    options.userName = "Test User";
+    host.reset(new ReferenceHost(options));
+    notes.reset(new QSignalSpy(host.data(), &ReferenceHost::note));
+    QSignalSpy connected(host.data(), &ReferenceHost::browserConnected);
+    connect(&host->site(), &DemoSite::beacon, this, [this](const QString &event, const QString &detail) {
+        if (event == "ready")
+            readyDetail = detail;
+    });
+    QVERIFY2(host->start(), qPrintable(host->errorString()));
+    QCOMPARE(host->endpoint(), browserCopy.endpoint());
+    QVERIFY(connected.wait(30000));
+    QVERIFY(host->session());
+    outgoing.reset(new QSignalSpy(host->session(), &HostSession::outgoing));
+    // The page reports back once its bridge has fetched the current user.
+    QTRY_VERIFY_WITH_TIMEOUT(!readyDetail.isEmpty(), 60000);
+}
+
+void tst_ReferenceHost::pageSawTokenAndUser()
+{
+    QCOMPARE(host->site().lastAccessToken(), QString("tok-e2e"));
+    const QJsonObject user = QJsonDocument::fromJson(readyDetail.toUtf8()).object();
+    QCOMPARE(user.value("name").toString(), QString("Test User"));
+    QCOMPARE(user.value("userId").toString(), QString("user-be092a41"));
+    // the page's log line went browser -> host
+    QTRY_VERIFY_WITH_TIMEOUT(notes->contains(QList<QVariant>{QString("browser log: demo page loaded")}), 10000);
+}
+
+void tst_ReferenceHost::downloadFromThePage()
+{
+    // The page clicks its own link: the browser hands the download over.
+    QSignalSpy finished(&host->downloader(), &HostDownloader::finished);
+    QUrl url = host->site().url();
+    url.setQuery("download=notes.txt");
+    host->session()->showUrl(url);
+    QVERIFY(finished.wait(60000));
+    notesKey = finished.at(0).at(0).toString();
+    QCOMPARE(finished.at(0).at(1).toInt(), 2);
+
+    const QJsonObject record = host->store().record(notesKey);
+    QCOMPARE(record.value("name").toString(), QString("notes.txt"));
+    QCOMPARE(record.value("fileSize").toInt(), 127);
+    QFile saved(dir.filePath("downloads/notes.txt"));
+    QVERIFY(saved.open(QIODevice::ReadOnly));
+    QCOMPARE(QCryptographicHash::hash(saved.readAll(), QCryptographicHash::Md5).toHex(), QByteArray("a310e3bd314f1d806be0314d89f107f5"));
+    QCOMPARE(lastAnswer("startDownloadRes").value("info").toString(), QString("Downloading notes.txt - see Download History"));
+}
+
+void tst_ReferenceHost::failingDownload()
+{
+    QSignalSpy finished(&host->downloader(), &HostDownloader::finished);
+    QUrl url = host->site().url().resolved(QUrl("/files/broken-transfer.zip"));
+    request("startDownload", R"({"key":"e2ekey1","name":"broken-transfer.zip","url":")" + url.toEncoded() + "\"}");
+    QCOMPARE(lastAnswer("startDownloadRes").value("key").toString(), QString("e2ekey1"));
+    QVERIFY(finished.wait(30000));
+    QCOMPARE(finished.at(0).at(1).toInt(), 3);
+    QCOMPARE(host->store().record(finished.at(0).at(0).toString()).value("status").toInt(), 3);
+    QVERIFY(!QFile::exists(dir.filePath("downloads/broken-transfer.zip")));
+}
+
+void tst_ReferenceHost::historyReportsDeletedFile()
+{
+    request("getFileList", "e2ekey2");
+    QJsonObject answer = lastAnswer("getFileListRes");
+    QCOMPARE(answer.value("key").toString(), QString("e2ekey2"));
+    QJsonArray data = answer.value("data").toArray();
+    QCOMPARE(data.size(), 2);
+    QCOMPARE(data.at(0).toObject().value("name").toString(), QString("broken-transfer.zip"));
+    QCOMPARE(data.at(0).toObject().value("status").toInt(), 3);
+    QCOMPARE(data.at(1).toObject().value("key").toString(), notesKey);
+    QCOMPARE(data.at(1).toObject().value("fileExists").toBool(), true);
+
+    QVERIFY(QFile::remove(dir.filePath("downloads/notes.txt")));
+    request("getDownloadOffset", R"({"fileList":[")" + notesKey.toLatin1() + R"("],"key":"e2ekey3"})");
+    answer = lastAnswer("getDownloadOffsetRes");
+    QCOMPARE(answer.value("key").toString(), QString("e2ekey3"));
+    data = answer.value("data").toArray();
+    QCOMPARE(data.size(), 1);
+    QCOMPARE(data.at(0).toObject().value("fileExists").toBool(), false);
+    QCOMPARE(data.at(0).toObject().value("status").toInt(), 2);
+}
+
+void tst_ReferenceHost::removeAndCleanAll()
+{
+    request("removeHistory", R"({"fileKey":")" + notesKey.toLatin1() + R"(","key":"e2ekey4"})");
+    QCOMPARE(lastAnswer("removeHistoryRes").value("fileKey").toString(), notesKey);
+    QVERIFY(!host->store().contains(notesKey));
+    QCOMPARE(host->store().records().size(), 1);
+
+    request("removeAllHistory", R"({"key":"e2ekey5"})");
+    QCOMPARE(lastAnswer("removeAllHistoryRes").value("key").toString(), QString("e2ekey5"));
+    HostStore onDisk(dir.filePath("data"));
+    QVERIFY(onDisk.load());
+    QCOMPARE(onDisk.records().size(), 0);
+}
+
+void tst_ReferenceHost::positionComesBackOnNextStart()
+{
+    // The browser only reports a window that moved away from where we put
+    // it, which nothing does here; report one as it would.
+    const QString position = "120,80,900,700,0";
+    host->session()->receive("feedback:savePosition:" + position.toLatin1().toBase64() + ';');
+    QCOMPARE(host->store().position(), position);
+
+    host->shutdown();
+    QCOMPARE(host->browser().state(), QProcess::NotRunning);
+    QCOMPARE(host->browser().exitStatus(), QProcess::NormalExit);
+    QCOMPARE(host->browser().exitCode(), 0);
+
+    HostStore next(dir.filePath("data"));
+    QVERIFY(next.load());
+    HostDownloader downloader(&next, dir.filePath("downloads"));
+    HostSession session(&next, &downloader, HostSettings());
+    QSignalSpy out(&session, &HostSession::outgoing);
+    session.sendStartup();
+    QByteArray all;
+    for (const QList<QVariant> &call : out)
+        all += call.at(0).toByteArray();
+    QVERIFY2(all.contains("config:windowsRect:" + position.toLatin1().toBase64() + ';'), qPrintable(position));
+}
+
+void tst_ReferenceHost::cleanupTestCase()
+{
+    if (host)
+        host->shutdown();
+}
+
+QTEST_MAIN(tst_ReferenceHost)
+#include "tst_referencehost.moc"
