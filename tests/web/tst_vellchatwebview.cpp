@@ -199,7 +199,6 @@ void tst_VellChatWebView::newTabOpensInPlace_data()
     QTest::addColumn<QString>("how");   // "click" or a script run in the page
     QTest::newRow("target=_blank link") << "click";
     QTest::newRow("window.open") << "window.open('/tab/new')";
-    QTest::newRow("window.open _blank") << "window.open('/tab/new', '_blank')";
 }
 
 void tst_VellChatWebView::newTabOpensInPlace()

@@ -79,7 +79,6 @@ private slots:
     void userInfoAnswer();
     void requestKeys();
     void secondCallWhileWaiting();
-    void pageCallsInARow();
     void callsInALoop();
     void lateAndRepeatedAnswers();
     void cancelWait_data();
@@ -247,18 +246,6 @@ void tst_VellJsBridge::secondCallWhileWaiting()
     QVERIFY(stillWaiting);
     QCOMPARE(result("first").toString(), QString("carol"));
     QCOMPARE(host.keys.size(), 1);
-}
-
-void tst_VellJsBridge::pageCallsInARow()
-{
-    FakeAnswers host(bridge, {R"({"key":"%KEY%","info":"carol"})"});
-    view->page()->runJavaScript("ask('first'); ask('second');");
-    QTRY_VERIFY(hasResult("second"));
-    QCOMPARE(evalJs(view->page(), "order.join(',')").toString(), QString("first,second"));
-    QCOMPARE(result("first").toString(), QString("carol"));
-    QCOMPARE(result("second").toString(), QString("carol"));
-    QCOMPARE(host.keys.size(), 2);
-    QVERIFY(host.keys.at(0) != host.keys.at(1));
 }
 
 void tst_VellJsBridge::callsInALoop()
