@@ -120,8 +120,11 @@ quint64 DownloadFileModel::dayStart(quint64 time)
     return static_cast<quint64>(start);
 }
 
-int DownloadFileModel::insertNode(ModelItemBase *parentNode, const QModelIndex &parentIndex, ModelItemBase *node)
+int DownloadFileModel::insertNode(ModelItemBase *parentNode, const QModelIndex &parentIndex, ModelItemBase *node,
+                                  bool announce)
 {
+    if (!announce)
+        return parentNode->append(node);
     // Views must hear about a row before it exists, so the place is found
     // first and the node goes in between the two announcements.
     const int row = parentNode->insertPosition(node);
@@ -133,6 +136,24 @@ int DownloadFileModel::insertNode(ModelItemBase *parentNode, const QModelIndex &
 }
 
 void DownloadFileModel::insertItem(ModelItemFile *file)
+{
+    placeItem(file, true);
+}
+
+void DownloadFileModel::insertItems(const QVector<ModelItemFile *> &files)
+{
+    if (files.size() < resetThreshold) {
+        for (ModelItemFile *file : files)
+            placeItem(file, true);
+        return;
+    }
+    beginResetModel();
+    for (ModelItemFile *file : files)
+        placeItem(file, false);
+    endResetModel();
+}
+
+void DownloadFileModel::placeItem(ModelItemFile *file, bool announce)
 {
     if (!root || !file)
         return;
@@ -158,7 +179,7 @@ void DownloadFileModel::insertItem(ModelItemFile *file)
         dayNode = days.at(lo);
     } else {
         dayNode = new ModelItemDate(day);
-        dayRow = insertNode(root, QModelIndex(), dayNode);
+        dayRow = insertNode(root, QModelIndex(), dayNode, announce);
     }
-    insertNode(dayNode, createIndex(dayRow, 0, dayNode), file);
+    insertNode(dayNode, announce ? createIndex(dayRow, 0, dayNode) : QModelIndex(), file, announce);
 }

@@ -2,6 +2,7 @@
 
 #include <QAbstractItemModel>
 #include <QMap>
+#include <QVector>
 
 class ModelItemBase;
 class ModelItemFile;
@@ -28,12 +29,19 @@ public:
 
     QModelIndex index(ModelItemBase *node) const;
     void insertItem(ModelItemFile *file);
+    // Files of one list answer, each placed as insertItem() would. A large batch
+    // is announced as one reset: announced row by row, every view would walk
+    // all of its persistent indexes once per row.
+    void insertItems(const QVector<ModelItemFile *> &files);
+
+    static const int resetThreshold = 256;
 
 private:
+    void placeItem(ModelItemFile *file, bool announce);
     ModelItemBase *nodeOf(const QModelIndex &index) const;
     quint64 dayStart(quint64 time);
     // Puts the node into the parent in order, announcing the row to views first.
-    int insertNode(ModelItemBase *parentNode, const QModelIndex &parentIndex, ModelItemBase *node);
+    int insertNode(ModelItemBase *parentNode, const QModelIndex &parentIndex, ModelItemBase *node, bool announce);
 
     ModelItemRoot *root = nullptr;
     // Days already measured, start -> end (local midnights), so that a large

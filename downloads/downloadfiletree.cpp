@@ -121,7 +121,16 @@ void DownloadFileTree::showList()
     emptyText.hide();
     treeView.show();
     foot->show();
-    treeView.expandAll();
+    expandDays();
+}
+
+void DownloadFileTree::expandDays()
+{
+    // Only day rows have children. The view's expandAll() would also mark every
+    // file row expanded, keeping a persistent index per file that each later
+    // row insertion has to walk.
+    for (int row = 0; model && row < model->rowCount(); ++row)
+        treeView.expand(model->index(row, 0));
 }
 
 void DownloadFileTree::showEmpty()
@@ -160,6 +169,8 @@ void DownloadFileTree::onRequestFileList(const QByteArray &json)
 void DownloadFileTree::populateJsonArray(const QJsonArray &array)
 {
     bool updated = false;
+    QVector<ModelItemFile *> added;
+    filesByKey.reserve(filesByKey.size() + array.size());
     for (const QJsonValue &value : array) {
         const QJsonObject record = value.toObject();
         const QString key = record.value(keyName).toString();
@@ -171,7 +182,21 @@ void DownloadFileTree::populateJsonArray(const QJsonArray &array)
         }
         auto *file = new ModelItemFile(key);
         file->fromJson(record);
-        addNewFile(file);
+        if (!model) {
+            delete file;
+            continue;
+        }
+        // In the map at once, so that a key repeated later in the answer
+        // updates this file instead of making a second one.
+        filesByKey.insert(key, file);
+        added.append(file);
+    }
+    if (model && !added.isEmpty()) {
+        const bool reset = added.size() >= DownloadFileModel::resetThreshold;
+        model->insertItems(added);
+        // A reset forgets which days were open.
+        if (reset && !treeView.isHidden())
+            expandDays();
     }
     // Only the rows on screen need painting; one request covers them all.
     if (updated)
@@ -217,6 +242,7 @@ void DownloadFileTree::requestDownloadOffset()
         if (it.value()->status() == ModelItemFile::StatusDownloading)
             keys.append(it.key());
     }
+    keys.sort();
     if (keys.isEmpty()) {
         if (pollTimerId != 0)
             killTimer(pollTimerId);

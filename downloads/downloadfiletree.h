@@ -5,7 +5,7 @@
 #include <QByteArray>
 #include <QJsonArray>
 #include <QLabel>
-#include <QMap>
+#include <QHash>
 #include <QString>
 #include <QStringList>
 #include <QWidget>
@@ -69,6 +69,7 @@ private:
     static QString newRequestKey();
     void showList();
     void showEmpty();
+    void expandDays();
     void startPolling();
 
     TreeView treeView;
@@ -77,7 +78,9 @@ private:
     QString listRequestKey;
     QLabel emptyPicture;
     QLabel emptyText;
-    QMap<QString, ModelItemFile *> filesByKey;
+    // Every file node in the tree, by file key. A hash: a large list answer
+    // looks up every record, and only the few downloading keys need sorting.
+    QHash<QString, ModelItemFile *> filesByKey;
     QString progressRequestKey;
     int pollTimerId = 0;
     int pollSkipsLeft = 3;

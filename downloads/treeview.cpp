@@ -9,6 +9,9 @@
 TreeView::TreeView(QWidget *parent)
     : QTreeView(parent)
 {
+    // Rows paint a background of their own under the pointer; not every
+    // style asks for the hover events that tell the view where it is.
+    viewport()->setAttribute(Qt::WA_Hover);
 }
 
 void TreeView::updateCursor(const QPoint &position)

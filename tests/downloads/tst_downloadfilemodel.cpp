@@ -70,6 +70,8 @@ private slots:
     void removeRows_data();
     void removeRows();
     void testerWhileFillingAndEmptying();
+    void batches_data();
+    void batches();
 private:
     QScopedPointer<ModelItemRoot> root;
     QScopedPointer<DownloadFileModel> model;
@@ -369,6 +371,48 @@ void tst_DownloadFileModel::testerWhileFillingAndEmptying()
     QCOMPARE(model->rowCount(), 0);
     model->insertItem(newFile("again", start));
     QCOMPARE(layout(*model), QString("01-01[again]"));
+}
+
+void tst_DownloadFileModel::batches_data()
+{
+    QTest::addColumn<int>("count");
+    QTest::addColumn<int>("resets");
+    QTest::addColumn<int>("insertions");   // announced rows: a new day and its file count two
+    // Files come in threes per day over 100 days (or fewer), newest day last.
+    QTest::newRow("a few, row by row") << 9 << 0 << 12;
+    QTest::newRow("just below a reset") << 255 << 0 << 340;
+    QTest::newRow("a large answer, one reset") << 256 << 1 << 0;
+    QTest::newRow("a very large answer") << 3000 << 1 << 0;
+}
+
+void tst_DownloadFileModel::batches()
+{
+    QFETCH(int, count);
+    QFETCH(int, resets);
+    QFETCH(int, insertions);
+    // Something shown already, so that the batch lands beside existing rows.
+    model->insertItem(newFile("old", localTime("2017-01-01 12:00:00.000")));
+    QAbstractItemModelTester tester(model.data(), QAbstractItemModelTester::FailureReportingMode::QtTest);
+    QSignalSpy reset(model.data(), &QAbstractItemModel::modelReset);
+    QSignalSpy inserted(model.data(), &QAbstractItemModel::rowsInserted);
+    const quint64 start = localTime("2018-01-01 08:00:00.000");
+    QVector<ModelItemFile *> files;
+    for (int i = 0; i < count; ++i)
+        files << newFile(QString::number(i), start + quint64(i / 3) * 86400000ULL + quint64(i % 3) * 60000ULL);
+    model->insertItems(files);
+    QCOMPARE(reset.count(), resets);
+    QCOMPARE(inserted.count(), insertions);
+    const int days = (count + 2) / 3;
+    QCOMPARE(model->rowCount(), days + 1);
+    // Newest day first, its files newest first; the old day stays last.
+    const QModelIndex newestDay = model->index(0, 0);
+    QCOMPARE(model->rowCount(newestDay), count % 3 ? count % 3 : 3);
+    auto *newestFile = static_cast<ModelItemFile *>(model->index(0, 0, newestDay).internalPointer());
+    QCOMPARE(newestFile->key(), QString::number(count - 1));
+    const QModelIndex oldDay = model->index(days, 0);
+    QCOMPARE(static_cast<ModelItemFile *>(model->index(0, 0, oldDay).internalPointer())->key(), QString("old"));
+    for (ModelItemFile *file : files)
+        QCOMPARE(model->parent(model->index(file)).isValid(), true);
 }
 
 QTEST_MAIN(tst_DownloadFileModel)

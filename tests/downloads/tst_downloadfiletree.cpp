@@ -4,6 +4,9 @@
 #include "downloads/modelitemfile.h"
 
 #include <QAbstractItemModelTester>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QLabel>
 #include <QPointer>
 #include <QPushButton>
@@ -75,6 +78,7 @@ private slots:
     void viewSignalsPassOn();
     void footerCleansAll();
     void emptyState();
+    void largeAnswerKeepsDaysOpen();
     void releasesWhatItMade();
 private:
     QString listed(const QList<QByteArray> &records);
@@ -523,6 +527,15 @@ void tst_DownloadFileTree::footerCleansAll()
     QCOMPARE(clean.count(), 1);
     QVERIFY(isRequestKey(clean.at(0).at(0).toString()));
     QCOMPARE(layout(), QString("05-20[a]"));
+
+    // A soft shadow from light grey at the top to white five pixels down.
+    const QImage footer = button->parentWidget()->grab().toImage();
+    const int top = qRed(footer.pixel(10, 0));
+    const int middle = qRed(footer.pixel(10, 2));
+    const int bottom = qRed(footer.pixel(10, 4));
+    QVERIFY2(top >= 192 && top < 205, qPrintable(QString::number(top)));
+    QVERIFY(top < middle && middle < bottom);
+    QVERIFY(bottom > 240);
 }
 
 void tst_DownloadFileTree::emptyState()
@@ -551,6 +564,31 @@ void tst_DownloadFileTree::emptyState()
     QVERIFY(!button->parentWidget()->isHidden());
     QVERIFY(view()->isExpanded(view()->model()->index(0, 0)));
     QVERIFY(view()->isExpanded(view()->model()->index(1, 0)));
+}
+
+void tst_DownloadFileTree::largeAnswerKeepsDaysOpen()
+{
+    listed({recordA, recordC});
+    // 400 new files over 40 days, and a key repeated within the answer.
+    QJsonArray records;
+    for (int i = 0; i < 400; ++i) {
+        records.append(QJsonObject{{"key", QString("n%1").arg(i)},
+                                   {"name", "n.zip"},
+                                   {"createTime", double(1526809226485LL - (i % 40 + 2) * 86400000LL)},
+                                   {"status", 2}});
+    }
+    records.append(QJsonObject{{"key", "n7"}, {"name", "renamed.zip"}});
+    tree->populateJsonArray(records);
+    QAbstractItemModel *model = view()->model();
+    QCOMPARE(model->rowCount(), 42);
+    int files = 0;
+    for (int d = 0; d < model->rowCount(); ++d) {
+        QVERIFY(view()->isExpanded(model->index(d, 0)));
+        files += model->rowCount(model->index(d, 0));
+    }
+    QCOMPARE(files, 402);
+    QCOMPARE(file("n7")->name(), QString("renamed.zip"));
+    QCOMPARE(layout().left(20), QString("05-20[a] 05-19[c] 05"));
 }
 
 void tst_DownloadFileTree::releasesWhatItMade()

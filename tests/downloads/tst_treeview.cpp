@@ -47,6 +47,7 @@ private slots:
     void press();
     void cursorFollowsLinks();
     void underlineFollowsPointer();
+    void hoveredRowBackground();
     void linkClicks_data();
     void linkClicks();
 private:
@@ -181,6 +182,23 @@ void tst_TreeView::underlineFollowsPointer()
     QVERIFY(underlined(over, rowTop[0]));
     // Only the link under the pointer: the failed row's link stays plain.
     QVERIFY(!underlined(over, rowTop[1]));
+}
+
+void tst_TreeView::hoveredRowBackground()
+{
+    // Through the window, as the pointer really arrives.
+    QWidget *viewport = view->viewport();
+    auto moveTo = [&](const QPoint &position) {
+        QTest::mouseMove(view->windowHandle(), viewport->mapTo(view.data(), position));
+    };
+    moveTo(QPoint(300, rowTop[1] + 60));
+    QTRY_COMPARE(viewport->grab().toImage().pixel(5, rowTop[1] + 5), qRgb(250, 250, 250));
+    const QImage image = viewport->grab().toImage();
+    QCOMPARE(image.pixel(5, rowTop[0] + 5), qRgb(255, 255, 255));
+    QCOMPARE(image.pixel(5, rowTop[2] + 5), qRgb(255, 255, 255));
+    moveTo(QPoint(300, rowTop[2] + 60));
+    QTRY_COMPARE(viewport->grab().toImage().pixel(5, rowTop[2] + 5), qRgb(250, 250, 250));
+    QCOMPARE(viewport->grab().toImage().pixel(5, rowTop[1] + 5), qRgb(255, 255, 255));
 }
 
 void tst_TreeView::linkClicks_data()
