@@ -190,8 +190,10 @@ void HostDownloader::onFinished(Job *job)
         reason = QStringLiteral("cannot write %1: %2").arg(job->file.fileName(), job->writeError);
     else if (job->reply->error() != QNetworkReply::NoError)
         reason = job->reply->errorString();
-    else if (job->expected >= 0 && job->received != job->expected)
-        reason = QStringLiteral("the server sent %1 of %2 bytes").arg(job->received).arg(job->expected);
+    if (job->writeError.isEmpty() && !job->refused && job->expected >= 0 && job->received != job->expected) {
+        const QString count = QStringLiteral("the server sent %1 of %2 bytes").arg(job->received).arg(job->expected);
+        reason = reason.isEmpty() ? count : reason + QStringLiteral(" (") + count + QLatin1Char(')');
+    }
 
     const QString key = job->key;
     job->reply->deleteLater();

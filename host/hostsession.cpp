@@ -36,8 +36,8 @@ static const std::pair<const char *, const char *> kTexts[] = {
     {"webFileRedownloadText", "Download again"},
     {"webFileMissedText", "File was moved or deleted"},
     {"webFileRemoveAllText", "Clean all"},
-    {"webFileRemoveTipsText", "Remove this file from the download history? The file stays on disk."},
-    {"webFileRemoveAllTipsText", "Remove every file from the download history? The files stay on disk."},
+    {"webFileRemoveTipsText", "Remove this file from the history?"},
+    {"webFileRemoveAllTipsText", "Remove all files from the history?"},
     {"infoBoxOk", "OK"},
     {"infoBoxCancel", "Cancel"},
     {"infoBoxDelete", "Remove"},
@@ -47,6 +47,13 @@ static const std::pair<const char *, const char *> kTexts[] = {
 static QByteArray compact(const QJsonObject &object)
 {
     return QJsonDocument(object).toJson(QJsonDocument::Compact);
+}
+
+// Keeps both ends of a long file name, so the message box still shows the extension.
+static QString shortName(const QString &name)
+{
+    const int max = 26;
+    return name.size() <= max ? name : name.left(13) + QChar(0x2026) + name.right(max - 14);
 }
 
 static QJsonObject parseObject(const QByteArray &json)
@@ -88,6 +95,8 @@ void HostSession::sendStartup()
     // Darker than the default so the white captions stay readable.
     send(kConfig, QStringLiteral("titleBackgroundColor"), QStringLiteral("38,110,190,255"));
     send(kConfig, QStringLiteral("shadowColor"), QStringLiteral("20,60,110,255"));
+    // The box never wraps its message; make room for "Downloading <name> - see ...".
+    send(kConfig, QStringLiteral("infoBoxSize"), QStringLiteral("460,110"));
     const QString rect = store->position().isEmpty() ? settings.firstWindowRect : store->position();
     if (!rect.isEmpty())
         send(kConfig, QStringLiteral("windowsRect"), rect);
@@ -255,7 +264,7 @@ void HostSession::onStartDownload(const QByteArray &json)
     } else {
         const QString fileKey = downloader->start(request.value(QStringLiteral("name")).toString(), url);
         const QJsonObject record = store->record(fileKey);
-        const QString name = record.value(QStringLiteral("name")).toString();
+        const QString name = shortName(record.value(QStringLiteral("name")).toString());
         if (record.value(QStringLiteral("status")).toInt() == HostStore::StatusFailed)
             info = QStringLiteral("Could not download %1 - see Download History").arg(name);
         else

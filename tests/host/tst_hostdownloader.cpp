@@ -53,11 +53,14 @@ void tst_HostDownloader::download_data()
     QTest::addColumn<QString>("file");
     QTest::addColumn<int>("status");
     QTest::addColumn<qint64>("size");
-    QTest::addColumn<QByteArray>("md5");   // of the saved file; empty: no file must be left
-    QTest::newRow("text") << "notes.txt" << 2 << qint64(127) << QByteArray("a310e3bd314f1d806be0314d89f107f5");
-    QTest::newRow("pdf") << "report.pdf" << 2 << qint64(661) << QByteArray();
-    QTest::newRow("cut short") << "broken-transfer.zip" << 3 << qint64(2097152) << QByteArray();
-    QTest::newRow("not found") << "missing.bin" << 3 << qint64(0) << QByteArray();
+    QTest::addColumn<QByteArray>("md5");       // of the saved file, when given
+    QTest::addColumn<QStringList>("warning");  // parts of the one line on stderr; empty: no line
+    QTest::newRow("text") << "notes.txt" << 2 << qint64(127) << QByteArray("a310e3bd314f1d806be0314d89f107f5") << QStringList();
+    QTest::newRow("pdf") << "report.pdf" << 2 << qint64(661) << QByteArray() << QStringList();
+    QTest::newRow("cut short") << "broken-transfer.zip" << 3 << qint64(2097152) << QByteArray()
+                               << QStringList{"download failed: broken-transfer.zip: ", "the server sent 524288 of 2097152 bytes"};
+    QTest::newRow("not found") << "missing.bin" << 3 << qint64(0) << QByteArray()
+                               << QStringList{"download failed: missing.bin: ", "Not Found"};
 }
 
 void tst_HostDownloader::download()
@@ -66,13 +69,18 @@ void tst_HostDownloader::download()
     QFETCH(int, status);
     QFETCH(qint64, size);
     QFETCH(QByteArray, md5);
+    QFETCH(QStringList, warning);
     QSignalSpy finished(downloader.data(), &HostDownloader::finished);
+    QSignalSpy warnings(downloader.data(), &HostDownloader::warning);
     const QString key = downloader->start(file, fileUrl(file));
     QCOMPARE(key.size(), 32);
     QCOMPARE(statusOf(key), 1);
     QVERIFY(finished.wait(20000));
     QCOMPARE(finished.at(0).at(0).toString(), key);
     QCOMPARE(finished.at(0).at(1).toInt(), status);
+    QCOMPARE(warnings.size(), warning.isEmpty() ? 0 : 1);
+    for (const QString &part : warning)
+        QVERIFY2(warnings.at(0).at(0).toString().contains(part), qPrintable(warnings.at(0).at(0).toString()));
 
     const QJsonObject record = store->record(key);
     QCOMPARE(record.value("status").toInt(), status);

@@ -4,6 +4,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QJsonDocument>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -31,6 +32,7 @@ private slots:
     void startup();
     void answers_data();
     void answers();
+    void startDownloadIntoUnwritableFolder_data();
     void startDownloadIntoUnwritableFolder();
     void positionComesBackOnNextStart();
     void feedbackLines_data();
@@ -175,8 +177,19 @@ void tst_HostSession::answers()
     QVERIFY(QFile::exists(dir->filePath("downloads/a.txt")));
 }
 
+void tst_HostSession::startDownloadIntoUnwritableFolder_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("info");
+    QTest::newRow("short name") << "report.pdf" << "Could not download report.pdf - see Download History";
+    QTest::newRow("long name keeps both ends") << "a-very-long-quarterly-report-2024.pdf"
+                                               << QString::fromUtf8("Could not download a-very-long-q\u2026ort-2024.pdf - see Download History");
+}
+
 void tst_HostSession::startDownloadIntoUnwritableFolder()
 {
+    QFETCH(QString, name);
+    QFETCH(QString, info);
     // A folder below a plain file cannot be made, not even by root.
     QFile blocker(dir->filePath("blocker"));
     QVERIFY(blocker.open(QIODevice::WriteOnly));
@@ -187,18 +200,20 @@ void tst_HostSession::startDownloadIntoUnwritableFolder()
     QSignalSpy out(&s, &HostSession::outgoing);
     QSignalSpy warnings(&blocked, &HostDownloader::warning);
 
-    s.receive(frame("webfile", "startDownload", R"({"key":"k7","name":"report.pdf","url":"http://127.0.0.1:9/report.pdf"})"));
+    s.receive(frame("webfile", "startDownload", R"({"key":"k7","name":")" + name.toUtf8() + R"(","url":"http://127.0.0.1:9/x"})"));
 
     const QList<HostMessage> frames = framesOf(out);
     QCOMPARE(frames.size(), 1);
     QCOMPARE(frames.at(0).subcommand, QString("startDownloadRes"));
-    QCOMPARE(frames.at(0).payload, QByteArray(R"({"info":"Could not download report.pdf - see Download History","key":"k7"})"));
+    const QJsonObject answer = QJsonDocument::fromJson(frames.at(0).payload).object();
+    QCOMPARE(answer.value("info").toString(), info);
+    QCOMPARE(answer.value("key").toString(), QString("k7"));
     QCOMPARE(warnings.size(), 1);
-    QVERIFY2(warnings.at(0).at(0).toString().startsWith("download failed: report.pdf: cannot create the download folder"),
+    QVERIFY2(warnings.at(0).at(0).toString().startsWith("download failed: " + name + ": cannot create the download folder"),
              qPrintable(warnings.at(0).at(0).toString()));
     const QList<QJsonObject> records = store->records();
     QCOMPARE(records.size(), 2);
-    QCOMPARE(records.at(0).value("name").toString(), QString("report.pdf"));
+    QCOMPARE(records.at(0).value("name").toString(), name);
     QCOMPARE(records.at(0).value("status").toInt(), 3);
     QCOMPARE(HostStore::answerRecord(records.at(0)).value("fileExists").toBool(), false);
 }
