@@ -125,7 +125,11 @@ bool DemoSite::start()
     if (boundPort <= 0)
         return false;
     worker = std::thread([this] { server->listen_after_bind(); });
-    return true;
+    // stop() only reaches a server that has begun to run; one stopped before
+    // that would keep its thread in accept() for ever.
+    for (int i = 0; i < 2000 && !server->is_running(); ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    return server->is_running();
 }
 
 void DemoSite::stop()

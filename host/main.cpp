@@ -42,7 +42,15 @@ static void installSignalHandlers(QCoreApplication *app)
 
 int main(int argc, char *argv[])
 {
+    // The host draws nothing itself, so it can run without a display; the
+    // browser it starts cannot, which is said below.
+    const bool noDisplay = qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
+    const bool platformChosen = !qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM");
+    if (noDisplay && !platformChosen)
+        qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv);
+    if (noDisplay && !platformChosen)
+        qunsetenv("QT_QPA_PLATFORM");   // not for the browser
     QCoreApplication::setApplicationName(QStringLiteral("reference-host"));
 
     QCommandLineParser parser;
@@ -101,6 +109,9 @@ int main(int argc, char *argv[])
     QObject::connect(&host, &ReferenceHost::finished, &app, [](int code) { QCoreApplication::exit(code); });
     installSignalHandlers(&app);
 
+    if (noDisplay && !platformChosen)
+        std::fprintf(stderr, "reference-host: there is no display for the browser window; use scripts/run, which "
+                             "starts a virtual one (xvfb-run), or set QT_QPA_PLATFORM=offscreen and QT_QUICK_BACKEND=software\n");
     std::fprintf(stdout, "downloads go to %s, history kept in %s\n", qPrintable(options.downloadDir), qPrintable(options.dataDir));
     if (!host.start()) {
         std::fprintf(stderr, "reference-host: %s\n", qPrintable(host.errorString()));
