@@ -22,6 +22,9 @@
 
 static VellChatWebBroswer *s_window = nullptr;
 static QMutex s_creationLock;
+// The interceptor stays in the profile after its window is gone; once a later
+// window installs its own, nothing refers to the old one any more.
+static VellWebEngineUrlRequestInterceptor *s_installedInterceptor = nullptr;
 
 VellChatWebBroswer *VellChatWebBroswer::instance()
 {
@@ -40,6 +43,8 @@ VellChatWebBroswer::VellChatWebBroswer(QWidget *parent, bool maxed)
 {
     frame = new VellChatWebBroswer_impl(this, maxed);
     QWebEngineProfile::defaultProfile()->setUrlRequestInterceptor(interceptor);
+    delete s_installedInterceptor;
+    s_installedInterceptor = interceptor;
     connect(interceptor, &VellWebEngineUrlRequestInterceptor::log, this, &VellChatWebBroswer::onReceiveLog);
 
     frame->move(1, 1);

@@ -54,6 +54,7 @@ public:
     void removeAllHistoryResponse_impl(QByteArray json);
 
     VellChatWebBroswer_impl *impl() const { return frame; }
+    VellWebEngineUrlRequestInterceptor *requestInterceptor() const { return interceptor; }
     static QString positionText(const QRect &rect, bool maximized);
 
 public slots:

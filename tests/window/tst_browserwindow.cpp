@@ -2,6 +2,7 @@
 #include "hostlink/transport.h"
 #include "tests/support/fakehost.h"
 #include "web/vellchatwebview.h"
+#include "web/vellwebengineurlrequestinterceptor.h"
 #include "webtestkit.h"
 #include "widgets/informbox.h"
 #include "widgets/textbutton.h"
@@ -9,6 +10,7 @@
 #include "window/vellchatwebbroswer_impl.h"
 
 #include <QLabel>
+#include <QPointer>
 #include <QWebEnginePage>
 #include <csignal>
 #include <QtTest>
@@ -31,6 +33,7 @@ private slots:
     void hostMessagesInBoxes();
     void downloadAnswerShowsInfo();
     void rendererCrashReloadsOnce();
+    void laterWindowReleasesEarlierInterceptor();
     void cleanupTestCase() { VellChatWebBroswer::destory(); }
 private:
     static QList<VellChatWebBroswer *> windows();
@@ -201,6 +204,22 @@ void tst_BrowserWindow::rendererCrashReloadsOnce()
     QVERIFY(host.framesOf("feedback", "receiveLog").last().payload.contains("not reloading"));
     QTest::qWait(1000);
     QCOMPARE(server.requestsFor("/fragile").size(), 2);
+}
+
+void tst_BrowserWindow::laterWindowReleasesEarlierInterceptor()
+{
+    VellChatWebBroswer::newVellChatWebBroswer(server.url("/first").toString(), nullptr);
+    QPointer<VellWebEngineUrlRequestInterceptor> first = VellChatWebBroswer::instance()->requestInterceptor();
+    QVERIFY(first);
+    VellChatWebBroswer::destory();
+    // still the profile's interceptor while no window exists
+    QVERIFY(first);
+
+    VellChatWBConfigure::SetAccessToken(QStringLiteral("second-window"));
+    VellChatWebBroswer::newVellChatWebBroswer(server.url("/second").toString(), nullptr);
+    QVERIFY(first.isNull());
+    QTRY_COMPARE(server.requestsFor("/second").size(), 1);
+    QCOMPARE(server.requestsFor("/second").first().headers.value("x-access-token"), QByteArray("second-window"));
 }
 
 QTEST_MAIN(tst_BrowserWindow)
