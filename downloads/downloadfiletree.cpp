@@ -9,7 +9,6 @@
 #include "resources/resource.h"
 
 #include <QDebug>
-#include <QHeaderView>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QPixmap>
@@ -82,8 +81,9 @@ DownloadFileTree::DownloadFileTree(QWidget *parent)
     emptyText.show();
 
     root = new ModelItemRoot(nullptr);
+    ownModel = new DownloadFileModel(root, nullptr);
     delegate = new DownloadFileDelegate(nullptr);
-    setModel(new DownloadFileModel(root, nullptr));
+    setModel(ownModel);
     setDelegate(delegate);
 }
 
@@ -95,7 +95,7 @@ DownloadFileTree::~DownloadFileTree()
     treeView.setItemDelegate(nullptr);
     filesByKey.clear();
     delete delegate;
-    delete model;
+    delete ownModel;
     delete root;
 }
 

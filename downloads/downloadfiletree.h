@@ -87,5 +87,6 @@ private:
 
     // Made here without a parent and released with the panel.
     ModelItemRoot *root = nullptr;
+    DownloadFileModel *ownModel = nullptr;
     DownloadFileDelegate *delegate = nullptr;
 };
