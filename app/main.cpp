@@ -10,6 +10,11 @@ static const char kTestPage[] = "https://www.wikipedia.org/";
 
 int main(int argc, char *argv[])
 {
+    // The page engine wants one shared GL context; and without a display its
+    // scene graph has no GL at all, so draw it in software there.
+    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    if (qgetenv("QT_QPA_PLATFORM") == "offscreen" && !qEnvironmentVariableIsSet("QT_QUICK_BACKEND"))
+        qputenv("QT_QUICK_BACKEND", "software");
     QApplication app(argc, argv);
     VellChatWBConfigure::init();
     const QString name = endpointName(QCoreApplication::applicationDirPath());

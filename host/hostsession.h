@@ -21,8 +21,9 @@ struct HostSettings
     QUrl pageUrl;
     // Sent as "windowsRect" until the browser has reported a position of its own.
     QString firstWindowRect;
+    // Open Outside and Channel share one place in the title bar; show one.
     bool showOpenOutside = true;
-    bool showChannel = true;
+    bool showChannel = false;
     bool showCollect = true;
     bool showShare = true;
 };

@@ -117,7 +117,7 @@ void tst_HostSession::startup()
     QCOMPARE(sent.value("config:webFileText"), QString("Download History"));
     QCOMPARE(sent.value("config:windowsRect"), windowsRect);
     QCOMPARE(sent.value("event:updateOpenOutside"), QString("true"));
-    QCOMPARE(sent.value("event:updateCheckChannel"), QString("true"));
+    QCOMPARE(sent.value("event:updateCheckChannel"), QString("false"));
     QCOMPARE(sent.value("event:updateStoreToVell"), QString("true"));
     QCOMPARE(sent.value("event:updateShareToFriend"), QString("false"));
     // the page comes last, when the window can be built from all the rest
