@@ -11,9 +11,18 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QTimer>
+#include <limits>
 #include <mutex>
 
 using namespace protocol;
+
+namespace {
+
+// Messages one read pass dispatches before it lets the event loop run: a box
+// costs about half a millisecond, so a pass of them stays near 30 ms.
+const int kMessagesPerPass = 64;
+
+}
 
 transport *transport::shareInstance()
 {
@@ -65,6 +74,9 @@ void transport::socketWritten(qint64 bytes)
 
 void transport::endLink()
 {
+    // The window goes at once. Messages still waiting for their read pass
+    // could only act on it, so they go with it rather than open a new one.
+    ending = true;
     VellChatWebBroswer::destory();
     QTimer::singleShot(500, this, [] { QCoreApplication::exit(0); });
 }
@@ -72,6 +84,8 @@ void transport::endLink()
 void transport::socketReading()
 {
     qDebug() << "socketReading";
+    if (ending)
+        return;
     // A nested event loop (a page waiting for the user information) can bring
     // us back here while a pass is still dispatching; finish that pass first
     // and pick the new bytes up right after it.
@@ -79,14 +93,27 @@ void transport::socketReading()
         QMetaObject::invokeMethod(this, &transport::socketReading, Qt::QueuedConnection);
         return;
     }
-    const QByteArray bytes = socket.readAll();
+    // One socket read can hold thousands of messages, and some of them (a box,
+    // a page) cost real work: a pass dispatches a bounded share and comes back
+    // for the rest, so that a flood leaves the window time to paint. New bytes
+    // wait in the socket until the earlier ones are dispatched.
+    if (readyFrom >= ready.size())
+        frameIncoming(socket.readAll());
+    const bool more = dispatchReady(kMessagesPerPass) || socket.bytesAvailable() > 0;
     bufferLock.unlock();
-    processIncoming(bytes);
+    if (more)
+        QMetaObject::invokeMethod(this, &transport::socketReading, Qt::QueuedConnection);
 }
 
 void transport::processIncoming(const QByteArray &bytes)
 {
     QMutexLocker locker(&bufferLock);
+    frameIncoming(bytes);
+    dispatchReady(std::numeric_limits<int>::max());
+}
+
+void transport::frameIncoming(const QByteArray &bytes)
+{
     // Text ends at the first NUL: what follows it is lost with the read.
     const int nul = bytes.indexOf('\0');
     const QByteArray chunk = nul >= 0 ? bytes.left(nul) : bytes;
@@ -97,32 +124,42 @@ void transport::processIncoming(const QByteArray &bytes)
         buffer.append(chunk);
         return;
     }
-    QByteArray text;
-    text.swap(buffer);
-    text.append(chunk.constData(), lastSemi + 1);
+    if (ready.isEmpty()) {
+        ready.swap(buffer);
+    } else {
+        ready.append(buffer);
+        buffer.clear();
+    }
+    ready.append(chunk.constData(), lastSemi + 1);
     buffer = chunk.mid(lastSemi + 1);
-    dispatchPieces(text);
 }
 
-void transport::dispatchPieces(const QByteArray &text)
+// Dispatches up to limit messages from the ready text; true while some remain.
+bool transport::dispatchReady(int limit)
 {
-    const char *data = text.constData();
-    const int size = text.size();
-    int start = 0;
-    while (start < size) {
-        int end = text.indexOf(';', start);
+    int dispatched = 0;
+    while (readyFrom < ready.size() && dispatched < limit) {
+        const char *data = ready.constData();
+        int end = ready.indexOf(';', readyFrom);
         if (end < 0)
-            end = size;
-        int b = start;
+            end = ready.size();
+        int b = readyFrom;
         int e = end;
+        readyFrom = end + 1;
         while (b < e && QChar::isSpace(uchar(data[b])))
             ++b;
         while (e > b && QChar::isSpace(uchar(data[e - 1])))
             --e;
-        if (e > b)
+        if (e > b) {
             parseCmd(QString::fromLocal8Bit(data + b, e - b));
-        start = end + 1;
+            ++dispatched;
+        }
     }
+    if (readyFrom < ready.size())
+        return true;
+    ready.clear();
+    readyFrom = 0;
+    return false;
 }
 
 void transport::parseCmd(QString message)

@@ -39,7 +39,7 @@ public:
     // so can anything that wants to drive the dispatcher from memory.
     void processIncoming(const QByteArray &bytes);
     QByteArray pendingTail() const { return buffer; }
-    void clearPending() { buffer.clear(); }
+    void clearPending() { buffer.clear(); ready.clear(); readyFrom = 0; }
 
     void parseCmd(QString message);
     void parseConfigCmd(QString key, QString value);
@@ -64,12 +64,16 @@ private:
     void writeWebfile(QString subcommand, QString payload);
     void writeFeedback(QString subcommand, QString payload);
     void write(const QByteArray &bytes);
-    void dispatchPieces(const QByteArray &text);
+    void frameIncoming(const QByteArray &bytes);
+    bool dispatchReady(int limit);
     void endLink();
 
     QLocalSocket socket;
     QMutex bufferLock;
     QByteArray buffer;
+    // Whole messages read but not dispatched yet, from readyFrom on.
+    QByteArray ready;
+    int readyFrom = 0;
     std::function<void(const QByteArray &)> writeSink;
     bool ending = false;
 };

@@ -9,6 +9,7 @@
 // the socket has handed every byte of a command to the system:
 //   flood <n>     n messages: "config:title" with "flood <i>" for i = 0..n-1,
 //                 every third one followed by "config:refreshText" "refresh <i>"
+//   boxes <n>     n messages "event:showBoxMessage" with "box <i>"
 //   big <n>       "config:titleLogoData" with n bytes of Base64 text (a small
 //                 PNG and filler), then "config:title" "after big"
 //   tail <n>      the same n bytes of Base64 text with no ';' after them, a
@@ -31,6 +32,14 @@ namespace {
 QByteArray message(const char *category, const char *subcommand, const QByteArray &payload)
 {
     return QByteArray(category) + ':' + subcommand + ':' + payload.toBase64() + ';';
+}
+
+QByteArray boxes(int n)
+{
+    QByteArray out;
+    for (int i = 0; i < n; ++i)
+        out += message("event", "showBoxMessage", "box " + QByteArray::number(i));
+    return out;
 }
 
 QByteArray flood(int n)
@@ -133,6 +142,8 @@ int main(int argc, char *argv[])
             }
             if (command == "flood")
                 send(flood(count));
+            else if (command == "boxes")
+                send(boxes(count));
             else if (command == "big")
                 send("config:titleLogoData:" + bigImage(count) + ';' + message("config", "title", "after big"));
             else if (command == "tail")
