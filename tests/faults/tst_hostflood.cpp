@@ -208,6 +208,7 @@ void tst_HostFlood::endlessMessageIsHeldUntilItsEnd()
     QTRY_VERIFY_WITH_TIMEOUT(transport::shareInstance()->pendingTail().isEmpty(), 60000);
     QVERIFY(command("flood 1"));
     QTRY_COMPARE(VellChatWBConfigure::Title(), QStringLiteral("flood 0"));
+    qInfo("resident memory once it ended: %lld KiB", residentKiB());
 }
 
 QTEST_MAIN(tst_HostFlood)
