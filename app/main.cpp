@@ -4,6 +4,7 @@
 #include "window/vellchatwebbroswer.h"
 
 #include <QApplication>
+#include <QWebEngineProfile>
 
 // Shown by "test" without an address; any public page would do.
 static const char kTestPage[] = "https://www.wikipedia.org/";
@@ -16,6 +17,9 @@ int main(int argc, char *argv[])
     if (qgetenv("QT_QPA_PLATFORM") == "offscreen" && !qEnvironmentVariableIsSet("QT_QUICK_BACKEND"))
         qputenv("QT_QUICK_BACKEND", "software");
     QApplication app(argc, argv);
+    // Start the page engine first: its helper processes come up while we
+    // read the host's configuration and build the window, not after.
+    QWebEngineProfile::defaultProfile();
     VellChatWBConfigure::init();
     const QString name = endpointName(QCoreApplication::applicationDirPath());
 

@@ -2,6 +2,7 @@
 
 #include "config/vellchatwbconfigure.h"
 
+#include <QImageReader>
 #include <QPixmap>
 #include <mutex>
 
@@ -42,7 +43,11 @@ Resource *Resource::ShareInstance()
 QPixmap *Resource::loadScreenPixmap(const QString &path)
 {
     const bool retina = VellChatWBConfigure::Retina();
-    auto *pixmap = new QPixmap(QStringLiteral(":/%1%2").arg(path, retina ? QStringLiteral("@2x.png") : QStringLiteral(".png")));
+    // Our pictures are all PNG. Saying so keeps the image reader from loading
+    // every image format plugin at start-up to ask whether it reads ".png".
+    QImageReader reader(QStringLiteral(":/%1%2").arg(path, retina ? QStringLiteral("@2x.png") : QStringLiteral(".png")), "png");
+    reader.setAutoDetectImageFormat(false);
+    auto *pixmap = new QPixmap(QPixmap::fromImage(reader.read()));
     if (retina) {
         pixmap->setDevicePixelRatio(VellChatWBConfigure::RetinaFactor());
     } else if (VellChatWBConfigure::ScreenScale() != VellChatWBConfigure::dbisOne && !pixmap->isNull()) {
