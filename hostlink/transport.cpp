@@ -11,6 +11,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QTimer>
+#include <cstring>
 #include <limits>
 #include <mutex>
 
@@ -151,7 +152,7 @@ bool transport::dispatchReady(int limit)
         while (e > b && QChar::isSpace(uchar(data[e - 1])))
             --e;
         if (e > b) {
-            parseCmd(QString::fromLocal8Bit(data + b, e - b));
+            parseMessage(data + b, e - b);
             ++dispatched;
         }
     }
@@ -164,40 +165,93 @@ bool transport::dispatchReady(int limit)
 
 void transport::parseCmd(QString message)
 {
-    const QStringList fields = message.split(QLatin1Char(':'));
-    if (fields.size() < 2)
+    const QByteArray bytes = message.toLocal8Bit();
+    parseMessage(bytes.constData(), bytes.size());
+}
+
+static bool fieldIs(const char *data, int size, const QString &keyword)
+{
+    if (size != keyword.size())
+        return false;
+    for (int i = 0; i < size; ++i)
+        if (QChar(uchar(data[i])) != keyword.at(i))
+            return false;
+    return true;
+}
+
+void transport::parseMessage(const char *data, int size)
+{
+    // Fields are cut at ':'; only the first three count.
+    const char *end = data + size;
+    const char *c1 = static_cast<const char *>(memchr(data, ':', size));
+    if (!c1)
         return;
-    const QString &category = fields.at(0);
-    const bool full = fields.size() >= 3;
-    if (category == kConfig) {
-        if (full)
-            parseConfigCmd(fields.at(1), fields.at(2));
-    } else if (category == kEvent) {
-        parseEventCmd(fields.at(1), full ? fields.at(2) : QString());
-    } else if (category == kFeedback) {
-        if (full)
-            parseFeedbackCmd(fields.at(1), fields.at(2));
-    } else if (category == kWebfile) {
-        if (full)
-            parseWebFileCmd(fields.at(1), fields.at(2));
-    } else if (category == kIQ) {
-        if (full)
-            parseIQCmd(fields.at(1), fields.at(2));
+    const char *sub = c1 + 1;
+    const char *c2 = static_cast<const char *>(memchr(sub, ':', end - sub));
+    const int subSize = int((c2 ? c2 : end) - sub);
+    const bool full = c2 != nullptr;
+    QByteArray decoded;
+    if (full) {
+        const char *payload = c2 + 1;
+        const char *c3 = static_cast<const char *>(memchr(payload, ':', end - payload));
+        // Base64 never holds ':' or ';'; characters outside its alphabet are skipped.
+        decoded = QByteArray::fromBase64(QByteArray::fromRawData(payload, int((c3 ? c3 : end) - payload)));
     }
+    const int categorySize = int(c1 - data);
+    const QString subcommand = QString::fromLocal8Bit(sub, subSize);
+    if (fieldIs(data, categorySize, kConfig)) {
+        if (full)
+            onConfig(subcommand, decoded);
+    } else if (fieldIs(data, categorySize, kEvent)) {
+        onEvent(subcommand, decoded);
+    } else if (fieldIs(data, categorySize, kWebfile)) {
+        if (full)
+            onWebFile(subcommand, decoded);
+    } else if (fieldIs(data, categorySize, kIQ)) {
+        if (full)
+            onIQ(subcommand, decoded);
+    }
+    // "feedback" only ever travels from us to the host.
 }
 
 void transport::parseConfigCmd(QString key, QString value)
 {
-    ConfigKeys::apply(key, decodePayload(value));
+    onConfig(key, decodePayload(value));
 }
 
 void transport::parseEventCmd(QString subcommand, QString payload)
+{
+    onEvent(subcommand, decodePayload(payload));
+}
+
+void transport::parseIQCmd(QString subcommand, QString payload)
+{
+    onIQ(subcommand, decodePayload(payload));
+}
+
+void transport::parseWebFileCmd(QString subcommand, QString payload)
+{
+    onWebFile(subcommand, decodePayload(payload));
+}
+
+void transport::parseFeedbackCmd(QString subcommand, QString payload)
+{
+    Q_UNUSED(subcommand)
+    Q_UNUSED(payload)
+}
+
+void transport::onConfig(const QString &key, const QByteArray &decoded)
+{
+    ConfigKeys::apply(key, decoded);
+}
+
+void transport::onEvent(const QString &subcommand, const QByteArray &decoded)
 {
     if (subcommand == kActive) {
         VellChatWebBroswer::activeWnd();
         return;
     }
-    const QString text = QString::fromUtf8(decodePayload(payload));
+    const QString text = QString::fromUtf8(decoded);
     if (subcommand == kShowUrl) {
         VellChatWebBroswer::newVellChatWebBroswer(text, nullptr);
     } else if (subcommand == kUpdateOpenOutside) {
@@ -218,16 +272,14 @@ void transport::parseEventCmd(QString subcommand, QString payload)
     }
 }
 
-void transport::parseIQCmd(QString subcommand, QString payload)
+void transport::onIQ(const QString &subcommand, const QByteArray &decoded)
 {
-    const QByteArray decoded = decodePayload(payload);
     if (subcommand == kCurrentUserInfoRes && !decoded.isEmpty())
         VellChatWebBroswer::iqCurrentUserInfo(decoded);
 }
 
-void transport::parseWebFileCmd(QString subcommand, QString payload)
+void transport::onWebFile(const QString &subcommand, const QByteArray &decoded)
 {
-    const QByteArray decoded = decodePayload(payload);
     if (decoded.isEmpty())
         return;
     if (subcommand == kGetFileListRes)
@@ -242,13 +294,6 @@ void transport::parseWebFileCmd(QString subcommand, QString payload)
         VellChatWebBroswer::removeHistoryResponse(decoded);
     else if (subcommand == kRemoveAllHistoryRes)
         VellChatWebBroswer::removeAllHistoryResponse(decoded);
-}
-
-void transport::parseFeedbackCmd(QString subcommand, QString payload)
-{
-    // Feedback only ever travels from us to the host.
-    Q_UNUSED(subcommand)
-    Q_UNUSED(payload)
 }
 
 void transport::write(const QByteArray &bytes)

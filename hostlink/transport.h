@@ -66,6 +66,13 @@ private:
     void write(const QByteArray &bytes);
     void frameIncoming(const QByteArray &bytes);
     bool dispatchReady(int limit);
+    // The same dispatch as parseCmd, straight from the bytes of one message,
+    // so a large value is never copied into text and back.
+    void parseMessage(const char *data, int size);
+    void onConfig(const QString &key, const QByteArray &decoded);
+    void onEvent(const QString &subcommand, const QByteArray &decoded);
+    void onIQ(const QString &subcommand, const QByteArray &decoded);
+    void onWebFile(const QString &subcommand, const QByteArray &decoded);
     void endLink();
 
     QLocalSocket socket;
