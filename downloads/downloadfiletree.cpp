@@ -29,6 +29,18 @@ const QLatin1String keyName("key");
 const QLatin1String fileKeyName("fileKey");
 const QLatin1String dataName("data");
 
+// The file a restart or removal answer is about: empty unless the answer is
+// a JSON object carrying both "key" and "fileKey".
+QString answeredFileKey(const QByteArray &json)
+{
+    if (json.isEmpty())
+        return QString();
+    const QJsonObject answer = parseObject(json);
+    if (!answer.contains(keyName) || !answer.contains(fileKeyName))
+        return QString();
+    return answer.value(fileKeyName).toString();
+}
+
 } // namespace
 
 DownloadFileTree::DownloadFileTree(QWidget *parent)
@@ -287,12 +299,7 @@ void DownloadFileTree::onRedownloadFile(const QString &fileKey)
 
 void DownloadFileTree::onRestartDownloadResponse(const QByteArray &json)
 {
-    if (json.isEmpty())
-        return;
-    const QJsonObject answer = parseObject(json);
-    if (!answer.contains(keyName) || !answer.contains(fileKeyName))
-        return;
-    const QString fileKey = answer.value(fileKeyName).toString();
+    const QString fileKey = answeredFileKey(json);
     ModelItemFile *file = fileKey.isEmpty() ? nullptr : filesByKey.value(fileKey);
     if (!file)
         return;
@@ -307,12 +314,7 @@ void DownloadFileTree::onRemoveDownloadFile(const QString &fileKey)
 
 void DownloadFileTree::onRemoveHistoryResponse(const QByteArray &json)
 {
-    if (json.isEmpty())
-        return;
-    const QJsonObject answer = parseObject(json);
-    if (!answer.contains(keyName) || !answer.contains(fileKeyName))
-        return;
-    const QString fileKey = answer.value(fileKeyName).toString();
+    const QString fileKey = answeredFileKey(json);
     if (!fileKey.isEmpty())
         removeFileByKey(fileKey);
 }

@@ -194,6 +194,14 @@ void HostSession::answer(const QString &subcommand, const QJsonObject &object)
     send(subcommand.endsWith(QLatin1String("currentuserinfoRes")) ? kIQ : kWebfile, subcommand, QString::fromUtf8(compact(object)));
 }
 
+void HostSession::answerData(const QString &subcommand, const QJsonArray &data, const QString &key)
+{
+    QJsonObject object;
+    object.insert(QStringLiteral("data"), data);
+    object.insert(kKey, key);
+    answer(subcommand, object);
+}
+
 void HostSession::onCurrentUserInfo(const QString &key)
 {
     if (key.isEmpty()) {
@@ -215,10 +223,7 @@ void HostSession::onGetFileList(const QString &key)
     QJsonArray data;
     for (const QJsonObject &record : store->records())
         data.append(HostStore::answerRecord(record));
-    QJsonObject object;
-    object.insert(QStringLiteral("data"), data);
-    object.insert(kKey, key);
-    answer(QStringLiteral("getFileListRes"), object);
+    answerData(QStringLiteral("getFileListRes"), data, key);
 }
 
 void HostSession::onGetDownloadOffset(const QByteArray &json)
@@ -242,10 +247,7 @@ void HostSession::onGetDownloadOffset(const QByteArray &json)
             part.insert(member, full.value(member));
         data.append(part);
     }
-    QJsonObject object;
-    object.insert(QStringLiteral("data"), data);
-    object.insert(kKey, key);
-    answer(QStringLiteral("getDownloadOffsetRes"), object);
+    answerData(QStringLiteral("getDownloadOffsetRes"), data, key);
 }
 
 void HostSession::onStartDownload(const QByteArray &json)

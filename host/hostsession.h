@@ -3,6 +3,7 @@
 #include "host/hostframer.h"
 
 #include <QByteArray>
+#include <QJsonArray>
 #include <QJsonObject>
 #include <QObject>
 #include <QString>
@@ -71,6 +72,8 @@ private:
     void onOpenFileFolder(const QString &fileKey);
     void onSavePosition(const QString &text);
     void answer(const QString &subcommand, const QJsonObject &object);
+    // A list answer: {"data": data, "key": key}.
+    void answerData(const QString &subcommand, const QJsonArray &data, const QString &key);
     void ignore(const HostMessage &message, const QString &why);
     void openUrl(const QUrl &url);
 
