@@ -4,6 +4,7 @@
 #include "downloads/downloadfiledelegate.h"
 #include "downloads/downloadfilemodel.h"
 #include "downloads/downloadfiletreefoot.h"
+#include "downloads/jsonlistreader.h"
 #include "downloads/modelitemfile.h"
 #include "downloads/modelitemroot.h"
 #include "resources/resource.h"
@@ -169,39 +170,67 @@ void DownloadFileTree::onRequestFileList(const QByteArray &json)
 {
     if (json.isEmpty() || listRequestKey.isEmpty())
         return;
-    const QJsonObject answer = parseObject(json);
-    if (!answer.contains(keyName) || answer.value(keyName).toString() != listRequestKey)
+    // A long history is read a record at a time: the answer's text and the
+    // files made from it are all that is ever held.
+    const JsonListReader answer(json, dataName);
+    if (!answer.isValid() || !answer.contains(keyName) || answer.value(keyName).toString() != listRequestKey)
+        return;
+    const bool read = populateRecords(answer.recordCount(), [&answer](int index, QJsonObject *record) {
+        return answer.record(index, record);
+    });
+    if (!read)
         return;
     listRequestKey.clear();
-    populateJsonArray(answer.value(dataName).toArray());
     if (model && model->rowCount() > 0)
         showList();
 }
 
 void DownloadFileTree::populateJsonArray(const QJsonArray &array)
 {
-    bool updated = false;
+    populateRecords(array.size(), [&array](int index, QJsonObject *record) {
+        *record = array.at(index).toObject();
+        return true;
+    });
+}
+
+bool DownloadFileTree::populateRecords(int count, const std::function<bool(int, QJsonObject *)> &read)
+{
+    // Nothing changes until every record has been read: an answer with a
+    // broken record is dropped whole, like one that is not JSON at all.
     QVector<ModelItemFile *> added;
-    filesByKey.reserve(filesByKey.size() + array.size());
-    for (const QJsonValue &value : array) {
-        const QJsonObject record = value.toObject();
+    QVector<int> updates;
+    QJsonObject record;
+    filesByKey.reserve(filesByKey.size() + count);
+    for (int index = 0; index < count; ++index) {
+        if (!read(index, &record)) {
+            for (ModelItemFile *file : qAsConst(added)) {
+                filesByKey.remove(file->key());
+                delete file;
+            }
+            return false;
+        }
         const QString key = record.value(keyName).toString();
-        auto known = filesByKey.constFind(key);
-        if (known != filesByKey.constEnd()) {
-            known.value()->fromJson(record);
-            updated = true;
+        ModelItemFile *file = filesByKey.value(key);
+        // Files already shown (they have a day row above them) are brought
+        // up to date once the answer is known to be whole.
+        if (file && file->parent()) {
+            updates.append(index);
             continue;
         }
-        auto *file = new ModelItemFile(key);
+        if (!model)
+            continue;
+        if (!file) {
+            file = new ModelItemFile(key);
+            // In the map at once, so that a key repeated later in the answer
+            // updates this file instead of making a second one.
+            filesByKey.insert(key, file);
+            added.append(file);
+        }
         file->fromJson(record);
-        if (!model) {
-            delete file;
-            continue;
-        }
-        // In the map at once, so that a key repeated later in the answer
-        // updates this file instead of making a second one.
-        filesByKey.insert(key, file);
-        added.append(file);
+    }
+    for (int index : qAsConst(updates)) {
+        read(index, &record);
+        filesByKey.value(record.value(keyName).toString())->fromJson(record);
     }
     if (model && !added.isEmpty()) {
         const bool reset = added.size() >= DownloadFileModel::resetThreshold;
@@ -211,9 +240,10 @@ void DownloadFileTree::populateJsonArray(const QJsonArray &array)
             expandDays();
     }
     // Only the rows on screen need painting; one request covers them all.
-    if (updated)
+    if (!updates.isEmpty())
         treeView.viewport()->update();
     startPolling();
+    return true;
 }
 
 void DownloadFileTree::addNewFile(ModelItemFile *file)

@@ -9,6 +9,7 @@
 #include <QString>
 #include <QStringList>
 #include <QWidget>
+#include <functional>
 
 class QAbstractItemModel;
 class QStyledItemDelegate;
@@ -67,6 +68,9 @@ protected:
 
 private:
     static QString newRequestKey();
+    // Applies count records, read one at a time; false, with nothing changed,
+    // when one of them cannot be read.
+    bool populateRecords(int count, const std::function<bool(int, QJsonObject *)> &read);
     void showList();
     void showEmpty();
     void expandDays();

@@ -204,6 +204,13 @@ void tst_DownloadFileTree::listAnswer_data()
     QTest::newRow("empty payload") << QByteArray() << "" << false;
     QTest::newRow("not JSON") << QByteArray("key:%KEY%") << "" << false;
     QTest::newRow("a JSON array") << QByteArray(R"([{"key":"%KEY%"}])") << "" << false;
+    // Records are read one at a time, yet the answer still counts only as a whole.
+    QTest::newRow("a broken record after good ones")
+        << QByteArray(R"({"key":"%KEY%","data":[)" + recordA + "," + recordB + R"(,{"key":"c",}]})") << "" << false;
+    QTest::newRow("a record cut short") << answer("%KEY%", {recordA, recordB}).left(60) << "" << false;
+    QTest::newRow("text after the answer") << answer("%KEY%", {recordA}) + "]" << "" << false;
+    QTest::newRow("data repeated: the last counts")
+        << QByteArray(R"({"data":[)" + recordA + R"(],"key":"%KEY%","data":[)" + recordC + "]}") << "05-19[c]" << true;
 }
 
 void tst_DownloadFileTree::listAnswer()
@@ -258,6 +265,16 @@ void tst_DownloadFileTree::knownRecordsUpdateInPlace()
     QCOMPARE(a->name(), QString("renamed.zip"));
     QCOMPARE(a->status(), ModelItemFile::StatusFailed);
     QCOMPARE(a->fileSize(), quint64(1000));
+
+    // An answer with a broken record changes no file it names, and adds none.
+    listed({R"({"key":"a","name":"broken.zip"})", recordD, R"({"key":"b","status":})"});
+    QCOMPARE(a->name(), QString("renamed.zip"));
+    QCOMPARE(layout(), QString("05-20[a,b] 05-19[c]"));
+
+    // Updates apply in the order of the answer, each over the one before.
+    listed({R"({"key":"a","fileSize":4000,"downloadOffset":1000})", R"({"key":"a","fileSize":8000})"});
+    QCOMPARE(a->fileSize(), quint64(8000));
+    QCOMPARE(a->downloadPercent(), 25.0f);
 }
 
 void tst_DownloadFileTree::recordWithoutKey()
