@@ -152,7 +152,16 @@ bool transport::dispatchReady(int limit)
         while (e > b && QChar::isSpace(uchar(data[e - 1])))
             --e;
         if (e > b) {
-            parseMessage(data + b, e - b);
+            if (readyFrom >= ready.size()) {
+                // The last message of the pass takes the text along and
+                // may reuse it.
+                QByteArray frame;
+                frame.swap(ready);
+                readyFrom = 0;
+                parseMessage(std::move(frame), b, e);
+            } else {
+                parseMessage(data + b, e - b);
+            }
             ++dispatched;
         }
     }
@@ -179,39 +188,86 @@ static bool fieldIs(const char *data, int size, const QString &keyword)
     return true;
 }
 
-void transport::parseMessage(const char *data, int size)
+transport::Fields transport::splitMessage(const char *data, int size)
 {
     // Fields are cut at ':'; only the first three count.
+    Fields fields;
     const char *end = data + size;
     const char *c1 = static_cast<const char *>(memchr(data, ':', size));
     if (!c1)
-        return;
+        return fields;
+    const int categorySize = int(c1 - data);
+    if (fieldIs(data, categorySize, kConfig))
+        fields.category = Fields::Config;
+    else if (fieldIs(data, categorySize, kEvent))
+        fields.category = Fields::Event;
+    else if (fieldIs(data, categorySize, kWebfile))
+        fields.category = Fields::WebFile;
+    else if (fieldIs(data, categorySize, kIQ))
+        fields.category = Fields::IQ;
+    else
+        return fields;   // "feedback" only ever travels from us to the host.
     const char *sub = c1 + 1;
     const char *c2 = static_cast<const char *>(memchr(sub, ':', end - sub));
-    const int subSize = int((c2 ? c2 : end) - sub);
-    const bool full = c2 != nullptr;
+    fields.subcommand = QString::fromLocal8Bit(sub, int((c2 ? c2 : end) - sub));
+    if (c2) {
+        const char *c3 = static_cast<const char *>(memchr(c2 + 1, ':', end - (c2 + 1)));
+        fields.full = true;
+        fields.payloadFrom = int(c2 + 1 - data);
+        fields.payloadTo = int((c3 ? c3 : end) - data);
+    }
+    return fields;
+}
+
+void transport::parseMessage(const char *data, int size)
+{
+    const Fields fields = splitMessage(data, size);
     QByteArray decoded;
-    if (full) {
-        const char *payload = c2 + 1;
-        const char *c3 = static_cast<const char *>(memchr(payload, ':', end - payload));
-        // Base64 never holds ':' or ';'; characters outside its alphabet are skipped.
-        decoded = QByteArray::fromBase64(QByteArray::fromRawData(payload, int((c3 ? c3 : end) - payload)));
+    // Base64 never holds ':' or ';'; characters outside its alphabet are skipped.
+    if (fields.full) {
+        decoded = QByteArray::fromBase64(
+            QByteArray::fromRawData(data + fields.payloadFrom, fields.payloadTo - fields.payloadFrom));
     }
-    const int categorySize = int(c1 - data);
-    const QString subcommand = QString::fromLocal8Bit(sub, subSize);
-    if (fieldIs(data, categorySize, kConfig)) {
-        if (full)
-            onConfig(subcommand, decoded);
-    } else if (fieldIs(data, categorySize, kEvent)) {
-        onEvent(subcommand, decoded);
-    } else if (fieldIs(data, categorySize, kWebfile)) {
-        if (full)
-            onWebFile(subcommand, decoded);
-    } else if (fieldIs(data, categorySize, kIQ)) {
-        if (full)
-            onIQ(subcommand, decoded);
+    dispatchMessage(fields, decoded);
+}
+
+void transport::parseMessage(QByteArray &&frame, int from, int to)
+{
+    const Fields fields = splitMessage(frame.constData() + from, to - from);
+    QByteArray decoded;
+    if (fields.full) {
+        // The text is not read again: the value is decoded over it, so a
+        // large one is never held twice.
+        frame.truncate(from + fields.payloadTo);
+        frame.remove(0, from + fields.payloadFrom);
+        decoded = QByteArray::fromBase64Encoding(std::move(frame)).decoded;
+        decoded.squeeze();
     }
-    // "feedback" only ever travels from us to the host.
+    frame = QByteArray();
+    dispatchMessage(fields, decoded);
+}
+
+void transport::dispatchMessage(const Fields &fields, const QByteArray &decoded)
+{
+    switch (fields.category) {
+    case Fields::Config:
+        if (fields.full)
+            onConfig(fields.subcommand, decoded);
+        break;
+    case Fields::Event:
+        onEvent(fields.subcommand, decoded);
+        break;
+    case Fields::WebFile:
+        if (fields.full)
+            onWebFile(fields.subcommand, decoded);
+        break;
+    case Fields::IQ:
+        if (fields.full)
+            onIQ(fields.subcommand, decoded);
+        break;
+    case Fields::None:
+        break;
+    }
 }
 
 void transport::parseConfigCmd(QString key, QString value)

@@ -66,9 +66,22 @@ private:
     void write(const QByteArray &bytes);
     void frameIncoming(const QByteArray &bytes);
     bool dispatchReady(int limit);
+    // One message cut into its fields; the payload is a range of its bytes.
+    struct Fields
+    {
+        enum Category { None, Config, Event, WebFile, IQ } category = None;
+        QString subcommand;
+        bool full = false;   // a payload field is present, if empty
+        int payloadFrom = 0;
+        int payloadTo = 0;
+    };
+    static Fields splitMessage(const char *data, int size);
     // The same dispatch as parseCmd, straight from the bytes of one message,
-    // so a large value is never copied into text and back.
+    // so a large value is never copied into text and back; the second form
+    // takes the text holding the message (from-to) and decodes over it.
     void parseMessage(const char *data, int size);
+    void parseMessage(QByteArray &&frame, int from, int to);
+    void dispatchMessage(const Fields &fields, const QByteArray &decoded);
     void onConfig(const QString &key, const QByteArray &decoded);
     void onEvent(const QString &subcommand, const QByteArray &decoded);
     void onIQ(const QString &subcommand, const QByteArray &decoded);

@@ -63,6 +63,8 @@ void tst_Transport::framing_data()
         << QByteArrayList{"config:title:QQ==:Qg==;"} << "A" << "Refresh" << QByteArray();
     QTest::newRow("empty pieces between messages")
         << QByteArrayList{";;config:title:QQ==;;;"} << "A" << "Refresh" << QByteArray();
+    QTest::newRow("characters outside Base64 skipped, last message and not")
+        << QByteArrayList{"config:title:Q!Q=\n=;config:refreshText: Q-g*=;"} << "A" << "B" << QByteArray();
     QTest::newRow("garbage is skipped, neighbours still apply")
         << QByteArrayList{"\xff\xfe::;x;config:title:QQ==;\x01\x02"} << "A" << "Refresh" << QByteArray("\x01\x02");
 }
@@ -70,8 +72,12 @@ void tst_Transport::framing_data()
 void tst_Transport::framing()
 {
     QFETCH(QByteArrayList, reads);
-    for (const QByteArray &r : reads)
+    for (const QByteArray &r : reads) {
+        // The read is decoded over where that pays, never over the caller's bytes.
+        const QByteArray copy(r.constData(), r.size());
         feed(r);
+        QCOMPARE(r, copy);
+    }
     QTEST(VellChatWBConfigure::Title(), "title");
     QTEST(VellChatWBConfigure::TitleRefreshText(), "refreshText");
     QTEST(transport::shareInstance()->pendingTail(), "tail");
