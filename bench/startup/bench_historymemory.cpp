@@ -3,9 +3,10 @@
 // link, once with no records and once with 100,000, each in a process of its
 // own. Prints the peak resident memory (VmHWM) of each; asserts nothing.
 //   bench_historymemory                   both sizes, three processes each, alternating
-//   bench_historymemory --records N       one process: prints, in KiB, its peak, its peak
-//                                         before the answer, its RSS after it, and that RSS
-//                                         once the allocator has returned what is free
+//   bench_historymemory --answer FILE     one process fed the answer in FILE: prints, in KiB,
+//                                         its peak, its peak before the answer, its RSS after
+//                                         it, and that RSS once the allocator has returned
+//                                         what is free
 #include "config/vellchatwbconfigure.h"
 #include "hostlink/transport.h"
 #include "window/vellchatwebbroswer.h"
@@ -17,6 +18,7 @@
 #include <QLoggingCategory>
 #include <QProcess>
 #include <QRandomGenerator>
+#include <QTemporaryDir>
 #include <algorithm>
 #include <cstdio>
 #include <malloc.h>
@@ -86,9 +88,10 @@ void resetPeak()
 
 const QByteArray answerHead = "webfile:getFileListRes:";
 const QByteArray placeholderKey(32, '0');
+const int readSize = 64 * 1024;
 
-// The host's answer as the socket would hand it over, made before the window
-// exists so that making it costs this process nothing later; the key the
+// The host's answer as the socket would hand it over, made by the driver so
+// that the measured process holds only what a real one would; the key the
 // panel will ask with is written in once known.
 QByteArray makeAnswer(int records)
 {
@@ -103,9 +106,8 @@ void writeKey(QByteArray &answer, const QByteArray &key)
     std::copy(head.constBegin(), head.constEnd(), answer.data() + answerHead.size());
 }
 
-int measure(int argc, char *argv[], int records)
+int measure(int argc, char *argv[], const QString &answerPath)
 {
-    QByteArray answer = makeAnswer(records);
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication app(argc, argv);
     // The panel's items say goodbye at debug level; a hundred thousand lines
@@ -132,13 +134,22 @@ int measure(int argc, char *argv[], int records)
         std::fprintf(stderr, "bench_historymemory: unexpected list key\n");
         return 1;
     }
-    writeKey(answer, key);
+    QFile answer(answerPath);
+    if (!answer.open(QIODevice::ReadOnly)) {
+        std::fprintf(stderr, "bench_historymemory: cannot read %s\n", qPrintable(answerPath));
+        return 1;
+    }
     spin(200);
 
     const qint64 before = statusKiB("VmHWM:");
     resetPeak();
-    transport::shareInstance()->processIncoming(answer);
-    answer = QByteArray();
+    // In reads of the size a local socket hands over, as the host's bytes arrive.
+    for (bool first = true; !answer.atEnd(); first = false) {
+        QByteArray read = answer.read(readSize);
+        if (first)
+            writeKey(read, key);
+        transport::shareInstance()->processIncoming(read);
+    }
     spin(1500);
     const qint64 during = statusKiB("VmHWM:");
     const qint64 rss = statusKiB("VmRSS:");
@@ -164,11 +175,11 @@ struct Figures
     double live = 0;     // the same once the allocator has returned what is free
 };
 
-bool runOne(const QString &self, int records, Figures *out)
+bool runOne(const QString &self, const QString &answerPath, Figures *out)
 {
     QProcess child;
     child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    child.start(self, {QStringLiteral("--records"), QString::number(records)});
+    child.start(self, {QStringLiteral("--answer"), answerPath});
     if (!child.waitForFinished(300000) || child.exitCode() != 0)
         return false;
     const QList<QByteArray> fields = child.readAllStandardOutput().trimmed().split(' ');
@@ -185,19 +196,29 @@ bool runOne(const QString &self, int records, Figures *out)
 
 int main(int argc, char *argv[])
 {
-    if (argc == 3 && qstrcmp(argv[1], "--records") == 0)
-        return measure(argc, argv, QByteArray(argv[2]).toInt());
+    if (argc == 3 && qstrcmp(argv[1], "--answer") == 0)
+        return measure(argc, argv, QString::fromLocal8Bit(argv[2]));
 
     QCoreApplication app(argc, argv);
     std::setvbuf(stdout, nullptr, _IOLBF, 0);
     const QString self = app.applicationFilePath();
     const int large = 100000;
+    QTemporaryDir folder;
+    const QString emptyAnswer = folder.filePath(QStringLiteral("empty"));
+    const QString largeAnswer = folder.filePath(QStringLiteral("large"));
+    for (const auto &[path, records] : {std::make_pair(emptyAnswer, 0), std::make_pair(largeAnswer, large)}) {
+        QFile file(path);
+        if (!folder.isValid() || !file.open(QIODevice::WriteOnly) || file.write(makeAnswer(records)) < 0) {
+            std::fprintf(stderr, "bench_historymemory: cannot write the answers\n");
+            return 1;
+        }
+    }
     std::vector<double> emptyPeak, largePeak, added, emptyRss, largeRss, emptyLive, largeLive;
     for (int round = 1; round <= 3; ++round) {
         Figures empty, full;
         // Alternating, so that neither size always runs on a machine just warmed by the other.
-        const bool ok = round % 2 ? runOne(self, 0, &empty) && runOne(self, large, &full)
-                                  : runOne(self, large, &full) && runOne(self, 0, &empty);
+        const bool ok = round % 2 ? runOne(self, emptyAnswer, &empty) && runOne(self, largeAnswer, &full)
+                                  : runOne(self, largeAnswer, &full) && runOne(self, emptyAnswer, &empty);
         if (!ok) {
             std::fprintf(stderr, "bench_historymemory: a measuring process failed\n");
             continue;
