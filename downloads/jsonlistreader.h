@@ -11,11 +11,11 @@
 // document: the array's elements are only located, and each is parsed when
 // asked for, so a list of 100,000 downloads never exists twice in memory.
 //
-// It accepts exactly what QJsonDocument::fromJson accepts. The object's other
-// members, and every earlier member of the same name, are checked and parsed
-// when the reader is made; the records are checked as they are read, so the
-// whole text is known to be valid only once every record has been read
-// without error.
+// It accepts exactly what QJsonDocument::fromJson accepts, and where a name
+// repeats, keeps the member QJsonDocument would keep. Everything but the
+// records is checked and parsed when the reader is made; the records are
+// checked as they are read, so the whole text is known to be valid only once
+// every record has been read without error.
 class JsonListReader
 {
 public:
@@ -24,9 +24,8 @@ public:
     // False if the text is not a JSON object, records aside.
     bool isValid() const { return valid; }
 
-    // The object's members, the last one of a name as in QJsonObject, except
-    // an array of records, which is only read through record(); undefined
-    // for a missing one.
+    // The object's members, except the array of records, which is only read
+    // through record(); undefined for a missing one.
     const QJsonObject &object() const { return members; }
     bool contains(const QString &name) const { return members.contains(name); }
     QJsonValue value(const QString &name) const { return members.value(name); }
