@@ -93,6 +93,22 @@ bool parseValue(const char *from, const char *to, QJsonValue *out)
     return true;
 }
 
+// Whether the quoted name from-to is the member QJsonObject would find under
+// name: 1 or 0, or -1 if it is not a valid JSON string. Asked of Qt itself,
+// since its lookup compares what it stored, not the decoded text (a name
+// starting with a byte order mark decodes to "data" without being "data").
+int namesMember(const char *from, const char *to, QLatin1String name)
+{
+    QByteArray object;
+    object.reserve(int(to - from) + 4);
+    object.append('{').append(from, int(to - from)).append(":0}");
+    QJsonParseError error;
+    const QJsonDocument document = QJsonDocument::fromJson(object, &error);
+    if (error.error != QJsonParseError::NoError)
+        return -1;
+    return document.object().contains(name) ? 1 : 0;
+}
+
 } // namespace
 
 JsonListReader::JsonListReader(const QByteArray &json, QLatin1String arrayName)
@@ -119,17 +135,11 @@ bool JsonListReader::parseMembers()
         return false;
     p = skipSpace(p + 1, end);
 
-    // The object again, with each member of the array's name standing in as
-    // its number: QJsonDocument parses the rest as it would the whole, and
-    // its choice among repeated names is the one it would make there.
+    // The object again, with each array of the name standing in as [its
+    // number]: QJsonDocument parses the rest as it would the whole, and its
+    // choice among repeated names is the one it would make there.
     QByteArray outline("{");
-    struct Occurrence
-    {
-        Span value;
-        bool isArray;
-        QVector<Span> elements;
-    };
-    QVector<Occurrence> occurrences;
+    QVector<QVector<Span>> arrays;
     if (p < end && *p == '}') {
         p = skipSpace(p + 1, end);
     } else {
@@ -137,23 +147,22 @@ bool JsonListReader::parseMembers()
             if (p == end || *p != '"')
                 return false;
             const char *nameEnd = stringEnd(p, end);
-            QJsonValue name;
-            if (!nameEnd || !parseValue(p, nameEnd, &name))
+            int isArrayName = -1;
+            if (!nameEnd || (isArrayName = namesMember(p, nameEnd, arrayName)) < 0)
                 return false;
             outline.append(p, int(nameEnd - p)).append(':');
             p = skipSpace(nameEnd, end);
             if (p == end || *p != ':')
                 return false;
             p = skipSpace(p + 1, end);
-            const char *from = p;
-            if (name.toString() == arrayName) {
-                Occurrence occurrence{{int(p - base), 0}, p < end && *p == '[', {}};
-                if (occurrence.isArray ? !scanArray(p, &occurrence.elements) : !(p = valueEnd(p, end, nestingLimit - 1)))
+            if (isArrayName && p < end && *p == '[') {
+                QVector<Span> elements;
+                if (!scanArray(p, &elements))
                     return false;
-                occurrence.value.size = int(p - from);
-                outline.append(QByteArray::number(occurrences.size()));
-                occurrences.append(occurrence);
+                outline.append('[').append(QByteArray::number(arrays.size())).append(']');
+                arrays.append(elements);
             } else {
+                const char *from = p;
                 p = valueEnd(p, end, nestingLimit - 1);
                 if (!p)
                     return false;
@@ -180,28 +189,19 @@ bool JsonListReader::parseMembers()
     if (error.error != QJsonParseError::NoError)
         return false;
 
-    // Every member of the name has to be valid JSON, the one that counts and
+    // Every array of the name has to be valid JSON, the one that counts and
     // the ones it replaces; the records of the one that counts are checked as
     // they are read.
-    const int chosen = occurrences.isEmpty() ? -1 : members.value(arrayName).toInt();
-    for (int i = 0; i < occurrences.size(); ++i) {
-        const Occurrence &occurrence = occurrences.at(i);
-        if (occurrence.isArray) {
-            records = occurrence.elements;
-            if (i != chosen && !checkRecords())
-                return false;
-            continue;
-        }
-        QJsonValue value;
-        const char *from = base + occurrence.value.from;
-        if (!parseValue(from, from + occurrence.value.size, &value))
+    const QJsonValue chosenValue = members.value(arrayName);
+    const int chosen = chosenValue.isArray() ? chosenValue.toArray().at(0).toInt() : -1;
+    for (int i = 0; i < arrays.size(); ++i) {
+        records = arrays.at(i);
+        if (i != chosen && !checkRecords())
             return false;
-        if (i == chosen)
-            members.insert(arrayName, value);
     }
     records.clear();
-    if (chosen >= 0 && occurrences.at(chosen).isArray) {
-        records = occurrences.at(chosen).elements;
+    if (chosen >= 0) {
+        records = arrays.at(chosen);
         members.remove(arrayName);
     }
     return true;

@@ -50,6 +50,8 @@ void tst_JsonListReader::sameAsDocument_data()
         << QByteArray(R"({"data":[1,"s",null,true,-2.5e3,[],[{"key":"x"}],{"key":"y"}]})") << true << 8;
     QTest::newRow("strings holding brackets, quotes and escapes")
         << QByteArray(R"({"key":"]}\"","data":[{"name":"a]}[{\\\"b\"","x":"\u005d"}]})") << true << 1;
+    QTest::newRow("name behind a byte order mark is not data")
+        << QByteArray("{\"key\":\"k\",\"\xef\xbb\xbf" "data\":[{\"key\":\"x\"}],\"data\":[{}]}") << true << 1;
     QTest::newRow("name written with an escape") << QByteArray(R"({"d\u0061ta":[{"a":1}],"key":"k"})") << true << 1;
     QTest::newRow("data not an array") << QByteArray(R"({"key":"k","data":{"key":"a"}})") << true << 0;
     QTest::newRow("later data replaces an array") << QByteArray(R"({"data":[{"a":1}],"data":7})") << true << 0;
@@ -72,6 +74,7 @@ void tst_JsonListReader::sameAsDocument_data()
     QTest::newRow("cut after the array") << QByteArray(R"({"data":[{"key":"a"}])") << false << 0;
     QTest::newRow("invalid UTF-8 in a name") << QByteArray("{\"\xff\":1,\"data\":[]}") << false << 0;
     QTest::newRow("bad scalar member") << QByteArray(R"({"key":tru,"data":[]})") << false << 0;
+    QTest::newRow("replaced value that is not JSON") << QByteArray(R"({"data":{"a":},"data":[]})") << false << 0;
     QTest::newRow("replaced array with a broken record") << QByteArray(R"({"data":[{"a":01}],"data":[]})") << false << 0;
     QTest::newRow("brackets of the wrong kind") << QByteArray(R"({"data":[{"a":[1}]]})") << false << 1;
     QTest::newRow("broken record") << QByteArray(R"({"key":"k","data":[{"a":1},{"b":-}]})") << false << 2;
