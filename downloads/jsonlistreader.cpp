@@ -77,20 +77,17 @@ const char *valueEnd(const char *p, const char *end, int depthLeft)
     return nullptr;
 }
 
-// A lone value, parsed as the one element of an array: QJsonDocument takes
-// nothing else at the top, and the array counts as deep as the object the
-// value came from.
-bool parseValue(const char *from, const char *to, QJsonValue *out)
+// The text from-to with open before it and close after it, parsed; false if
+// that is not JSON. QJsonDocument takes nothing but an object or an array at
+// the top, so a lone value goes inside one, as deep as where it came from.
+bool parseWithin(const char *open, const char *from, const char *to, const char *close, QJsonDocument *out)
 {
-    QByteArray wrapped;
-    wrapped.reserve(int(to - from) + 2);
-    wrapped.append('[').append(from, int(to - from)).append(']');
+    QByteArray text;
+    text.reserve(int(to - from) + int(qstrlen(open)) + int(qstrlen(close)));
+    text.append(open).append(from, int(to - from)).append(close);
     QJsonParseError error;
-    const QJsonDocument document = QJsonDocument::fromJson(wrapped, &error);
-    if (error.error != QJsonParseError::NoError)
-        return false;
-    *out = document.array().at(0);
-    return true;
+    *out = QJsonDocument::fromJson(text, &error);
+    return error.error == QJsonParseError::NoError;
 }
 
 // Whether the quoted name from-to is the member QJsonObject would find under
@@ -99,12 +96,8 @@ bool parseValue(const char *from, const char *to, QJsonValue *out)
 // starting with a byte order mark decodes to "data" without being "data").
 int namesMember(const char *from, const char *to, QLatin1String name)
 {
-    QByteArray object;
-    object.reserve(int(to - from) + 4);
-    object.append('{').append(from, int(to - from)).append(":0}");
-    QJsonParseError error;
-    const QJsonDocument document = QJsonDocument::fromJson(object, &error);
-    if (error.error != QJsonParseError::NoError)
+    QJsonDocument document;
+    if (!parseWithin("{", from, to, ":0}", &document))
         return -1;
     return document.object().contains(name) ? 1 : 0;
 }
@@ -258,8 +251,8 @@ bool JsonListReader::record(int index, QJsonObject *out) const
         *out = document.object();
         return true;
     }
-    QJsonValue value;
-    if (!parseValue(from, from + span.size, &value))
+    QJsonDocument document;
+    if (!parseWithin("[", from, from + span.size, "]", &document))
         return false;
     *out = QJsonObject();
     return true;
