@@ -161,15 +161,7 @@ void DownloadFileModel::placeItem(ModelItemFile *file, bool announce)
     QList<ModelItemBase *> &days = root->childrenItem();
 
     // Days run newest first; find the first one that starts no later than the file.
-    int lo = 0;
-    int hi = days.size();
-    while (lo < hi) {
-        const int mid = lo + (hi - lo) / 2;
-        if (days.at(mid)->compareValue() > day)
-            lo = mid + 1;
-        else
-            hi = mid;
-    }
+    const int lo = root->firstNotAbove(day);
 
     // Any calendar day without a row gets one in its place, also between two
     // existing days, so a file is never filed under a neighbouring day.

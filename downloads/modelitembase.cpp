@@ -1,6 +1,7 @@
 #include "downloads/modelitembase.h"
 
 #include <QDebug>
+#include <algorithm>
 
 ModelItemBase::ModelItemBase(QObject *parent)
     : QObject(parent)
@@ -18,16 +19,16 @@ ModelItemBase::~ModelItemBase()
 int ModelItemBase::insertPosition(ModelItemBase *item)
 {
     const quint64 value = item->compareValue();
-    int lo = 0;
-    int hi = items.size();
-    while (lo < hi) {
-        const int mid = lo + (hi - lo) / 2;
-        if (items.at(mid)->compareValue() < value)
-            hi = mid;
-        else
-            lo = mid + 1;
-    }
-    return lo;
+    const auto at = std::partition_point(items.cbegin(), items.cend(),
+                                         [value](ModelItemBase *child) { return child->compareValue() >= value; });
+    return int(at - items.cbegin());
+}
+
+int ModelItemBase::firstNotAbove(quint64 value) const
+{
+    const auto at = std::partition_point(items.cbegin(), items.cend(),
+                                         [value](ModelItemBase *child) { return child->compareValue() > value; });
+    return int(at - items.cbegin());
 }
 
 int ModelItemBase::append(ModelItemBase *item)
@@ -64,16 +65,7 @@ int ModelItemBase::childIndex(ModelItemBase *item)
     // Views ask for rows constantly, so look among the siblings of equal value
     // first; a value changed after insertion falls back to a plain scan.
     const quint64 value = item->compareValue();
-    int lo = 0;
-    int hi = items.size();
-    while (lo < hi) {
-        const int mid = lo + (hi - lo) / 2;
-        if (items.at(mid)->compareValue() > value)
-            lo = mid + 1;
-        else
-            hi = mid;
-    }
-    for (int i = lo; i < items.size() && items.at(i)->compareValue() == value; ++i) {
+    for (int i = firstNotAbove(value); i < items.size() && items.at(i)->compareValue() == value; ++i) {
         if (items.at(i) == item)
             return i;
     }

@@ -22,6 +22,9 @@ public:
     int prepend(ModelItemBase *item);
     // The index append() would give the node, without inserting it.
     int insertPosition(ModelItemBase *item);
+    // The first child whose value is not above value: where a run of equal
+    // values starts, or where one would.
+    int firstNotAbove(quint64 value) const;
     bool removechild(int row, int count);
     int childIndex(ModelItemBase *item);
     bool isLastChild(ModelItemBase *item) const;
