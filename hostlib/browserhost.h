@@ -55,8 +55,11 @@ public:
     // The browser process; its output goes to this process's stdout and stderr.
     QProcess *browserProcess() { return &process; }
 
+    // The socket path listened on; empty before listen().
     QString endpoint() const { return endpointPath; }
+    // Why the last listen() or start() failed, or why the browser could not start.
     QString errorString() const { return error; }
+    // A browser is connected now.
     bool isConnected() const;
 
     // Closes the connection, after the frames already written: the browser

@@ -40,5 +40,7 @@ version=$("$browser" --version)
 [ "${probe%% *}" = "${version##* }" ] || { echo "library $probe, browser $version"; exit 1; }
 "$browser" --help | grep -qxF "  ${probe#* }" || { echo "--help does not name the endpoint ${probe#* }"; exit 1; }
 
+# On the X server, as a desktop would run them: not the offscreen platform
+# the rest of the suite uses.
 WB_INSTALL_PREFIX=$prefix WB_EXAMPLE=$work/example/minimal-host \
-    xvfb-run -a -s "-screen 0 1280x1024x24" "$driver"
+    env -u QT_QPA_PLATFORM -u QT_QUICK_BACKEND xvfb-run -a -s "-screen 0 1280x1024x24" "$driver"
