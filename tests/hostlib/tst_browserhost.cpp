@@ -4,6 +4,7 @@
 #include <QLocalSocket>
 #include <QTemporaryDir>
 #include <QtTest>
+#include <unistd.h>
 
 using namespace ChannelWebBrowser;
 
@@ -21,6 +22,8 @@ private slots:
     void hangUpAfterLastFrames();
     void startNeedsAnExecutable_data();
     void startNeedsAnExecutable();
+    void sandboxOffOnlyForRoot_data();
+    void sandboxOffOnlyForRoot();
 private:
     QString browserPath() const { return dir->filePath(QStringLiteral("bin/channel-web-browser")); }
     QScopedPointer<QTemporaryDir> dir;
@@ -31,10 +34,11 @@ private:
 static QByteArray readAtLeast(QLocalSocket &socket, int count)
 {
     QByteArray got;
-    QTest::qWaitFor([&] {
+    const bool complete = QTest::qWaitFor([&] {
         got += socket.readAll();
         return got.size() >= count;
     }, 5000);
+    Q_UNUSED(complete)   // the caller compares what came
     return got;
 }
 
@@ -46,7 +50,8 @@ void tst_BrowserHost::init()
     QVERIFY(QDir(dir->path()).mkpath(QStringLiteral("elsewhere")));
     QFile exe(browserPath());
     QVERIFY(exe.open(QIODevice::WriteOnly));
-    exe.write("#!/bin/sh\nexit 0\n");
+    // A stand-in browser that only tells what environment it was given.
+    exe.write("#!/bin/sh\nprintf '%s' \"${QTWEBENGINE_DISABLE_SANDBOX-unset}\" > \"$0.sandbox\"\n");
     exe.close();
     exe.setPermissions(exe.permissions() | QFile::ExeOwner);
 }
@@ -162,6 +167,36 @@ void tst_BrowserHost::startNeedsAnExecutable()
     QVERIFY(!host.start(path));
     QCOMPARE(host.errorString(), QStringLiteral("no browser executable at ") + path);
     QCOMPARE(host.browserProcess()->state(), QProcess::NotRunning);
+}
+
+void tst_BrowserHost::sandboxOffOnlyForRoot_data()
+{
+    QTest::addColumn<QString>("given");   // "unset": not in the environment
+    QTest::addColumn<QString>("seen");
+    const QString root = ::geteuid() == 0 ? QStringLiteral("1") : QStringLiteral("unset");
+    QTest::newRow("not set") << "unset" << root;
+    QTest::newRow("set by the host") << "0" << "0";
+}
+
+// The page engine will not start its sandbox as root; a host run as root
+// would otherwise only see its browser die.
+void tst_BrowserHost::sandboxOffOnlyForRoot()
+{
+    QFETCH(QString, given);
+    QFETCH(QString, seen);
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.remove(QStringLiteral("QTWEBENGINE_DISABLE_SANDBOX"));
+    if (given != QLatin1String("unset"))
+        env.insert(QStringLiteral("QTWEBENGINE_DISABLE_SANDBOX"), given);
+    BrowserHost host;
+    host.setProcessEnvironment(env);
+    QSignalSpy finished(&host, &BrowserHost::browserFinished);
+    QVERIFY2(host.start(browserPath()), qPrintable(host.errorString()));
+    QVERIFY(finished.wait(10000));
+    QCOMPARE(finished.at(0).at(0).toInt(), 0);
+    QFile report(browserPath() + QStringLiteral(".sandbox"));
+    QVERIFY(report.open(QIODevice::ReadOnly));
+    QCOMPARE(QString::fromLatin1(report.readAll()), seen);
 }
 
 QTEST_GUILESS_MAIN(tst_BrowserHost)
