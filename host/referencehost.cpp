@@ -95,10 +95,10 @@ bool ReferenceHost::start()
     }
 
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    // The browser logs every message it reads at debug level; keep its
-    // warnings, not that chatter, unless asked for.
+    // The browser logs every message it reads at debug level under its
+    // "channel.*" categories; keep its warnings, not that chatter, unless asked for.
     if (!env.contains(QStringLiteral("QT_LOGGING_RULES")))
-        env.insert(QStringLiteral("QT_LOGGING_RULES"), QStringLiteral("default.debug=false"));
+        env.insert(QStringLiteral("QT_LOGGING_RULES"), QStringLiteral("default.debug=false;channel.*.debug=false"));
     // The engine refuses to start its sandbox as root.
     if (geteuid() == 0 && !env.contains(QStringLiteral("QTWEBENGINE_DISABLE_SANDBOX")))
         env.insert(QStringLiteral("QTWEBENGINE_DISABLE_SANDBOX"), QStringLiteral("1"));
