@@ -11,7 +11,6 @@
 #include "window/vellchatwebbroswer.h"
 #include "window/vellchatwebbroswer_impl.h"
 
-#include <QBuffer>
 #include <QLabel>
 #include <QPointer>
 #include <QWebEnginePage>
@@ -190,17 +189,6 @@ void tst_BrowserWindow::downloadAnswerShowsInfo()
     QTRY_COMPARE(boxTexts(), QStringList{"end"});
 }
 
-static QByteArray pngOf(const QSize &size)
-{
-    QImage image(size, QImage::Format_ARGB32);
-    image.fill(QColor(250, 200, 0));
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, "PNG");
-    return bytes;
-}
-
 void tst_BrowserWindow::configWhileShown_data()
 {
     QTest::addColumn<QString>("key");
@@ -227,7 +215,7 @@ void tst_BrowserWindow::configWhileShown()
     if (key == "webFileLoadingText")
         frame->onWebFile();   // the host answers no list here: the panel keeps loading
     if (key == "titleLogoData")
-        host.sendRaw("config:titleLogoData:" + pngOf(QSize(64, 64)).toBase64() + ';');
+        host.sendRaw("config:titleLogoData:" + pngOf(QSize(64, 64), QColor(250, 200, 0)).toBase64() + ';');
     else
         host.send("config", key, value);
 
