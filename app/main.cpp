@@ -1,3 +1,4 @@
+#include "config/logcategories.h"
 #include "config/vellchatwbconfigure.h"
 #include "hostlink/endpoint.h"
 #include "hostlink/transport.h"
@@ -45,7 +46,8 @@ static void printHelp()
                 "  QTWEBENGINE_CHROMIUM_FLAGS     extra switches for the page engine, e.g. --disable-gpu\n"
                 "  QT_QPA_PLATFORM                the window system: xcb, wayland, offscreen\n"
                 "  QT_QUICK_BACKEND=software      draw pages without GL; set for you under offscreen\n"
-                "  QT_LOGGING_RULES               e.g. \"default.debug=false\" hides the link's debug lines\n"
+                "  QT_LOGGING_RULES               e.g. \"channel.*.debug=false\" hides the browser's debug\n"
+                "                                 lines (channel.hostlink, channel.downloads, channel.widgets)\n"
                 "  and the other variables of Qt and its page engine.\n",
                 kTestPage, qPrintable(cGUIDStr()), qPrintable(dir), qPrintable(endpointName(dir)));
 }
@@ -61,6 +63,7 @@ int main(int argc, char *argv[])
         printHelp();
         return 0;
     }
+    keepLogLinesPlain();
     // The page engine wants one shared GL context; and without a display its
     // scene graph has no GL at all, so draw it in software there.
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);

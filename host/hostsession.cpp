@@ -3,8 +3,10 @@
 #include "host/hostdownloader.h"
 #include "host/hoststore.h"
 
+#include <QClipboard>
 #include <QCryptographicHash>
 #include <QDesktopServices>
+#include <QGuiApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QJsonArray>
@@ -23,6 +25,7 @@ static const std::pair<void (BrowserLink::*)(const QString &), const char *> kTe
     {&BrowserLink::setOpenoutsideText, "Open Outside"},
     {&BrowserLink::setWebFileText, "Download History"},
     {&BrowserLink::setWebFileEmptyText, "Nothing downloaded yet"},
+    {&BrowserLink::setWebFileLoadingText, "Asking for the download history..."},
     {&BrowserLink::setWebFileSuccessText, "Done"},
     {&BrowserLink::setWebFileFailedText, "Failed"},
     {&BrowserLink::setWebFileOpenInFolderText, "Show in folder"},
@@ -50,6 +53,18 @@ static QString shortName(const QString &name)
     return name.size() <= max ? name : name.left(13) + QChar(0x2026) + name.right(max - 14);
 }
 
+// A clipboard only the host itself could read is no clipboard.
+static bool desktopClipboard(const QString &text)
+{
+    if (!qobject_cast<QGuiApplication *>(QCoreApplication::instance()) || QGuiApplication::platformName() == QLatin1String("offscreen"))
+        return false;
+    QClipboard *board = QGuiApplication::clipboard();
+    if (!board)
+        return false;
+    board->setText(text);
+    return true;
+}
+
 HostSession::HostSession(BrowserLink *link, HostStore *store, HostDownloader *downloader, const HostSettings &settings, QObject *parent)
     : QObject(parent)
     , link(link)
@@ -57,6 +72,7 @@ HostSession::HostSession(BrowserLink *link, HostStore *store, HostDownloader *do
     , downloader(downloader)
     , settings(settings)
     , urlOpener([](const QUrl &url) { return QDesktopServices::openUrl(url); })
+    , clipboard(desktopClipboard)
 {
     connect(link, &BrowserLink::refreshClicked, this, [this] { onButton(QStringLiteral("refresh")); });
     connect(link, &BrowserLink::collectClicked, this, [this] { onButton(QStringLiteral("storeToVell")); });
@@ -99,8 +115,6 @@ void HostSession::sendStartup()
     // Darker than the default so the white captions stay readable.
     link->setTitleBackgroundColor(38, 110, 190);
     link->setShadowColor(20, 60, 110);
-    // The box never wraps its message; make room for "Downloading <name> - see ...".
-    link->setInfoBoxSize(QSize(460, 110));
     const QString rect = store->position().isEmpty() ? settings.firstWindowRect : store->position();
     if (!rect.isEmpty())
         link->setWindowsRect(rect);
@@ -113,7 +127,13 @@ void HostSession::sendStartup()
 
 void HostSession::showUrl(const QUrl &url)
 {
+    lastShown = url;
     link->showUrl(url);
+}
+
+void HostSession::tell(const QString &text)
+{
+    link->showBoxMessage(text);
 }
 
 void HostSession::onIgnored(const HostMessage &message, const QString &why)
@@ -131,8 +151,42 @@ void HostSession::onIgnored(const HostMessage &message, const QString &why)
 void HostSession::onButton(const QString &name)
 {
     emit note(QStringLiteral("button: ") + name);
-    if (name == QLatin1String("openOutside"))
-        openUrl(settings.pageUrl);
+    // The browser only reports these clicks; carrying them out is ours.
+    if (lastShown.isEmpty())
+        return;
+    if (name == QLatin1String("refresh")) {
+        showUrl(lastShown);
+    } else if (name == QLatin1String("storeToVell")) {
+        onCollect();
+    } else if (name == QLatin1String("share")) {
+        onShare();
+    } else if (name == QLatin1String("openOutside")) {
+        if (!openUrl(lastShown))
+            tell(QStringLiteral("Could not open %1 in a web browser: none is set up on this desktop").arg(lastShown.toDisplayString()));
+    }
+}
+
+void HostSession::onCollect()
+{
+    const QString url = lastShown.toString(QUrl::FullyEncoded);
+    if (store->collect(url)) {
+        emit note(QStringLiteral("collected ") + url);
+        tell(QStringLiteral("Added to your collection: %1").arg(lastShown.toDisplayString()));
+    } else {
+        tell(QStringLiteral("Already in your collection: %1").arg(lastShown.toDisplayString()));
+    }
+}
+
+void HostSession::onShare()
+{
+    // Without a chat to share into, the link goes where the user can paste it.
+    const QString url = lastShown.toString(QUrl::FullyEncoded);
+    if (clipboard(url)) {
+        tell(QStringLiteral("Link copied - paste it to share: %1").arg(lastShown.toDisplayString()));
+    } else {
+        emit warning(QStringLiteral("share: no clipboard to put %1 on").arg(url));
+        tell(QStringLiteral("Could not copy the link: there is no clipboard on this desktop"));
+    }
 }
 
 void HostSession::onCurrentUserInfo(const QString &key)
@@ -215,10 +269,12 @@ void HostSession::onOpenFileFolder(const QString &fileKey)
     const QString folder = path.isEmpty() ? downloader->downloadDir() : QFileInfo(path).absolutePath();
     if (!QDir(folder).exists()) {
         emit warning(QStringLiteral("cannot open folder %1: it does not exist").arg(folder));
+        tell(QStringLiteral("The folder %1 does not exist any more").arg(folder));
         return;
     }
     emit note(QStringLiteral("opening folder ") + folder);
-    openUrl(QUrl::fromLocalFile(folder));
+    if (!openUrl(QUrl::fromLocalFile(folder)))
+        tell(QStringLiteral("Could not open %1: no file manager is set up on this desktop").arg(folder));
 }
 
 void HostSession::onSavePosition(const QString &text)
@@ -228,8 +284,10 @@ void HostSession::onSavePosition(const QString &text)
     emit positionSaved(text);
 }
 
-void HostSession::openUrl(const QUrl &url)
+bool HostSession::openUrl(const QUrl &url)
 {
-    if (!url.isValid() || !urlOpener(url))
-        emit warning(QStringLiteral("could not open %1").arg(url.toDisplayString()));
+    if (url.isValid() && urlOpener(url))
+        return true;
+    emit warning(QStringLiteral("could not open %1").arg(url.toDisplayString()));
+    return false;
 }

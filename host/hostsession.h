@@ -43,6 +43,11 @@ public:
 
     // Folders and pages are opened through this; the default asks the desktop.
     void setUrlOpener(std::function<bool(const QUrl &)> opener) { urlOpener = std::move(opener); }
+    // Share puts the page's address here; the default is the desktop's
+    // clipboard. False when there is none.
+    void setClipboard(std::function<bool(const QString &)> writer) { clipboard = std::move(writer); }
+    // The page shown last, which Refresh shows again.
+    QUrl shownUrl() const { return lastShown; }
 
     // The text handed to pages that ask for the current user.
     static QString userInfo(const QString &name);
@@ -54,6 +59,8 @@ signals:
 
 private:
     void onButton(const QString &name);
+    void onCollect();
+    void onShare();
     void onCurrentUserInfo(const QString &key);
     void onGetFileList(const QString &key);
     void onGetDownloadOffset(const QString &key, const QStringList &fileKeys);
@@ -64,11 +71,16 @@ private:
     void onOpenFileFolder(const QString &fileKey);
     void onSavePosition(const QString &text);
     void onIgnored(const ChannelWebBrowser::HostMessage &message, const QString &why);
-    void openUrl(const QUrl &url);
+    // What the host cannot do is told to the user in the window's message
+    // box, not only on stderr.
+    void tell(const QString &text);
+    bool openUrl(const QUrl &url);
 
     ChannelWebBrowser::BrowserLink *link;
     HostStore *store;
     HostDownloader *downloader;
     HostSettings settings;
     std::function<bool(const QUrl &)> urlOpener;
+    std::function<bool(const QString &)> clipboard;
+    QUrl lastShown;
 };

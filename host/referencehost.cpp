@@ -82,10 +82,10 @@ bool ReferenceHost::start()
     connect(hostSession, &HostSession::warning, this, &ReferenceHost::warning);
 
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    // The browser logs every message it reads at debug level; keep its
-    // warnings, not that chatter, unless asked for.
+    // The browser logs every message it reads at debug level under its
+    // "channel.*" categories; keep its warnings, not that chatter, unless asked for.
     if (!env.contains(QStringLiteral("QT_LOGGING_RULES")))
-        env.insert(QStringLiteral("QT_LOGGING_RULES"), QStringLiteral("default.debug=false"));
+        env.insert(QStringLiteral("QT_LOGGING_RULES"), QStringLiteral("default.debug=false;channel.*.debug=false"));
     link.setProcessEnvironment(env);
     // Listening comes first inside start(): the browser looks for us at once.
     if (!link.start(browserInfo.absoluteFilePath())) {
@@ -127,7 +127,19 @@ void ReferenceHost::onBrowserFinished(int exitCode, QProcess::ExitStatus status)
         emit warning(QStringLiteral("the browser crashed"));
     else
         emit note(QStringLiteral("the browser exited with code %1").arg(exitCode));
-    finish(status == QProcess::NormalExit && exitCode == 0 ? 0 : 1);
+    const int code = status == QProcess::NormalExit && exitCode == 0 ? 0 : 1;
+    // Downloads are the host's work, not the window's: closing the window
+    // does not end them, and the history gets each one's outcome.
+    if (hostDownloader.runningCount() > 0) {
+        emit note(QStringLiteral("the window is closed; finishing %1 running download(s) first (Ctrl-C cancels them)")
+                      .arg(hostDownloader.runningCount()));
+        connect(&hostDownloader, &HostDownloader::finished, this, [this, code] {
+            if (hostDownloader.runningCount() == 0)
+                finish(code);
+        });
+        return;
+    }
+    finish(code);
 }
 
 void ReferenceHost::scheduleScreenshot(int delayMs)

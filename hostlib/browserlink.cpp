@@ -82,6 +82,7 @@ void BrowserLink::setChannelText(const QString &text) { send(kConfig, QStringLit
 void BrowserLink::setOpenoutsideText(const QString &text) { send(kConfig, QStringLiteral("openoutsideText"), text); }
 void BrowserLink::setWebFileText(const QString &text) { send(kConfig, QStringLiteral("webFileText"), text); }
 void BrowserLink::setWebFileEmptyText(const QString &text) { send(kConfig, QStringLiteral("webFileEmptyText"), text); }
+void BrowserLink::setWebFileLoadingText(const QString &text) { send(kConfig, QStringLiteral("webFileLoadingText"), text); }
 void BrowserLink::setWebFileSuccessText(const QString &text) { send(kConfig, QStringLiteral("webFileSuccessText"), text); }
 void BrowserLink::setWebFileFailedText(const QString &text) { send(kConfig, QStringLiteral("webFileFailedText"), text); }
 void BrowserLink::setWebFileOpenInFolderText(const QString &text) { send(kConfig, QStringLiteral("webFileOpenInFolderText"), text); }

@@ -47,6 +47,7 @@ public:
     void setOpenoutsideText(const QString &text);            // "openoutsideText"
     void setWebFileText(const QString &text);                // "webFileText": the Download History button
     void setWebFileEmptyText(const QString &text);           // "webFileEmptyText": the panel without downloads
+    void setWebFileLoadingText(const QString &text);         // "webFileLoadingText": the panel until the first answer
     void setWebFileSuccessText(const QString &text);         // "webFileSuccessText"
     void setWebFileFailedText(const QString &text);          // "webFileFailedText": a failed download's second line
     void setWebFileOpenInFolderText(const QString &text);    // "webFileOpenInFolderText": link of a finished download

@@ -52,6 +52,7 @@ const QList<Sent> &sentRows()
         {"openoutsideText", [](BrowserLink *l) { l->setOpenoutsideText("Out"); }, wire("config:openoutsideText", "Out")},
         {"webFileText", [](BrowserLink *l) { l->setWebFileText("Files"); }, wire("config:webFileText", "Files")},
         {"webFileEmptyText", [](BrowserLink *l) { l->setWebFileEmptyText("None"); }, wire("config:webFileEmptyText", "None")},
+        {"webFileLoadingText", [](BrowserLink *l) { l->setWebFileLoadingText("Wait"); }, wire("config:webFileLoadingText", "Wait")},
         {"webFileSuccessText", [](BrowserLink *l) { l->setWebFileSuccessText("Done"); }, wire("config:webFileSuccessText", "Done")},
         {"webFileFailedText", [](BrowserLink *l) { l->setWebFileFailedText("Broke"); }, wire("config:webFileFailedText", "Broke")},
         {"webFileOpenInFolderText", [](BrowserLink *l) { l->setWebFileOpenInFolderText("Show"); }, wire("config:webFileOpenInFolderText", "Show")},
