@@ -12,6 +12,8 @@ BrowserHost::BrowserHost(QObject *parent)
     : BrowserLink(parent)
     , environment(QProcessEnvironment::systemEnvironment())
 {
+    // So that browserFinished() can be queued to another thread, or spied on.
+    qRegisterMetaType<QProcess::ExitStatus>();
     connect(this, &BrowserLink::outgoing, this, &BrowserHost::write);
     connect(&server, &QLocalServer::newConnection, this, &BrowserHost::onNewConnection);
     connect(&process, QOverload<int, QProcess::ExitStatus>::of(&QProcess::finished), this, &BrowserHost::browserFinished);
@@ -113,11 +115,13 @@ void BrowserHost::onNewConnection()
             incoming->deleteLater();
             emit browserDisconnected();
         });
-        emit browserConnected();
+        // What was written before comes first, also before anything a slot
+        // connected to browserConnected() writes.
         if (!waiting.isEmpty()) {
             incoming->write(waiting);
             waiting.clear();
         }
+        emit browserConnected();
     }
 }
 
@@ -131,8 +135,14 @@ void BrowserHost::write(const QByteArray &frame)
 
 void BrowserHost::hangUp()
 {
-    if (!socket)
+    if (!socket) {
+        // No browser yet: one that is starting finds nobody listening (or is
+        // let go while it waits to be accepted) and exits by itself, and what
+        // was kept for it is dropped.
+        server.close();
+        waiting.clear();
         return;
+    }
     socket->disconnectFromServer();
     if (socket && socket->state() != QLocalSocket::UnconnectedState)
         socket->waitForDisconnected(1000);

@@ -63,7 +63,9 @@ public:
     bool isConnected() const;
 
     // Closes the connection, after the frames already written: the browser
-    // closes its window and exits with code 0.
+    // closes its window and exits with code 0. Before a browser has
+    // connected it stops listening instead, dropping the frames kept for it,
+    // and a browser just starting exits with code 0 as well.
     void hangUp();
     // Waits up to msecs for the browser process to end; true once it has
     // (or when none runs).

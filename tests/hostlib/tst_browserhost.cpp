@@ -20,6 +20,8 @@ private slots:
     void staleSocketFileIsReplaced();
     void secondConnectionRefused();
     void hangUpAfterLastFrames();
+    void hangUpBeforeTheBrowserConnects_data();
+    void hangUpBeforeTheBrowserConnects();
     void startNeedsAnExecutable_data();
     void startNeedsAnExecutable();
     void sandboxOffOnlyForRoot_data();
@@ -74,12 +76,15 @@ void tst_BrowserHost::framesWaitForTheBrowser()
     host.setTitle(QStringLiteral("A"));
     host.showUrl(QUrl(QStringLiteral("http://127.0.0.1:1/")));
 
+    // A host that writes as soon as the browser is there still has its
+    // earlier frames sent first.
+    connect(&host, &BrowserHost::browserConnected, &host, [&host] { host.active(); });
     QSignalSpy connected(&host, &BrowserHost::browserConnected);
     QLocalSocket browser;
     browser.connectToServer(host.endpoint());
     QVERIFY(browser.waitForConnected(5000));
     QVERIFY(connected.wait(5000));
-    const QByteArray expected = "config:title:QQ==;event:showUrl:aHR0cDovLzEyNy4wLjAuMToxLw==;";
+    const QByteArray expected = "config:title:QQ==;event:showUrl:aHR0cDovLzEyNy4wLjAuMToxLw==;event:active:;";
     QCOMPARE(readAtLeast(browser, expected.size()), expected);
 
     // and the way back
@@ -144,6 +149,48 @@ void tst_BrowserHost::hangUpAfterLastFrames()
     next.connectToServer(host.endpoint());
     QVERIFY(next.waitForConnected(5000));
     QTRY_VERIFY(host.isConnected());
+    host.active();
+    QCOMPARE(readAtLeast(next, 14), QByteArray("event:active:;"));
+}
+
+void tst_BrowserHost::hangUpBeforeTheBrowserConnects_data()
+{
+    QTest::addColumn<bool>("connecting");   // the browser knocked, and was not accepted yet
+    QTest::newRow("browser still starting") << false;
+    QTest::newRow("browser waiting to be accepted") << true;
+}
+
+// A host that gives up before its browser is there: the browser finds nobody,
+// or is let go, and leaves by itself; it is never sent what was kept for it.
+void tst_BrowserHost::hangUpBeforeTheBrowserConnects()
+{
+    QFETCH(bool, connecting);
+    BrowserHost host;
+    QVERIFY(host.listen(browserPath()));
+    host.showUrl(QUrl(QStringLiteral("http://127.0.0.1:1/")));
+    QSignalSpy connected(&host, &BrowserHost::browserConnected);
+    QLocalSocket browser;
+    if (connecting) {
+        // accepted by the system; the host's event loop has not seen it yet
+        browser.connectToServer(host.endpoint());
+        QVERIFY(browser.waitForConnected(5000));
+    }
+    host.hangUp();
+    if (connecting) {
+        QTRY_COMPARE(browser.state(), QLocalSocket::UnconnectedState);
+        QCOMPARE(browser.readAll(), QByteArray());
+    } else {
+        browser.connectToServer(host.endpoint());
+        QVERIFY(!browser.waitForConnected(1000));
+        QCOMPARE(browser.error(), QLocalSocket::ServerNotFoundError);
+    }
+    QCOMPARE(connected.size(), 0);
+    // a later start listens again
+    QVERIFY(host.listen(browserPath()));
+    QLocalSocket next;
+    next.connectToServer(host.endpoint());
+    QVERIFY(next.waitForConnected(5000));
+    QVERIFY(connected.wait(5000));
     host.active();
     QCOMPARE(readAtLeast(next, 14), QByteArray("event:active:;"));
 }
