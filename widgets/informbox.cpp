@@ -27,7 +27,9 @@ InformBox::InformBox(QWidget *parent, const QString &message, const QString &con
     QSize size = VellChatWBConfigure::InfoBoxSize();
     if (parent)
         size.setWidth(qMin(size.width(), parent->width()));
-    const int textHeight = messageLabel->textSize(size.width() - m.left() - m.right()).height();
+    // A parent's height holds so many lines at the most.
+    const int maxLines = parent ? parent->height() / messageLabel->lineHeight() + 1 : INT_MAX;
+    const int textHeight = messageLabel->textSize(size.width() - m.left() - m.right(), maxLines).height();
     size.setHeight(qMax(size.height(), m.top() + textHeight + textGap() + confirmButton->height() + m.bottom()));
     if (parent)
         size.setHeight(qMin(size.height(), parent->height()));
@@ -76,8 +78,8 @@ void InformBox::resizeEvent(QResizeEvent *event)
                         height() - confirmButton->height() - m.bottom());
     cancelButton->move(confirmButton->x() - cancelButton->width(), confirmButton->y());
     // The text takes the lines it needs, as far down as the buttons allow.
-    const QSize text = messageLabel->textSize(width() - m.left() - m.right());
     const int room = qMax(messageLabel->lineHeight(), confirmButton->y() - textGap() - m.top());
+    const QSize text = messageLabel->textSize(width() - m.left() - m.right(), room / messageLabel->lineHeight() + 1);
     messageLabel->setGeometry(m.left(), m.top(), text.width(), qMin(text.height(), room));
     QWidget::resizeEvent(event);
 }

@@ -26,7 +26,7 @@ QString MessageLabel::layoutText() const
     return t;
 }
 
-void MessageLabel::layoutLines(QTextLayout &layout, int width) const
+void MessageLabel::layoutLines(QTextLayout &layout, int width, int maxLines) const
 {
     QTextOption option;
     option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
@@ -34,7 +34,9 @@ void MessageLabel::layoutLines(QTextLayout &layout, int width) const
     layout.setFont(font());
     layout.beginLayout();
     const int step = lineHeight();
-    for (int y = 0;; y += step) {
+    // Breaking a word that is longer than a line costs time in proportion
+    // to the rest of the text, for every line: stop at the last line needed.
+    for (int y = 0; layout.lineCount() < maxLines; y += step) {
         QTextLine line = layout.createLine();
         if (!line.isValid())
             break;
@@ -44,10 +46,10 @@ void MessageLabel::layoutLines(QTextLayout &layout, int width) const
     layout.endLayout();
 }
 
-QSize MessageLabel::textSize(int maxWidth) const
+QSize MessageLabel::textSize(int maxWidth, int maxLines) const
 {
     QTextLayout layout(layoutText());
-    layoutLines(layout, maxWidth);
+    layoutLines(layout, maxWidth, maxLines);
     qreal widest = 0;
     for (int i = 0; i < layout.lineCount(); ++i)
         widest = qMax(widest, layout.lineAt(i).naturalTextWidth());
@@ -61,17 +63,19 @@ void MessageLabel::paintEvent(QPaintEvent *)
     p.setFont(font());
     const QString text = layoutText();
     QTextLayout layout(text);
-    layoutLines(layout, width());
-    // At least one line shows, however low the label is.
+    // At least one line shows, however low the label is; one more tells
+    // whether anything follows.
     const int shown = qMax(1, height() / lineHeight());
+    layoutLines(layout, width(), shown + 1);
     for (int i = 0; i < layout.lineCount() && i < shown; ++i) {
         const QTextLine line = layout.lineAt(i);
         if (i + 1 < shown || i + 1 == layout.lineCount()) {
             line.draw(&p, QPointF());
             continue;
         }
-        // The last line there is room for says that more follows.
-        QString rest = text.mid(line.textStart());
+        // The last line there is room for says that more follows. Of the
+        // rest, no more than a character a pixel could ever show.
+        QString rest = text.mid(line.textStart(), line.textLength() + width());
         rest.replace(QChar::LineSeparator, QLatin1Char(' '));
         const QFontMetrics metrics(font());
         p.drawText(QPointF(0, line.y() + metrics.ascent()), metrics.elidedText(rest, Qt::ElideRight, width()));

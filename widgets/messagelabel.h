@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QLabel>
+#include <climits>
 
 class QTextLayout;
 
@@ -14,15 +15,18 @@ class MessageLabel : public QLabel
 public:
     MessageLabel(const QString &text, QWidget *parent);
 
-    // The size the text takes when its lines may be at most maxWidth wide.
-    QSize textSize(int maxWidth) const;
+    // The size the text takes when its lines may be at most maxWidth wide,
+    // counting no more than maxLines lines: what cannot be shown is not
+    // measured, which keeps a huge message as cheap as the lines it shows.
+    QSize textSize(int maxWidth, int maxLines = INT_MAX) const;
     int lineHeight() const;
 
 protected:
     void paintEvent(QPaintEvent *event) override;
 
 private:
-    // Breaks the text into lines of at most width, one lineHeight() apart.
-    void layoutLines(QTextLayout &layout, int width) const;
+    // Breaks the text into at most maxLines lines of at most width, one
+    // lineHeight() apart.
+    void layoutLines(QTextLayout &layout, int width, int maxLines) const;
     QString layoutText() const;
 };

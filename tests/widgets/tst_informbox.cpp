@@ -236,6 +236,10 @@ void tst_InformBox::longMessage_data()
     // 150 px high: room for three lines and a half; three are drawn, the third ending in an ellipsis
     QTest::newRow("more than the frame holds") << QSize(640, 150)
                                                << QStringLiteral("Line one\nLine two\nLine three\nLine four\nLine five") << 3;
+    // A runaway message of one word: the box takes the whole 480 px frame, the
+    // text 480 - 16 - 30 - 10 - 20 = 404 px of it, 20 lines; what follows is
+    // never laid out, so this costs what the 20 lines cost.
+    QTest::newRow("a word of 100000 characters") << QSize(640, 480) << QString(100000, QLatin1Char('W')) << 20;
 }
 
 // Whatever the message, its ink stays inside the label, the label inside the
