@@ -69,7 +69,11 @@ HostSession *tst_HostSession::makeSession(BrowserLink *forLink, HostStore *forSt
     settings.showShare = false;
     auto *s = new HostSession(forLink, forStore, downloader.data(), settings);
     s->setUrlOpener([this](const QUrl &url) { opened << url; return desktop; });
-    s->setClipboard([this](const QString &text) { copied << text; return desktop; });
+    s->setClipboard([this](const QString &text) {
+        if (desktop)
+            copied << text;
+        return desktop;
+    });
     return s;
 }
 
@@ -268,33 +272,46 @@ void tst_HostSession::feedbackLines_data()
     QTest::addColumn<QStringList>("lines");   // on stdout
     QTest::addColumn<QList<QUrl>>("opens");
     QTest::addColumn<QStringList>("sent");    // what goes back to the browser
+    QTest::addColumn<QStringList>("clipboard");   // what the clipboard took
+    QTest::addColumn<QStringList>("collection");  // in the history file afterwards
     // The page shown last is http://127.0.0.1:8123/later; the first page was /.
     const QString later = "http://127.0.0.1:8123/later";
     QTest::newRow("refresh shows the last page again") << frame("feedback", "refresh", "") << true
-        << QStringList{"button: refresh"} << QList<QUrl>() << QStringList{"event:showUrl " + later};
+        << QStringList{"button: refresh"} << QList<QUrl>() << QStringList{"event:showUrl " + later}
+        << QStringList() << QStringList();
     QTest::newRow("collect") << frame("feedback", "storeToVell", "") << true
         << QStringList{"button: storeToVell", "collected " + later} << QList<QUrl>()
-        << QStringList{"event:showBoxMessage Added to your collection: " + later};
+        << QStringList{"event:showBoxMessage Added to your collection: " + later}
+        << QStringList() << QStringList{later};
     QTest::newRow("collect twice") << frame("feedback", "storeToVell", "") + frame("feedback", "storeToVell", "") << true
         << QStringList{"button: storeToVell", "collected " + later, "button: storeToVell"} << QList<QUrl>()
         << QStringList{"event:showBoxMessage Added to your collection: " + later,
-                       "event:showBoxMessage Already in your collection: " + later};
+                       "event:showBoxMessage Already in your collection: " + later}
+        << QStringList() << QStringList{later};
     QTest::newRow("share") << frame("feedback", "share", "") << true << QStringList{"button: share"} << QList<QUrl>()
-        << QStringList{"event:showBoxMessage Link copied - paste it to share: " + later};
+        << QStringList{"event:showBoxMessage Link copied - paste it to share: " + later}
+        << QStringList{later} << QStringList();
     QTest::newRow("share without a clipboard") << frame("feedback", "share", "") << false << QStringList{"button: share"}
-        << QList<QUrl>() << QStringList{"event:showBoxMessage Could not copy the link: there is no clipboard on this desktop"};
+        << QList<QUrl>() << QStringList{"event:showBoxMessage Could not copy the link: there is no clipboard on this desktop"}
+        << QStringList() << QStringList();
     QTest::newRow("open outside") << frame("feedback", "openOutside", "") << true << QStringList{"button: openOutside"}
-        << QList<QUrl>{QUrl(later)} << QStringList();
+        << QList<QUrl>{QUrl(later)} << QStringList()
+        << QStringList() << QStringList();
     QTest::newRow("open outside without a browser") << frame("feedback", "openOutside", "") << false
         << QStringList{"button: openOutside"} << QList<QUrl>{QUrl(later)}
-        << QStringList{"event:showBoxMessage Could not open " + later + " in a web browser: none is set up on this desktop"};
-    QTest::newRow("channel") << frame("feedback", "channel", "") << true << QStringList{"button: channel"} << QList<QUrl>() << QStringList();
+        << QStringList{"event:showBoxMessage Could not open " + later + " in a web browser: none is set up on this desktop"}
+        << QStringList() << QStringList();
+    QTest::newRow("channel") << frame("feedback", "channel", "") << true << QStringList{"button: channel"} << QList<QUrl>() << QStringList()
+        << QStringList() << QStringList();
     QTest::newRow("go to channel") << frame("feedback", "gotoChannel", "demo-channel") << true
-        << QStringList{"button: gotoChannel demo-channel"} << QList<QUrl>() << QStringList();
+        << QStringList{"button: gotoChannel demo-channel"} << QList<QUrl>() << QStringList()
+        << QStringList() << QStringList();
     QTest::newRow("page log, non-ascii") << frame("feedback", "receiveLog", QString::fromUtf8("grüße from the page").toUtf8()) << true
-        << QStringList{QString::fromUtf8("browser log: grüße from the page")} << QList<QUrl>() << QStringList();
+        << QStringList{QString::fromUtf8("browser log: grüße from the page")} << QList<QUrl>() << QStringList()
+        << QStringList() << QStringList();
     QTest::newRow("position") << frame("feedback", "savePosition", "-8,0,1024,768,0") << true
-        << QStringList{"window position: -8,0,1024,768,0"} << QList<QUrl>() << QStringList();
+        << QStringList{"window position: -8,0,1024,768,0"} << QList<QUrl>() << QStringList()
+        << QStringList() << QStringList();
 }
 
 void tst_HostSession::feedbackLines()
@@ -304,6 +321,8 @@ void tst_HostSession::feedbackLines()
     QFETCH(QStringList, lines);
     QFETCH(QList<QUrl>, opens);
     QFETCH(QStringList, sent);
+    QFETCH(QStringList, clipboard);
+    QFETCH(QStringList, collection);
     this->desktop = desktop;
     session->sendStartup();
     session->showUrl(QUrl("http://127.0.0.1:8123/later"));
@@ -316,13 +335,10 @@ void tst_HostSession::feedbackLines()
     QCOMPARE(said, lines);
     QCOMPARE(opened, opens);
     QCOMPARE(sentOf(out), sent);
-    if (QTest::currentDataTag() == QLatin1String("share"))
-        QCOMPARE(copied, QStringList{"http://127.0.0.1:8123/later"});
-    if (QTest::currentDataTag() == QLatin1String("collect twice")) {
-        HostStore reloaded(dir->filePath("data"));
-        QVERIFY(reloaded.load());
-        QCOMPARE(reloaded.collected(), QStringList{"http://127.0.0.1:8123/later"});
-    }
+    QCOMPARE(copied, clipboard);
+    HostStore reloaded(dir->filePath("data"));
+    QVERIFY(reloaded.load());
+    QCOMPARE(reloaded.collected(), collection);
 }
 
 void tst_HostSession::openFileFolder_data()
