@@ -68,6 +68,9 @@ DownloadFileTree::DownloadFileTree(QWidget *parent)
     treeView.setMouseTracking(true);
     treeView.setFrameShape(QFrame::NoFrame);
     treeView.setSizePolicy(QSizePolicy::MinimumExpanding, QSizePolicy::Expanding);
+    // Screen readers name the panel and its list after the button that opens them.
+    setAccessibleName(VellChatWBConfigure::TitleWebFileText());
+    treeView.setAccessibleName(VellChatWBConfigure::TitleWebFileText());
     connect(&treeView, &TreeView::openFileFoler, this, &DownloadFileTree::openFileFoler);
     connect(&treeView, &TreeView::redownloadFile, this, &DownloadFileTree::onRedownloadFile);
     connect(&treeView, &TreeView::removeDownloadFile, this, &DownloadFileTree::onRemoveDownloadFile);
@@ -230,7 +233,9 @@ bool DownloadFileTree::populateRecords(int count, const std::function<bool(int, 
     }
     for (int index : qAsConst(updates)) {
         read(index, &record);
-        filesByKey.value(record.value(keyName).toString())->fromJson(record);
+        ModelItemFile *file = filesByKey.value(record.value(keyName).toString());
+        file->fromJson(record);
+        treeView.rowChanged(file);
     }
     if (model && !added.isEmpty()) {
         const bool reset = added.size() >= DownloadFileModel::resetThreshold;
@@ -316,6 +321,7 @@ void DownloadFileTree::updateFileStatus(const QJsonArray &array)
         if (!file)
             continue;
         file->fromJson(record);
+        treeView.rowChanged(file);
         updated = true;
     }
     if (updated)
@@ -334,6 +340,7 @@ void DownloadFileTree::onRestartDownloadResponse(const QByteArray &json)
     if (!file)
         return;
     file->setStatus(ModelItemFile::StatusDownloading);
+    treeView.rowChanged(file);
     startPolling();
 }
 

@@ -7,7 +7,7 @@
 #include <QFontMetrics>
 
 // A caption in one font and colour that may switch both while hovered.
-// Its size comes from the caption once and never changes afterwards.
+// Its size comes from the caption, measured in the normal font.
 class TextButton : public Button
 {
     Q_OBJECT
@@ -16,6 +16,9 @@ public:
 
     void setHoverFont(const QFont &font);
     void setHoverColor(const QColor &color);
+    QString caption() const { return text; }
+    // A new caption resizes the button; its owner places it again.
+    void setText(const QString &caption);
 
 public slots:
     void onStateChanged(int oldState);
