@@ -117,6 +117,11 @@ bool TreeView::pressLink(const QModelIndex &index, const QString &action)
 
 void TreeView::keyPressEvent(QKeyEvent *event)
 {
+    // Alt with an arrow is the window's (back and forward), not a move in the list.
+    if (event->modifiers() & Qt::AltModifier) {
+        event->ignore();
+        return;
+    }
     const QModelIndex current = currentIndex();
     const int key = event->key();
     const bool press = key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Space || key == Qt::Key_Select;

@@ -3,6 +3,7 @@
 #include "config/vellchatwbconfigure.h"
 
 #include <QAccessible>
+#include <QFocusEvent>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
@@ -62,8 +63,32 @@ void Button::setFlag(int flag, bool on)
     emit stateChanged(old);
 }
 
+void Button::focusInEvent(QFocusEvent *event)
+{
+    // A box gives its button the focus when it opens; the ring waits for a
+    // key, so nothing changes for someone who uses the mouse. Coming back to
+    // the window keeps what was shown before.
+    const Qt::FocusReason reason = event->reason();
+    if (reason == Qt::TabFocusReason || reason == Qt::BacktabFocusReason || reason == Qt::ShortcutFocusReason)
+        keyboardFocus = true;
+    else if (reason != Qt::ActiveWindowFocusReason)
+        keyboardFocus = false;
+    QWidget::focusInEvent(event);
+}
+
+void Button::focusOutEvent(QFocusEvent *event)
+{
+    if (event->reason() != Qt::ActiveWindowFocusReason)
+        keyboardFocus = false;
+    QWidget::focusOutEvent(event);
+}
+
 void Button::keyPressEvent(QKeyEvent *event)
 {
+    if (!keyboardFocus) {
+        keyboardFocus = true;
+        update();
+    }
     const bool pressKey = event->key() == Qt::Key_Space || event->key() == Qt::Key_Return
                           || event->key() == Qt::Key_Enter || event->key() == Qt::Key_Select;
     if (!pressKey || (event->modifiers() & ~Qt::KeypadModifier)) {
@@ -78,7 +103,7 @@ void Button::keyPressEvent(QKeyEvent *event)
 
 void Button::paintFocusRing(QPainter &painter, const QColor &color) const
 {
-    if (!hasFocus())
+    if (!hasFocus() || !keyboardFocus)
         return;
     painter.save();
     painter.setRenderHint(QPainter::Antialiasing, true);

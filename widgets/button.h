@@ -37,7 +37,9 @@ protected:
     void enterEvent(QEvent *event) override;
     void leaveEvent(QEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
-    // A ring just inside the edge while the keyboard is on the button.
+    void focusInEvent(QFocusEvent *event) override;
+    void focusOutEvent(QFocusEvent *event) override;
+    // A ring just inside the edge while someone works the button with keys.
     void paintFocusRing(QPainter &painter, const QColor &color) const;
 
 private:
@@ -45,4 +47,5 @@ private:
 
     int state = 0;
     bool acceptBoth = false;
+    bool keyboardFocus = false;   // came by Tab, or a key was pressed since
 };

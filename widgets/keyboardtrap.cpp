@@ -118,7 +118,13 @@ bool KeyboardTrap::eventFilter(QObject *watched, QEvent *event)
         return true;
     case QEvent::KeyPress:
     case QEvent::KeyRelease:
-        QCoreApplication::sendEvent(keyTarget(), event);
+        // A key the widget left alone climbs on to its parents; it stops
+        // here. One meant for another widget goes to ours instead.
+        if (!redirecting && !contains(widget, QApplication::focusWidget())) {
+            redirecting = true;
+            QCoreApplication::sendEvent(keyTarget(), event);
+            redirecting = false;
+        }
         return true;
     case QEvent::InputMethod:
         return true;

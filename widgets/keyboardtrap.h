@@ -32,4 +32,5 @@ private:
     QWidget *widget = nullptr;   // our parent
     QPointer<QWidget> previousFocus;
     bool active = false;
+    bool redirecting = false;
 };

@@ -87,7 +87,7 @@ VellChatWebBroswer_impl::VellChatWebBroswer_impl(QWidget *parent, bool maxed)
     connect(&backButton, &Button::clicked, this, &VellChatWebBroswer_impl::onWebFileBack);
     backButton.hide();
     // The logo says which channel this is; it does nothing, so Tab passes it.
-    logoButton.setAccessibleName(Config::Title());
+    logoButton.setAccessibleName(Config::Title().isEmpty() ? QGuiApplication::applicationDisplayName() : Config::Title());
     logoButton.setFocusPolicy(Qt::NoFocus);
     miniButton.setAccessibleName(QStringLiteral("Minimize"));
     maxButton.setAccessibleName(QStringLiteral("Maximize"));
@@ -486,6 +486,11 @@ void VellChatWebBroswer_impl::onWebFile()
     }
     if (webView->isHidden())
         return;
+    // Keys that were in the page stay in the window, on the frame, where no
+    // ring shows; left to the toolkit they would land on a title button.
+    QWidget *focus = window()->focusWidget();
+    if (focus && (focus == webView || webView->isAncestorOf(focus)))
+        setFocus(Qt::OtherFocusReason);
     webView->hide();
     const qint64 now = QDateTime::currentMSecsSinceEpoch();
     if (quint64(now - lastListRequestTime) > 1000) {
@@ -505,12 +510,12 @@ void VellChatWebBroswer_impl::onWebFileBack()
     QWidget *focus = window()->focusWidget();
     const bool keysInPanel = focus && (focus == &backButton || (downloadTree && downloadTree->isAncestorOf(focus)));
     webView->show();
+    if (keysInPanel)
+        webView->setFocus(Qt::OtherFocusReason);
     if (downloadTree)
         downloadTree->hide();
     backButton.hide();
     relayout();
-    if (keysInPanel)
-        webView->setFocus(Qt::OtherFocusReason);
 }
 
 void VellChatWebBroswer_impl::onGetWebMessage(QString msg)

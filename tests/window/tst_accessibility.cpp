@@ -14,6 +14,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QKeySequence>
 #include <QMetaEnum>
 #include <QProcess>
 #include <QPushButton>
@@ -44,11 +45,17 @@ private slots:
     void rowActionsAreLinkClicks();
     void boxes_data();
     void boxes();
+    void tabOrder_data();
+    void tabOrder();
+    void windowKeys_data();
+    void windowKeys();
 private:
     void send(const QString &category, const QString &subcommand, const QString &payload);
     void openWindow(const QStringList &captions = QStringList(), const QString &shown = "cs");
     void openPanelWithHistory();
     QByteArray take();
+    static QString focusName();
+    void keyTo(const QString &keys);
     static QStringList children(QObject *object, QAccessible::Role role);
     static QString describe(QAccessibleInterface *iface);
     static QAccessibleInterface *iface(QObject *object) { return QAccessible::queryAccessibleInterface(object); }
@@ -390,6 +397,164 @@ void tst_Accessibility::boxes()
     shown.at(press)->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
     QTRY_VERIFY(!box());
     QCOMPARE(masked(take()), bytes);
+}
+
+// Where the keyboard is, in words: a button's caption, "page", "history",
+// "frame" or "none".
+QString tst_Accessibility::focusName()
+{
+    QWidget *focus = QApplication::focusWidget();
+    if (!focus)
+        return QStringLiteral("none");
+    if (auto *text = qobject_cast<TextButton *>(focus))
+        return text->caption();
+    if (auto *push = qobject_cast<QPushButton *>(focus))
+        return push->text();
+    if (qobject_cast<TreeView *>(focus))
+        return QStringLiteral("history");
+    if (qobject_cast<VellChatWebBroswer_impl *>(focus))
+        return QStringLiteral("frame");
+    if (VellChatWebBroswer::instance() && VellChatWebBroswer::instance()->impl()->view()->isAncestorOf(focus))
+        return QStringLiteral("page");
+    return QString::fromLatin1(focus->metaObject()->className());
+}
+
+// Keys pressed where the keyboard is, as the window system hands them on:
+// "Tab", "F5", "Ctrl+R", "Alt+Left", "Shift+Tab", ...
+void tst_Accessibility::keyTo(const QString &keys)
+{
+    for (const QString &chord : keys.split(' ', Qt::SkipEmptyParts)) {
+        const QKeySequence sequence(chord);
+        const int combined = sequence[0];
+        QWidget *target = QApplication::focusWidget() ? QApplication::focusWidget() : VellChatWebBroswer::instance();
+        QTest::keyClick(target, Qt::Key(combined & ~Qt::KeyboardModifierMask),
+                        Qt::KeyboardModifiers(combined & Qt::KeyboardModifierMask));
+    }
+}
+
+void tst_Accessibility::tabOrder_data()
+{
+    QTest::addColumn<QString>("shown");
+    QTest::addColumn<bool>("panel");
+    QTest::addColumn<QString>("key");
+    QTest::addColumn<QStringList>("stops");   // where the keyboard is after each press
+    QTest::newRow("from the page round the title bar")
+        << "csh" << false << "Tab" << QStringList{"Refresh", "Collect", "Share", "Download History", "Channel", "page", "Refresh"};
+    QTest::newRow("backwards") << "csh" << false << "Shift+Tab" << QStringList{"Channel", "Download History", "Share"};
+    QTest::newRow("hidden buttons are passed")
+        << "o" << false << "Tab" << QStringList{"Refresh", "Download History", "Open Outside", "page"};
+    QTest::newRow("the panel in the page's place")
+        << "" << true << "Tab" << QStringList{"Back", "Refresh", "Collect", "Share", "Download History", "history", "Clean", "Back"};
+    QTest::newRow("the panel backwards") << "" << true << "Shift+Tab" << QStringList{"Clean", "history", "Download History"};
+}
+
+void tst_Accessibility::tabOrder()
+{
+    QFETCH(QString, shown);
+    QFETCH(bool, panel);
+    QFETCH(QString, key);
+    QFETCH(QStringList, stops);
+    if (panel)
+        openPanelWithHistory();
+    else
+        openWindow({}, shown);
+    QVERIFY(QTest::qWaitForWindowActive(VellChatWebBroswer::instance()));
+    // the page has the keyboard when the window comes up; opening the panel
+    // with the mouse leaves it on the frame
+    QTRY_COMPARE(focusName(), QString(panel ? "frame" : "page"));
+    for (const QString &stop : stops) {
+        keyTo(key);
+        QTRY_COMPARE(focusName(), stop);
+    }
+}
+
+void tst_Accessibility::windowKeys_data()
+{
+    QTest::addColumn<QString>("page");    // "" about:blank, or a page of the table below
+    QTest::addColumn<QString>("where");   // "page", "Refresh", "history", "box"
+    QTest::addColumn<QString>("keys");
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QString>("after");   // where the keyboard is then
+    const QByteArray refresh("feedback:refresh:");
+    const QByteArray twice("feedback:refresh:;feedback:refresh:");
+    // Every row ends with a key that sends something, so that what must not
+    // happen would have happened by the time it arrives.
+    QTest::newRow("F5 and Ctrl+R in the page") << "" << "page" << "F5 Ctrl+R" << twice << "page";
+    QTest::newRow("F5 on a title button") << "" << "Refresh" << "F5" << refresh << "Refresh";
+    QTest::newRow("Ctrl+R in the panel") << "" << "history" << "Ctrl+R" << refresh << "history";
+    QTest::newRow("Escape leaves the panel") << "" << "history" << "Escape F5" << refresh << "page";
+    QTest::newRow("Alt+Left leaves the panel") << "" << "history" << "Alt+Left F5" << refresh << "page";
+    QTest::newRow("Escape in the page does nothing") << "" << "page" << "Escape F5" << refresh << "page";
+    QTest::newRow("Alt+Left goes back a page") << "two pages" << "page" << "Alt+Left F5" << refresh << "page";
+    QTest::newRow("Alt+Left with nowhere to go") << "" << "page" << "Alt+Left F5" << refresh << "page";
+    QTest::newRow("a box takes every key") << "" << "box" << "F5 Ctrl+R Alt+Left Escape F5" << refresh << "page";
+    QTest::newRow("Return in the box confirms") << "" << "box" << "Return F5" << refresh << "page";
+    QTest::newRow("a page that takes F5 keeps it") << "game" << "page" << "F5 Ctrl+R" << refresh << "page";
+    QTest::newRow("typing in a text field") << "field" << "page" << "R Ctrl+R" << refresh << "page";
+}
+
+// Pages that handle keys themselves: a game that takes F5, a text field.
+static QString pageFor(const QString &name)
+{
+    if (name == "game")
+        return "data:text/html,<body><script>document.addEventListener('keydown', function (e) {"
+               " if (e.key === 'F5') { e.preventDefault(); document.title = 'F5 taken'; } });</script>";
+    if (name == "two pages")
+        return "data:text/html,<p>two";
+    if (name == "field")
+        return "data:text/html,<input id=field oninput=\"document.title = 'typed ' + this.value\"><script>field.focus()</script>";
+    return "about:blank";
+}
+
+void tst_Accessibility::windowKeys()
+{
+    QFETCH(QString, page);
+    QFETCH(QString, where);
+    QFETCH(QString, keys);
+    QFETCH(QByteArray, bytes);
+    QFETCH(QString, after);
+    const bool panel = where == "history";
+    if (panel)
+        openPanelWithHistory();
+    else
+        openWindow({}, "cs");
+    VellChatWebBroswer *window = VellChatWebBroswer::instance();
+    QVERIFY(QTest::qWaitForWindowActive(window));
+    const QStringList pages = page == "two pages" ? QStringList{"data:text/html,<p>one", pageFor(page)}
+                                                  : page.isEmpty() ? QStringList() : QStringList{pageFor(page)};
+    for (const QString &url : pages) {
+        QSignalSpy loaded(frame()->view(), &QWebEngineView::loadFinished);
+        send("event", "showUrl", url);
+        QVERIFY(loaded.wait(10000));
+    }
+    if (where == "page")
+        frame()->view()->setFocus();
+    else if (where == "Refresh")
+        titleButton(0)->setFocus(Qt::TabFocusReason);
+    else if (where == "history")
+        tree()->setFocus(Qt::TabFocusReason);
+    else if (where == "box")
+        send("event", "showBoxMessage", "Downloading...");
+    QTRY_COMPARE(focusName(), QString(where == "box" ? "Ok" : where));
+    take();
+
+    const QUrl before = frame()->view()->url();
+    keyTo(keys);
+    // Keys the page leaves alone come back from it a little later.
+    QTRY_COMPARE(written.count(';'), bytes.count(';') + 1);
+    QCOMPARE(masked(take()), bytes);
+    QTRY_COMPARE(focusName(), after);
+    if (panel)
+        QCOMPARE(frame()->view()->isHidden(), after != "page");
+    QCOMPARE(box() != nullptr, after == "Ok");
+    if (page == "two pages")
+        QTRY_COMPARE(frame()->view()->url(), QUrl("data:text/html,<p>one"));
+    else
+        QCOMPARE(frame()->view()->url(), before);
+    if (page == "game")
+        QTRY_COMPARE(frame()->view()->title(), QStringLiteral("F5 taken"));
+    if (page == "field")
+        QTRY_COMPARE(frame()->view()->title(), QStringLiteral("typed r"));
 }
 
 QTEST_MAIN(tst_Accessibility)
