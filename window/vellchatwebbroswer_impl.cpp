@@ -342,8 +342,11 @@ void VellChatWebBroswer_impl::keyPressEvent(QKeyEvent *event)
     QWebEngineHistory *history = webView->history();
     if (command == Refresh)
         emit refresh();
-    else if ((command == Back && panelShowing) || command == Leave)
+    else if ((command == Back && panelShowing) || command == Leave) {
+        // Back to the page, keys included.
         onWebFileBack();
+        webView->setFocus(Qt::OtherFocusReason);
+    }
     else if (command == Back && !panelShowing && history->canGoBack())
         history->back();
     else if (command == Forward && !panelShowing && history->canGoForward())

@@ -3,11 +3,11 @@
 
     atspi.py APP buttons                 the push buttons on screen, as JSON
     atspi.py APP press NAME              press the push button named NAME
-    atspi.py APP rows                    the tree items on screen, as JSON
-    atspi.py APP act NAME ACTION         do ACTION of the tree item named NAME
+    atspi.py APP rows                    the list rows on screen, as JSON
+    atspi.py APP act NAME ACTION         do ACTION of the list row named NAME
     atspi.py APP focus                   the focused object, as JSON
     atspi.py APP renamed TIMEOUT         print "listening", then the first new
-                                         name of a tree item (or nothing)
+                                         name of a list row (or nothing)
 
 Runs on Debian's own python3 with python3-pyatspi; exits non-zero with a
 message when the application or the object is not there.
@@ -18,6 +18,9 @@ import time
 
 import pyatspi
 from gi.repository import GLib
+
+# Qt shows the items of a tree as table cells.
+ROWS = (pyatspi.ROLE_TABLE_CELL, pyatspi.ROLE_TREE_ITEM)
 
 
 def application(name, timeout=20):
@@ -67,11 +70,11 @@ def describe(node):
     }
 
 
-def find(app, role, name):
+def find(app, roles, name):
     for node in objects(app):
-        if node.getRole() == role and node.name == name and showing(node):
+        if node.getRole() in roles and node.name == name and showing(node):
             return node
-    sys.exit("no %s named %r" % (pyatspi.Role(role), name))
+    sys.exit("nothing named %r" % name)
 
 
 def do(node, wanted):
@@ -88,7 +91,7 @@ def listen_for_rename(timeout):
     names = []
 
     def renamed(event):
-        if event.source.getRole() == pyatspi.ROLE_TREE_ITEM:
+        if event.source.getRole() in ROWS:
             names.append(event.source.name)
             loop.quit()
 
@@ -108,12 +111,12 @@ def main(argv):
         found = [describe(n) for n in objects(app) if n.getRole() == pyatspi.ROLE_PUSH_BUTTON and showing(n)]
         print(json.dumps(found))
     elif command == "press":
-        do(find(app, pyatspi.ROLE_PUSH_BUTTON, argv[3]), "press")
+        do(find(app, (pyatspi.ROLE_PUSH_BUTTON,), argv[3]), "press")
     elif command == "rows":
-        found = [describe(n) for n in objects(app) if n.getRole() == pyatspi.ROLE_TREE_ITEM and showing(n)]
+        found = [describe(n) for n in objects(app) if n.getRole() in ROWS and showing(n)]
         print(json.dumps(found))
     elif command == "act":
-        do(find(app, pyatspi.ROLE_TREE_ITEM, argv[3]), argv[4])
+        do(find(app, ROWS, argv[3]), argv[4])
     elif command == "focus":
         focused = [describe(n) for n in objects(app) if n.getState().contains(pyatspi.STATE_FOCUSED)]
         print(json.dumps(focused))

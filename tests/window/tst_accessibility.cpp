@@ -471,7 +471,7 @@ void tst_Accessibility::tabOrder()
 void tst_Accessibility::windowKeys_data()
 {
     QTest::addColumn<QString>("page");    // "" about:blank, or a page of the table below
-    QTest::addColumn<QString>("where");   // "page", "Refresh", "history", "box"
+    QTest::addColumn<QString>("where");   // "page", "Refresh", "history", "panel button", "box"
     QTest::addColumn<QString>("keys");
     QTest::addColumn<QByteArray>("bytes");
     QTest::addColumn<QString>("after");   // where the keyboard is then
@@ -484,6 +484,7 @@ void tst_Accessibility::windowKeys_data()
     QTest::newRow("Ctrl+R in the panel") << "" << "history" << "Ctrl+R" << refresh << "history";
     QTest::newRow("Escape leaves the panel") << "" << "history" << "Escape F5" << refresh << "page";
     QTest::newRow("Alt+Left leaves the panel") << "" << "history" << "Alt+Left F5" << refresh << "page";
+    QTest::newRow("Escape on a title button leaves the panel") << "" << "panel button" << "Escape F5" << refresh << "page";
     QTest::newRow("Escape in the page does nothing") << "" << "page" << "Escape F5" << refresh << "page";
     QTest::newRow("Alt+Left goes back a page") << "two pages" << "page" << "Alt+Left F5" << refresh << "page";
     QTest::newRow("Alt+Left with nowhere to go") << "" << "page" << "Alt+Left F5" << refresh << "page";
@@ -513,7 +514,7 @@ void tst_Accessibility::windowKeys()
     QFETCH(QString, keys);
     QFETCH(QByteArray, bytes);
     QFETCH(QString, after);
-    const bool panel = where == "history";
+    const bool panel = where == "history" || where == "panel button";
     if (panel)
         openPanelWithHistory();
     else
@@ -533,9 +534,12 @@ void tst_Accessibility::windowKeys()
         titleButton(0)->setFocus(Qt::TabFocusReason);
     else if (where == "history")
         tree()->setFocus(Qt::TabFocusReason);
+    else if (where == "panel button")
+        titleButton(5)->setFocus(Qt::TabFocusReason);
     else if (where == "box")
         send("event", "showBoxMessage", "Downloading...");
-    QTRY_COMPARE(focusName(), QString(where == "box" ? "Ok" : where));
+    const QMap<QString, QString> named{{"box", "Ok"}, {"panel button", "Download History"}};
+    QTRY_COMPARE(focusName(), named.value(where, where));
     take();
 
     const QUrl before = frame()->view()->url();
