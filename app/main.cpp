@@ -1,3 +1,4 @@
+#include "config/logcategories.h"
 #include "config/vellchatwbconfigure.h"
 #include "hostlink/endpoint.h"
 #include "hostlink/transport.h"
@@ -11,6 +12,7 @@ static const char kTestPage[] = "https://www.wikipedia.org/";
 
 int main(int argc, char *argv[])
 {
+    keepLogLinesPlain();
     // The page engine wants one shared GL context; and without a display its
     // scene graph has no GL at all, so draw it in software there.
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);

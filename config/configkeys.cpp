@@ -91,6 +91,7 @@ const QHash<QString, Handler> &handlers()
         {QStringLiteral("openoutsideText"), [](const QByteArray &b) { storeText(b, &Store::SetTitleOpenOutsideText); }},
         {QStringLiteral("webFileText"), [](const QByteArray &b) { storeText(b, &Store::SetTitleWebFileText); }},
         {QStringLiteral("webFileEmptyText"), [](const QByteArray &b) { storeText(b, &Store::SetWebFileEmptyText); }},
+        {QStringLiteral("webFileLoadingText"), [](const QByteArray &b) { storeText(b, &Store::SetWebFileLoadingText); }},
         {QStringLiteral("webFileSuccessText"), [](const QByteArray &b) { storeText(b, &Store::SetWebFileSuccessText); }},
         {QStringLiteral("webFileFailedText"), [](const QByteArray &b) { storeText(b, &Store::SetWebFileFailedText); }},
         {QStringLiteral("webFileOpenInFolderText"), [](const QByteArray &b) { storeText(b, &Store::SetWebFileOpenInFolderText); }},

@@ -48,6 +48,11 @@ bool DownloadFileTreeFoot::eventFilter(QObject *watched, QEvent *event)
     return false;
 }
 
+void DownloadFileTreeFoot::updateText()
+{
+    button->setText(VellChatWBConfigure::WebFileRemoveAllText());
+}
+
 void DownloadFileTreeFoot::paintEvent(QPaintEvent *event)
 {
     QWidget::paintEvent(event);

@@ -3,8 +3,10 @@
 #include "host/hostdownloader.h"
 #include "host/hoststore.h"
 
+#include <QClipboard>
 #include <QCryptographicHash>
 #include <QDesktopServices>
+#include <QGuiApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QJsonArray>
@@ -29,6 +31,7 @@ static const std::pair<const char *, const char *> kTexts[] = {
     {"openoutsideText", "Open Outside"},
     {"webFileText", "Download History"},
     {"webFileEmptyText", "Nothing downloaded yet"},
+    {"webFileLoadingText", "Asking for the download history..."},
     {"webFileSuccessText", "Done"},
     {"webFileFailedText", "Failed"},
     {"webFileOpenInFolderText", "Show in folder"},
@@ -61,12 +64,25 @@ static QJsonObject parseObject(const QByteArray &json)
     return QJsonDocument::fromJson(json).object();
 }
 
+// A clipboard only the host itself could read is no clipboard.
+static bool desktopClipboard(const QString &text)
+{
+    if (!qobject_cast<QGuiApplication *>(QCoreApplication::instance()) || QGuiApplication::platformName() == QLatin1String("offscreen"))
+        return false;
+    QClipboard *board = QGuiApplication::clipboard();
+    if (!board)
+        return false;
+    board->setText(text);
+    return true;
+}
+
 HostSession::HostSession(HostStore *store, HostDownloader *downloader, const HostSettings &settings, QObject *parent)
     : QObject(parent)
     , store(store)
     , downloader(downloader)
     , settings(settings)
     , urlOpener([](const QUrl &url) { return QDesktopServices::openUrl(url); })
+    , clipboard(desktopClipboard)
 {
 }
 
@@ -95,8 +111,6 @@ void HostSession::sendStartup()
     // Darker than the default so the white captions stay readable.
     send(kConfig, QStringLiteral("titleBackgroundColor"), QStringLiteral("38,110,190,255"));
     send(kConfig, QStringLiteral("shadowColor"), QStringLiteral("20,60,110,255"));
-    // The box never wraps its message; make room for "Downloading <name> - see ...".
-    send(kConfig, QStringLiteral("infoBoxSize"), QStringLiteral("460,110"));
     const QString rect = store->position().isEmpty() ? settings.firstWindowRect : store->position();
     if (!rect.isEmpty())
         send(kConfig, QStringLiteral("windowsRect"), rect);
@@ -110,7 +124,13 @@ void HostSession::sendStartup()
 
 void HostSession::showUrl(const QUrl &url)
 {
+    lastShown = url;
     send(kEvent, QStringLiteral("showUrl"), url.toString(QUrl::FullyEncoded));
+}
+
+void HostSession::tell(const QString &text)
+{
+    send(kEvent, QStringLiteral("showBoxMessage"), text);
 }
 
 void HostSession::receive(const QByteArray &bytes)
@@ -182,10 +202,44 @@ void HostSession::onFeedback(const QString &subcommand, const QString &text)
         emit note(QStringLiteral("button: gotoChannel ") + text);
     } else if (buttons.contains(subcommand)) {
         emit note(QStringLiteral("button: ") + subcommand);
-        if (subcommand == QLatin1String("openOutside"))
-            openUrl(settings.pageUrl);
+        // The browser only reports these clicks; carrying them out is ours.
+        if (lastShown.isEmpty())
+            return;
+        if (subcommand == QLatin1String("refresh")) {
+            showUrl(lastShown);
+        } else if (subcommand == QLatin1String("storeToVell")) {
+            onCollect();
+        } else if (subcommand == QLatin1String("share")) {
+            onShare();
+        } else if (subcommand == QLatin1String("openOutside")) {
+            if (!openUrl(lastShown))
+                tell(QStringLiteral("Could not open %1 in a web browser: none is set up on this desktop").arg(lastShown.toDisplayString()));
+        }
     } else {
         ignore({kFeedback, subcommand, text.toUtf8(), 3}, QStringLiteral("unknown message"));
+    }
+}
+
+void HostSession::onCollect()
+{
+    const QString url = lastShown.toString(QUrl::FullyEncoded);
+    if (store->collect(url)) {
+        emit note(QStringLiteral("collected ") + url);
+        tell(QStringLiteral("Added to your collection: %1").arg(lastShown.toDisplayString()));
+    } else {
+        tell(QStringLiteral("Already in your collection: %1").arg(lastShown.toDisplayString()));
+    }
+}
+
+void HostSession::onShare()
+{
+    // Without a chat to share into, the link goes where the user can paste it.
+    const QString url = lastShown.toString(QUrl::FullyEncoded);
+    if (clipboard(url)) {
+        tell(QStringLiteral("Link copied - paste it to share: %1").arg(lastShown.toDisplayString()));
+    } else {
+        emit warning(QStringLiteral("share: no clipboard to put %1 on").arg(url));
+        tell(QStringLiteral("Could not copy the link: there is no clipboard on this desktop"));
     }
 }
 
@@ -336,10 +390,12 @@ void HostSession::onOpenFileFolder(const QString &fileKey)
     const QString folder = path.isEmpty() ? downloader->downloadDir() : QFileInfo(path).absolutePath();
     if (!QDir(folder).exists()) {
         emit warning(QStringLiteral("cannot open folder %1: it does not exist").arg(folder));
+        tell(QStringLiteral("The folder %1 does not exist any more").arg(folder));
         return;
     }
     emit note(QStringLiteral("opening folder ") + folder);
-    openUrl(QUrl::fromLocalFile(folder));
+    if (!openUrl(QUrl::fromLocalFile(folder)))
+        tell(QStringLiteral("Could not open %1: no file manager is set up on this desktop").arg(folder));
 }
 
 void HostSession::onSavePosition(const QString &text)
@@ -356,8 +412,10 @@ void HostSession::onSavePosition(const QString &text)
     emit positionSaved(text);
 }
 
-void HostSession::openUrl(const QUrl &url)
+bool HostSession::openUrl(const QUrl &url)
 {
-    if (!url.isValid() || !urlOpener(url))
-        emit warning(QStringLiteral("could not open %1").arg(url.toDisplayString()));
+    if (url.isValid() && urlOpener(url))
+        return true;
+    emit warning(QStringLiteral("could not open %1").arg(url.toDisplayString()));
+    return false;
 }

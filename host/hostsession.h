@@ -48,6 +48,11 @@ public:
 
     // Folders and pages are opened through this; the default asks the desktop.
     void setUrlOpener(std::function<bool(const QUrl &)> opener) { urlOpener = std::move(opener); }
+    // Share puts the page's address here; the default is the desktop's
+    // clipboard. False when there is none.
+    void setClipboard(std::function<bool(const QString &)> writer) { clipboard = std::move(writer); }
+    // The page shown last, which Refresh shows again.
+    QUrl shownUrl() const { return lastShown; }
 
     // The text handed to pages that ask for the current user.
     static QString userInfo(const QString &name);
@@ -62,6 +67,8 @@ private:
     void handle(const HostMessage &message);
     void onWebfile(const QString &subcommand, const QByteArray &payload);
     void onFeedback(const QString &subcommand, const QString &text);
+    void onCollect();
+    void onShare();
     void onCurrentUserInfo(const QString &key);
     void onGetFileList(const QString &key);
     void onGetDownloadOffset(const QByteArray &json);
@@ -75,7 +82,10 @@ private:
     // A list answer: {"data": data, "key": key}.
     void answerData(const QString &subcommand, const QJsonArray &data, const QString &key);
     void ignore(const HostMessage &message, const QString &why);
-    void openUrl(const QUrl &url);
+    // What the host cannot do is told to the user in the window's message
+    // box, not only on stderr.
+    void tell(const QString &text);
+    bool openUrl(const QUrl &url);
 
     HostStore *store;
     HostDownloader *downloader;
@@ -83,4 +93,6 @@ private:
     HostFramer framer;
     qint64 discardedSeen = 0;
     std::function<bool(const QUrl &)> urlOpener;
+    std::function<bool(const QString &)> clipboard;
+    QUrl lastShown;
 };

@@ -95,10 +95,10 @@ bool ReferenceHost::start()
     }
 
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    // The browser logs every message it reads at debug level; keep its
-    // warnings, not that chatter, unless asked for.
+    // The browser logs every message it reads at debug level under its
+    // "channel.*" categories; keep its warnings, not that chatter, unless asked for.
     if (!env.contains(QStringLiteral("QT_LOGGING_RULES")))
-        env.insert(QStringLiteral("QT_LOGGING_RULES"), QStringLiteral("default.debug=false"));
+        env.insert(QStringLiteral("QT_LOGGING_RULES"), QStringLiteral("default.debug=false;channel.*.debug=false"));
     // The engine refuses to start its sandbox as root.
     if (geteuid() == 0 && !env.contains(QStringLiteral("QTWEBENGINE_DISABLE_SANDBOX")))
         env.insert(QStringLiteral("QTWEBENGINE_DISABLE_SANDBOX"), QStringLiteral("1"));
@@ -163,7 +163,19 @@ void ReferenceHost::onBrowserFinished(int exitCode, QProcess::ExitStatus status)
         emit warning(QStringLiteral("the browser crashed"));
     else
         emit note(QStringLiteral("the browser exited with code %1").arg(exitCode));
-    finish(status == QProcess::NormalExit && exitCode == 0 ? 0 : 1);
+    const int code = status == QProcess::NormalExit && exitCode == 0 ? 0 : 1;
+    // Downloads are the host's work, not the window's: closing the window
+    // does not end them, and the history gets each one's outcome.
+    if (hostDownloader.runningCount() > 0) {
+        emit note(QStringLiteral("the window is closed; finishing %1 running download(s) first (Ctrl-C cancels them)")
+                      .arg(hostDownloader.runningCount()));
+        connect(&hostDownloader, &HostDownloader::finished, this, [this, code] {
+            if (hostDownloader.runningCount() == 0)
+                finish(code);
+        });
+        return;
+    }
+    finish(code);
 }
 
 void ReferenceHost::onBrowserError(QProcess::ProcessError processError)

@@ -21,6 +21,19 @@ TextButton::TextButton(QWidget *parent, const QString &text, const QFont &font, 
     connect(this, &Button::stateChanged, this, &TextButton::onStateChanged);
 }
 
+void TextButton::setText(const QString &text)
+{
+    if (text == this->text)
+        return;
+    this->text = text;
+    textWidth = m_fontMetrics.horizontalAdvance(text);
+    resize(textWidth + dpiScaled(10), textHeight + dpiScaled(10));
+    update();
+    // Screen readers name the button by its caption.
+    QAccessibleEvent event(this, QAccessible::NameChanged);
+    QAccessible::updateAccessibility(&event);
+}
+
 void TextButton::setHoverFont(const QFont &font)
 {
     hoverFont = font;
@@ -29,19 +42,6 @@ void TextButton::setHoverFont(const QFont &font)
 void TextButton::setHoverColor(const QColor &color)
 {
     hoverColor = color;
-}
-
-void TextButton::setText(const QString &caption)
-{
-    if (caption == text)
-        return;
-    text = caption;
-    textWidth = m_fontMetrics.horizontalAdvance(text);
-    resize(textWidth + dpiScaled(10), textHeight + dpiScaled(10));
-    update();
-    // Screen readers name the button by its caption.
-    QAccessibleEvent event(this, QAccessible::NameChanged);
-    QAccessible::updateAccessibility(&event);
 }
 
 void TextButton::onStateChanged(int)

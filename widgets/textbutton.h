@@ -7,18 +7,19 @@
 #include <QFontMetrics>
 
 // A caption in one font and colour that may switch both while hovered.
-// Its size comes from the caption, measured in the normal font.
+// Its size comes from the caption, measured again only when the caption is
+// replaced.
 class TextButton : public Button
 {
     Q_OBJECT
 public:
     TextButton(QWidget *parent, const QString &text, const QFont &font, const QColor &color);
 
+    // A new caption, for a host that changes its texts while the window shows.
+    void setText(const QString &text);
     void setHoverFont(const QFont &font);
     void setHoverColor(const QColor &color);
     QString caption() const { return text; }
-    // A new caption resizes the button; its owner places it again.
-    void setText(const QString &caption);
 
 public slots:
     void onStateChanged(int oldState);
