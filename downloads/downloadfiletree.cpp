@@ -68,9 +68,7 @@ DownloadFileTree::DownloadFileTree(QWidget *parent)
     treeView.setMouseTracking(true);
     treeView.setFrameShape(QFrame::NoFrame);
     treeView.setSizePolicy(QSizePolicy::MinimumExpanding, QSizePolicy::Expanding);
-    // Screen readers name the panel and its list after the button that opens them.
-    setAccessibleName(VellChatWBConfigure::TitleWebFileText());
-    treeView.setAccessibleName(VellChatWBConfigure::TitleWebFileText());
+    nameForScreenReaders();
     connect(&treeView, &TreeView::openFileFoler, this, &DownloadFileTree::openFileFoler);
     connect(&treeView, &TreeView::redownloadFile, this, &DownloadFileTree::onRedownloadFile);
     connect(&treeView, &TreeView::removeDownloadFile, this, &DownloadFileTree::onRemoveDownloadFile);
@@ -183,8 +181,16 @@ void DownloadFileTree::setStateText()
     emptyText.adjustSize();
 }
 
+void DownloadFileTree::nameForScreenReaders()
+{
+    // Named, like the button that opens them, for screen readers.
+    setAccessibleName(VellChatWBConfigure::TitleWebFileText());
+    treeView.setAccessibleName(VellChatWBConfigure::TitleWebFileText());
+}
+
 void DownloadFileTree::applyConfig()
 {
+    nameForScreenReaders();
     setStateText();
     foot->updateText();
     treeView.viewport()->update();

@@ -89,8 +89,8 @@ VellChatWebBroswer_impl::VellChatWebBroswer_impl(QWidget *parent, bool maxed)
     connect(&webFileButton, &Button::clicked, this, &VellChatWebBroswer_impl::onWebFile);
     connect(&backButton, &Button::clicked, this, &VellChatWebBroswer_impl::onWebFileBack);
     backButton.hide();
-    // The logo says which channel this is; it does nothing, so Tab passes it.
-    logoButton.setAccessibleName(Config::Title().isEmpty() ? QGuiApplication::applicationDisplayName() : Config::Title());
+    // The logo does nothing, so Tab passes it.
+    nameLogo();
     logoButton.setFocusPolicy(Qt::NoFocus);
     miniButton.setAccessibleName(QStringLiteral("Minimize"));
     maxButton.setAccessibleName(QStringLiteral("Maximize"));
@@ -479,8 +479,15 @@ void VellChatWebBroswer_impl::fitLogo()
     logoButton.setImage(logo ? fitToHeight(*logo, titleHeight, devicePixelRatioF()) : QPixmap());
 }
 
+void VellChatWebBroswer_impl::nameLogo()
+{
+    // For screen readers the logo says which channel this is.
+    logoButton.setAccessibleName(Config::Title().isEmpty() ? QGuiApplication::applicationDisplayName() : Config::Title());
+}
+
 void VellChatWebBroswer_impl::applyConfig()
 {
+    nameLogo();
     refreshButton.setText(Config::TitleRefreshText());
     collectButton.setText(Config::TitleCollectText());
     shareButton.setText(Config::TitleShareText());

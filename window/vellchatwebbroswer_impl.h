@@ -121,6 +121,7 @@ protected:
 
 private:
     void relayout() { resizeEvent(nullptr); }
+    void nameLogo();
     void fitLogo();
     void onRenderProcessTerminated(int status, int exitCode);
     void openBox(const QString &text, const QString &confirmText, std::function<void()> onConfirm,

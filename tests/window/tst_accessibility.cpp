@@ -223,15 +223,21 @@ void tst_Accessibility::titleBar()
     QCOMPARE(children(frame(), QAccessible::Button), buttons);
 }
 
+// Texts the host sends while the window shows rename what they name.
 void tst_Accessibility::newCaptionRenames()
 {
-    openWindow();
+    openWindow({"News"});
     TextButton *refresh = titleButton(0);
+    QAccessibleInterface *logo = iface(frame()->findChild<ImageButton *>());
     QTestAccessibility::clearEvents();
-    refresh->setText("Reload page");
-    QCOMPARE(iface(refresh)->text(QAccessible::Name), QStringLiteral("Reload page"));
+    send("config", "refreshText", "Reload page");
+    send("config", "title", "Evening news");
+    QTRY_COMPARE(iface(refresh)->text(QAccessible::Name), QStringLiteral("Reload page"));
+    QTRY_COMPARE(logo->text(QAccessible::Name), QStringLiteral("Evening news"));
     QAccessibleEvent renamed(refresh, QAccessible::NameChanged);
     QVERIFY(QTestAccessibility::containsEvent(&renamed));
+    QAccessibleEvent logoRenamed(logo->object(), QAccessible::NameChanged);
+    QVERIFY(QTestAccessibility::containsEvent(&logoRenamed));
 }
 
 void tst_Accessibility::pressIsAClick_data()
@@ -295,7 +301,7 @@ void tst_Accessibility::historyRows()
                           "TreeItem \"movie.mp4, 1000.0 B, 45 %\" focusable [removedownloadfile]",
                           "TreeItem \"report.pdf, 2.0 KB, Download succeed\" focusable [openfilefolder,removedownloadfile]",
                           "TreeItem \"old.zip, 10.0 B, File has been moved or deleted\" focusable [removedownloadfile]",
-                          "TreeItem \"notes.txt, 10.0 B, Dwonload failed\" focusable [redownloadfile,removedownloadfile]"}));
+                          "TreeItem \"notes.txt, 10.0 B, Download failed\" focusable [redownloadfile,removedownloadfile]"}));
     QAccessibleInterface *running = iface(tree())->child(1);
     QCOMPARE(running->actionInterface()->localizedActionName("removedownloadfile"), QStringLiteral("Delete"));
     QCOMPARE(iface(tree())->indexOfChild(running), 1);
