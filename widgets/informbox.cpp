@@ -85,7 +85,9 @@ void InformBox::keyPressEvent(QKeyEvent *event)
 
 bool InformBox::focusNextPrevChild(bool next)
 {
-    // Tab goes round the box's own buttons only.
+    // Tab goes round the box's own buttons only, while the box is there.
+    if (!isVisible())
+        return QWidget::focusNextPrevChild(next);
     QList<QWidget *> buttons;
     for (QWidget *button : {static_cast<QWidget *>(cancelButton), static_cast<QWidget *>(confirmButton)}) {
         if (!button->isHidden())

@@ -86,8 +86,15 @@ void KeyboardTrap::deactivate()
     const bool wasHolding = holdsKeyboard();
     shownTraps().removeOne(this);
     qApp->removeEventFilter(this);
-    if (wasHolding && previousFocus && previousFocus->isVisible() && previousFocus->isEnabled())
-        previousFocus->setFocus(Qt::OtherFocusReason);
+    if (!wasHolding)
+        return;
+    // What had the keyboard may have gone meanwhile; then the widget's parent
+    // takes it, so that the window's keys still work.
+    QWidget *back = previousFocus;
+    if (!back || !back->isVisible() || !back->isEnabled())
+        back = widget->parentWidget();
+    if (back)
+        back->setFocus(Qt::OtherFocusReason);
 }
 
 bool KeyboardTrap::eventFilter(QObject *watched, QEvent *event)

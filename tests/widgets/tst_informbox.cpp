@@ -41,6 +41,7 @@ private slots:
     void callbacks();
     void keyboardStaysInTheBox();
     void replacedBoxHandsBack();
+    void goneFocusGoesToTheParent();
     void longMessage_data();
     void longMessage();
     void markupIsText();
@@ -306,6 +307,21 @@ void tst_InformBox::replacedBoxHandsBack()
     delete first;
     second->hide();
     QCOMPARE(QApplication::focusWidget(), static_cast<QWidget *>(behind));
+}
+
+// What had the keyboard went away while the box was open: the box's parent
+// takes it, not a button of the box on its way out.
+void tst_InformBox::goneFocusGoesToTheParent()
+{
+    auto *behind = new QLineEdit(frame.data());
+    frame->show();
+    QVERIFY(QTest::qWaitForWindowActive(frame.data()));
+    behind->setFocus();
+    InformBox *box = makeBox(frame.data(), QStringLiteral("Saved"), QString());
+    box->show();
+    delete behind;
+    box->hide();
+    QCOMPARE(QApplication::focusWidget(), frame.data());
 }
 
 void tst_InformBox::longMessage_data()
