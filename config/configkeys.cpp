@@ -144,6 +144,13 @@ void ConfigKeys::apply(const QString &key, const QByteArray &decoded)
         it.value()(decoded);
 }
 
+QStringList ConfigKeys::keys()
+{
+    QStringList all = handlers().keys();
+    all.sort();
+    return all;
+}
+
 QPixmap *ConfigKeys::screenImage(const QByteArray &bytes)
 {
     auto *pixmap = new QPixmap;
