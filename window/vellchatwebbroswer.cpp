@@ -3,6 +3,7 @@
 #include "config/vellchatwbconfigure.h"
 #include "hostlink/protocol.h"
 #include "hostlink/transport.h"
+#include "web/pageprofile.h"
 #include "web/vellwebengineurlrequestinterceptor.h"
 #include "window/vellchatwebbroswer_impl.h"
 
@@ -42,7 +43,7 @@ VellChatWebBroswer::VellChatWebBroswer(QWidget *parent, bool maxed)
     , maximizedFlag(maxed)
 {
     frame = new VellChatWebBroswer_impl(this, maxed);
-    QWebEngineProfile::defaultProfile()->setUrlRequestInterceptor(interceptor);
+    PageProfile::instance()->setUrlRequestInterceptor(interceptor);
     delete s_installedInterceptor;
     s_installedInterceptor = interceptor;
     connect(interceptor, &VellWebEngineUrlRequestInterceptor::log, this, &VellChatWebBroswer::onReceiveLog);

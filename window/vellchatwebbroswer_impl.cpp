@@ -3,6 +3,7 @@
 #include "config/vellchatwbconfigure.h"
 #include "downloads/downloadfiletree.h"
 #include "resources/resource.h"
+#include "web/pageprofile.h"
 #include "web/vellchatwebview.h"
 #include "web/vellwebenginepage.h"
 #include "widgets/informbox.h"
@@ -39,7 +40,7 @@ VellChatWebBroswer_impl::VellChatWebBroswer_impl(QWidget *parent, bool maxed)
     webView = new VellChatWebView(this);
     webView->move(1, Config::TitleHeight());
 
-    auto *page = new VellWebEnginePage(QWebEngineProfile::defaultProfile(), webView);
+    auto *page = new VellWebEnginePage(PageProfile::instance(), webView);
     connect(page->profile(), &QWebEngineProfile::downloadRequested, this, &VellChatWebBroswer_impl::downloadRequested);
     connect(page, &QWebEnginePage::renderProcessTerminated, this,
             [this](QWebEnginePage::RenderProcessTerminationStatus status, int exitCode) {

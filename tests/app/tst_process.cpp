@@ -1,8 +1,12 @@
 #include "tests/support/browserprocess.h"
 #include "tests/support/fakehost.h"
+#include "webtestkit.h"
 
+#include <QDirIterator>
 #include <QElapsedTimer>
+#include <QTemporaryDir>
 #include <QtTest>
+#include <csignal>
 
 class tst_Process : public QObject
 {
@@ -12,7 +16,42 @@ private slots:
     void exitsWithoutHost();
     void testModeArguments_data();
     void testModeArguments();
+    void leavesNothingOnDisk_data();
+    void leavesNothingOnDisk();
 };
+
+namespace {
+
+// Stores something in every place a page can, then tells the server.
+const char kStoringPage[] =
+    "<html><head><link rel='stylesheet' href='/style.css'></head><body><script>"
+    "document.cookie = 'visit=1; max-age=86400';"
+    "localStorage.setItem('kept', 'local');"
+    "sessionStorage.setItem('kept', 'session');"
+    "var open = indexedDB.open('notes', 1);"
+    "open.onupgradeneeded = function () { open.result.createObjectStore('n'); };"
+    "open.onsuccess = function () {"
+    "  var t = open.result.transaction('n', 'readwrite');"
+    "  t.objectStore('n').put('a note', 'first');"
+    "  t.oncomplete = function () {"
+    "    fetch('/stored?cookie=' + encodeURIComponent(document.cookie) + '&local=' + localStorage.getItem('kept'));"
+    "  };"
+    "};"
+    "</script></body></html>";
+
+// Every file and folder below dir, relative to it.
+QStringList entriesBelow(const QString &dir)
+{
+    QStringList found;
+    QDirIterator it(dir, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
+                    QDirIterator::Subdirectories);
+    while (it.hasNext())
+        found << QDir(dir).relativeFilePath(it.next());
+    found.sort();
+    return found;
+}
+
+}
 
 void tst_Process::exitsWhenHostCloses()
 {
@@ -69,6 +108,73 @@ void tst_Process::testModeArguments()
     QCOMPARE(connected, connects);
     if (!connects)
         QCOMPARE(browser.process().state(), QProcess::Running);
+}
+
+void tst_Process::leavesNothingOnDisk_data()
+{
+    QTest::addColumn<bool>("byHost");   // true: the host shows the page and hangs up; false: test mode and SIGTERM
+    QTest::newRow("host hangs up") << true;
+    QTest::newRow("SIGTERM in test mode") << false;
+}
+
+void tst_Process::leavesNothingOnDisk()
+{
+    QFETCH(bool, byHost);
+    PageServer server;
+    server.setContent("/store.html", kStoringPage, "text/html", "max-age=86400");
+    server.setContent("/style.css", "body { color: #123456; }", "text/css", "max-age=86400");
+    QVERIFY(server.startHttp());
+
+    // A user who never ran the browser: empty home, XDG folders and temporary folder.
+    QTemporaryDir root;
+    QVERIFY(root.isValid());
+    const QString home = root.filePath("home");
+    const QString tmp = root.filePath("tmp");
+    const QString runtime = root.filePath("runtime");
+    for (const QString &dir : {home + "/.config", home + "/.cache", home + "/.local/share", tmp, runtime})
+        QVERIFY(QDir().mkpath(dir));
+    QVERIFY(QFile::setPermissions(runtime, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner));
+    const QStringList homeBefore = entriesBelow(home);
+
+    BrowserProcess browser;
+    QVERIFY(browser.isValid());
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("HOME", home);
+    env.insert("XDG_CONFIG_HOME", home + "/.config");
+    env.insert("XDG_CACHE_HOME", home + "/.cache");
+    env.insert("XDG_DATA_HOME", home + "/.local/share");
+    env.insert("XDG_RUNTIME_DIR", runtime);
+    env.insert("TMPDIR", tmp);
+    browser.process().setProcessEnvironment(env);
+    FakeHost host(browser.endpoint());
+    QVERIFY(host.isListening());
+    const QString page = server.url("/store.html").toString();
+    if (byHost) {
+        browser.start();
+        QVERIFY(host.waitForClient());
+        host.send("event", "showUrl", page);
+    } else {
+        browser.start({"test", page});
+    }
+    QTRY_VERIFY_WITH_TIMEOUT(!server.requestsFor("/stored").isEmpty(), 30000);
+    QTRY_VERIFY(!server.requestsFor("/style.css").isEmpty());
+
+    // What the engine insists on having lies in one folder of the
+    // temporary folder, closed to other users.
+    const QStringList scratch = QDir(tmp).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
+    QCOMPARE(scratch.size(), 1);
+    // rwx for the owner (who is the user here), nothing for group and others
+    QCOMPARE(int(QFileInfo(tmp + "/" + scratch.first()).permissions()), 0x7700);
+
+    if (byHost)
+        host.hangUp();
+    else
+        ::kill(pid_t(browser.process().processId()), SIGTERM);
+    QVERIFY(browser.process().waitForFinished(15000));
+    QCOMPARE(browser.process().exitStatus(), QProcess::NormalExit);
+    QCOMPARE(browser.process().exitCode(), 0);
+    QCOMPARE(entriesBelow(home), homeBefore);
+    QCOMPARE(entriesBelow(tmp), QStringList());
 }
 
 QTEST_MAIN(tst_Process)
