@@ -11,9 +11,13 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QTimer>
+#include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <limits>
 #include <mutex>
+#include <sys/socket.h>
+#include <unistd.h>
 
 using namespace protocol;
 
@@ -54,6 +58,27 @@ void transport::connectToVell(QString name)
 void transport::socketConnected()
 {
     qDebug() << "socketConnected";
+    // Anyone can create the endpoint in /tmp before the real host does; only
+    // a host running as our own user is ours. Nothing has been read or
+    // written yet: the check comes before the first read pass.
+    struct ucred peer = {};
+    socklen_t size = sizeof peer;
+    const uid_t self = ::geteuid();
+    if (::getsockopt(int(socket.socketDescriptor()), SOL_SOCKET, SO_PEERCRED, &peer, &size) != 0) {
+        std::fprintf(stderr, "channel-web-browser: cannot tell which user listens on %s (%s); not using it\n",
+                     qPrintable(socket.fullServerName()), std::strerror(errno));
+    } else if (peer.uid != self) {
+        std::fprintf(stderr, "channel-web-browser: %s is served by user id %u, not by this user (%u); not using it\n",
+                     qPrintable(socket.fullServerName()), unsigned(peer.uid), unsigned(self));
+    } else {
+        return;
+    }
+    std::fflush(stderr);
+    // The same end as when nobody listens; disconnected() must not start
+    // it a second time, so stop listening to the socket first.
+    socket.disconnect(this);
+    socket.abort();
+    endLink();
 }
 
 void transport::socketDisconnected()

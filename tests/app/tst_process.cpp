@@ -7,6 +7,12 @@
 #include <QTemporaryDir>
 #include <QtTest>
 #include <csignal>
+#include <cstring>
+#include <poll.h>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 class tst_Process : public QObject
 {
@@ -16,6 +22,7 @@ private slots:
     void exitsWithoutHost();
     void testModeArguments_data();
     void testModeArguments();
+    void refusesAHostOfAnotherUser();
     void leavesNothingOnDisk_data();
     void leavesNothingOnDisk();
 };
@@ -108,6 +115,86 @@ void tst_Process::testModeArguments()
     QCOMPARE(connected, connects);
     if (!connects)
         QCOMPARE(browser.process().state(), QProcess::Running);
+}
+
+void tst_Process::refusesAHostOfAnotherUser()
+{
+    if (::geteuid() != 0)
+        QSKIP("only root can listen as another user here");
+    PageServer server;
+    QVERIFY(server.startHttp());
+    BrowserProcess browser;
+    QVERIFY(browser.isValid());
+    // The endpoint lies in /tmp itself, where any user may create it.
+    const QByteArray path = QFile::encodeName(browser.endpoint());
+    QVERIFY(path.size() < int(sizeof(sockaddr_un::sun_path)));
+    const QByteArray greeting = FakeHost::frame("config", "title", "not yours")
+        + FakeHost::frame("event", "showUrl", server.url("/applied").toString());
+
+    int report[2];
+    QVERIFY(::pipe(report) == 0);
+    const pid_t child = ::fork();
+    QVERIFY(child >= 0);
+    if (child == 0) {
+        // System calls only from here on: a listener of user "nobody" that
+        // greets like a host and then counts what the browser writes.
+        ::close(report[0]);
+        if (::setgid(65534) != 0 || ::setuid(65534) != 0)
+            ::_exit(3);
+        const int s = ::socket(AF_UNIX, SOCK_STREAM, 0);
+        sockaddr_un addr = {};
+        addr.sun_family = AF_UNIX;
+        std::memcpy(addr.sun_path, path.constData(), size_t(path.size()));
+        if (s < 0 || ::bind(s, reinterpret_cast<sockaddr *>(&addr), sizeof addr) != 0 || ::listen(s, 1) != 0)
+            ::_exit(4);
+        [[maybe_unused]] ssize_t w = ::write(report[1], "L", 1);
+        const int c = ::accept(s, nullptr, nullptr);
+        w = ::write(c, greeting.constData(), size_t(greeting.size()));
+        long long total = 0;
+        char buffer[4096];
+        ssize_t n;
+        while ((n = ::read(c, buffer, sizeof buffer)) > 0)
+            total += n;
+        w = ::write(report[1], &total, sizeof total);
+        ::unlink(path.constData());
+        ::_exit(0);
+    }
+    ::close(report[1]);
+    const auto cleanUp = qScopeGuard([&] {
+        ::kill(child, SIGKILL);
+        ::waitpid(child, nullptr, 0);
+        ::close(report[0]);
+        ::unlink(path.constData());
+    });
+    pollfd ready = {report[0], POLLIN, 0};
+    QVERIFY(::poll(&ready, 1, 10000) == 1);
+    char listening = 0;
+    QCOMPARE(::read(report[0], &listening, 1), ssize_t(1));
+    QCOMPARE(listening, 'L');
+
+    browser.process().setProcessChannelMode(QProcess::SeparateChannels);
+    browser.start();
+    QVERIFY(browser.process().waitForFinished(15000));
+    QCOMPARE(browser.process().exitStatus(), QProcess::NormalExit);
+    QCOMPARE(browser.process().exitCode(), 0);
+    const QList<QByteArray> why = [&] {
+        QList<QByteArray> lines;
+        for (const QByteArray &line : browser.process().readAllStandardError().split('\n'))
+            if (line.contains("65534"))
+                lines << line;
+        return lines;
+    }();
+    QCOMPARE(why.size(), 1);
+    qInfo("%s", why.first().constData());
+    QVERIFY2(why.first().contains(path), why.first().constData());
+
+    // The listener saw the link close without a byte, and nothing it sent
+    // was applied.
+    long long received = -1;
+    QVERIFY(::poll(&ready, 1, 10000) == 1);
+    QCOMPARE(::read(report[0], &received, sizeof received), ssize_t(sizeof received));
+    QCOMPARE(received, 0LL);
+    QVERIFY(server.requestsFor("/applied").isEmpty());
 }
 
 void tst_Process::leavesNothingOnDisk_data()
