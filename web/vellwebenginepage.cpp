@@ -12,5 +12,5 @@ VellWebEnginePage::VellWebEnginePage(QObject *parent)
 
 bool VellWebEnginePage::certificateError(const QWebEngineCertificateError &)
 {
-    return true;
+    return !strict;
 }

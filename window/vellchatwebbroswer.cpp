@@ -152,6 +152,7 @@ void VellChatWebBroswer::activeWnd()
 void VellChatWebBroswer::setUrl(QString url)
 {
     interceptor->setAccessToken(VellChatWBConfigure::AccessToken());
+    interceptor->setAccessTokenHosts(VellChatWBConfigure::AccessTokenHosts());
     frame->setUrl(url);
     setWindowState(Qt::WindowActive);
     if (maximizedFlag)

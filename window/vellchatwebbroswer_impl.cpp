@@ -47,6 +47,9 @@ VellChatWebBroswer_impl::VellChatWebBroswer_impl(QWidget *parent, bool maxed)
                 onRenderProcessTerminated(int(status), exitCode);
             });
 
+    webPage = page;
+    jsBridge.setPage(page);
+
     auto *channel = new QWebChannel(this);
     channel->registerObject(QStringLiteral("jsbridge"), &jsBridge);
     page->setWebChannel(channel);
@@ -334,6 +337,8 @@ void VellChatWebBroswer_impl::updateCheckChannel()
 void VellChatWebBroswer_impl::setUrl(QString url)
 {
     onWebFileBack();
+    webPage->setStrictCertificates(Config::StrictCertificates());
+    jsBridge.setAllowedOrigins(Config::BridgeOrigins());
     webView->setUrl(QUrl(url, QUrl::TolerantMode));
     webView->show();
 }
