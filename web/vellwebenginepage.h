@@ -15,6 +15,9 @@ public:
     VellWebEnginePage(QWebEngineProfile *profile, QObject *parent);
     explicit VellWebEnginePage(QObject *parent);
     void setStrictCertificates(bool on) { strict = on; }
+signals:
+    // A load stopped at a certificate error; one line for the host's log.
+    void certificateRefused(QString line);
 protected:
     bool certificateError(const QWebEngineCertificateError &error) override;
 private:

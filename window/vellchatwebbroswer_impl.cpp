@@ -49,6 +49,7 @@ VellChatWebBroswer_impl::VellChatWebBroswer_impl(QWidget *parent, bool maxed)
 
     webPage = page;
     jsBridge.setPage(page);
+    connect(page, &VellWebEnginePage::certificateRefused, this, &VellChatWebBroswer_impl::receiveLog);
 
     auto *channel = new QWebChannel(this);
     channel->registerObject(QStringLiteral("jsbridge"), &jsBridge);
