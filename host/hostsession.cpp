@@ -90,6 +90,14 @@ void HostSession::sendStartup()
 {
     send(kConfig, QStringLiteral("title"), settings.title);
     send(kConfig, QStringLiteral("accessToken"), settings.accessToken);
+    const std::pair<const char *, QString> hardening[] = {
+        {"accessTokenHosts", settings.accessTokenHosts},
+        {"strictCertificates", settings.strictCertificates},
+        {"bridgeOrigins", settings.bridgeOrigins},
+    };
+    for (const auto &key : hardening)
+        if (!key.second.isEmpty())
+            send(kConfig, QLatin1String(key.first), key.second);
     for (const auto &text : kTexts)
         send(kConfig, QLatin1String(text.first), QLatin1String(text.second));
     // Darker than the default so the white captions stay readable.

@@ -27,6 +27,10 @@ struct HostSettings
     bool showChannel = false;
     bool showCollect = true;
     bool showShare = true;
+    // The hardening keys, each sent when not empty (see README.md).
+    QString accessTokenHosts;
+    QString strictCertificates;
+    QString bridgeOrigins;
 };
 
 // The host's half of one browser connection: reads the browser's messages,

@@ -83,6 +83,8 @@ bool ReferenceHost::start()
             return false;
         }
         emit note(QStringLiteral("demo site at %1").arg(demoSite.url().toString()));
+        if (demoSite.startSelfSigned())
+            emit note(QStringLiteral("self-signed demo page at %1").arg(demoSite.selfSignedUrl().toString()));
     }
 
     // The server has to be there before the browser looks for it; a socket
@@ -138,6 +140,15 @@ void ReferenceHost::onNewConnection()
         settings.userName = options.userName;
         settings.pageUrl = pageUrl();
         settings.firstWindowRect = firstWindowRect();
+        if (options.harden) {
+            // The token and the bridge for the page's own host and origin
+            // only; a certificate error stops a page.
+            const QUrl page = pageUrl();
+            settings.accessTokenHosts = page.host();
+            settings.strictCertificates = QStringLiteral("1");
+            settings.bridgeOrigins = page.adjusted(QUrl::RemovePath | QUrl::RemoveQuery | QUrl::RemoveFragment
+                                                   | QUrl::RemoveUserInfo).toString();
+        }
         hostSession = new HostSession(&hostStore, &hostDownloader, settings, this);
         connect(hostSession, &HostSession::note, this, &ReferenceHost::note);
         connect(hostSession, &HostSession::warning, this, &ReferenceHost::warning);
