@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QColor>
 #include <QString>
 #include <QTimer>
 #include <QWidget>
@@ -34,6 +35,8 @@ public:
     static void restartDownloadResponse(QByteArray json);
     static void removeHistoryResponse(QByteArray json);
     static void removeAllHistoryResponse(QByteArray json);
+    // The host changed a configuration value; the window shows it whole.
+    static void configChanged();
 
     // The window that exists now, if any.
     static VellChatWebBroswer *instance();
@@ -52,6 +55,7 @@ public:
     void restartDownloadResponse_impl(QByteArray json);
     void removeHistoryResponse_impl(QByteArray json);
     void removeAllHistoryResponse_impl(QByteArray json);
+    void configChanged_impl();
 
     VellChatWebBroswer_impl *impl() const { return frame; }
     VellWebEngineUrlRequestInterceptor *requestInterceptor() const { return interceptor; }
@@ -87,6 +91,8 @@ protected:
 
 private:
     static void dispose(VellChatWebBroswer *window);
+    void applyConfig();
+    void showTitleAndIcon();
 
     VellChatWebBroswer_impl *frame = nullptr;
     VellWebEngineUrlRequestInterceptor *interceptor = nullptr;
@@ -95,4 +101,8 @@ private:
     QString lastPosition;
     QString pendingDownloadKey;
     qint64 lastDownloadTime = 0;
+    QColor borderColour;   // as configured when last applied
+    // The host sends its configuration as many messages in a row; they are
+    // shown together once the read pass that carried them is over.
+    bool configPending = false;
 };
