@@ -1,5 +1,6 @@
 #include "config/configkeys.h"
 
+#include "config/hostmatch.h"
 #include "config/vellchatwbconfigure.h"
 
 #include <QHash>
@@ -130,6 +131,22 @@ const QHash<QString, Handler> &handlers()
         {QStringLiteral("infoBoxDelete"), [](const QByteArray &b) { storeText(b, &Store::SetInfoDelete); }},
         {QStringLiteral("infoBoxClean"), [](const QByteArray &b) { storeText(b, &Store::SetInfoClean); }},
         {QStringLiteral("accessToken"), [](const QByteArray &b) { Store::SetAccessToken(QString::fromUtf8(b)); }},
+        // An empty list means every host and every origin, as without the key;
+        // a list with a malformed item is ignored whole, so that a typo never
+        // widens what an earlier list allowed.
+        {QStringLiteral("accessTokenHosts"), [](const QByteArray &b) {
+             QStringList hosts;
+             if (HostMatch::parseHostList(QString::fromUtf8(b), &hosts))
+                 Store::SetAccessTokenHosts(hosts);
+         }},
+        {QStringLiteral("strictCertificates"), [](const QByteArray &b) {
+             Store::SetStrictCertificates(QString::fromUtf8(b).trimmed() == QLatin1String("1"));
+         }},
+        {QStringLiteral("bridgeOrigins"), [](const QByteArray &b) {
+             QStringList origins;
+             if (HostMatch::parseOriginList(QString::fromUtf8(b), &origins))
+                 Store::SetBridgeOrigins(origins);
+         }},
     };
     return table;
 }

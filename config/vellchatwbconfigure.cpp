@@ -57,6 +57,10 @@ QMargins VellChatWBConfigure::infoBoxMargins;
 QString VellChatWBConfigure::accessToken;
 QFont VellChatWBConfigure::m_font;
 
+QStringList VellChatWBConfigure::accessTokenHosts;
+bool VellChatWBConfigure::strictCertificates = false;
+QStringList VellChatWBConfigure::bridgeOrigins;
+
 void VellChatWBConfigure::init()
 {
     qreal dpi = 96.0;
@@ -140,6 +144,9 @@ void VellChatWBConfigure::setDefaults()
 
     title.clear();
     accessToken.clear();
+    accessTokenHosts.clear();
+    strictCertificates = false;
+    bridgeOrigins.clear();
     titleOpenOutsideShow = false;
     titleCheckChannelShow = false;
 }

@@ -7,6 +7,7 @@
 #include <QRect>
 #include <QSize>
 #include <QString>
+#include <QStringList>
 
 class QPixmap;
 
@@ -124,6 +125,14 @@ public:
     static void SetAccessToken(const QString &v) { accessToken = v; }
     static QFont font() { return m_font; }
 
+    // hardening, each taking effect with the next page the host shows
+    static QStringList AccessTokenHosts() { return accessTokenHosts; }
+    static void SetAccessTokenHosts(const QStringList &v) { accessTokenHosts = v; }
+    static bool StrictCertificates() { return strictCertificates; }
+    static void SetStrictCertificates(bool v) { strictCertificates = v; }
+    static QStringList BridgeOrigins() { return bridgeOrigins; }
+    static void SetBridgeOrigins(const QStringList &v) { bridgeOrigins = v; }
+
     // icons live in Resource; these only forward
     static QPixmap *WindowIcon();
     static void SetWindowIcon(QPixmap *pixmap);
@@ -193,6 +202,10 @@ private:
 
     static QString accessToken;
     static QFont m_font;
+
+    static QStringList accessTokenHosts;
+    static bool strictCertificates;
+    static QStringList bridgeOrigins;
 };
 
 // Scales a pixel count given at 100 % to the configured screen scale.

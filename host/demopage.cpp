@@ -116,7 +116,8 @@ static const char kTail[] = R"HTML(</main>
 </html>
 )HTML";
 
-QByteArray html(const QList<QPair<QByteArray, QByteArray>> &requestHeaders, const QList<Download> &downloads)
+QByteArray html(const QList<QPair<QByteArray, QByteArray>> &requestHeaders, const QList<Download> &downloads,
+                const QList<Link> &elsewhere)
 {
     QString page = QString::fromUtf8(kHead);
     page += QStringLiteral("<section>\n  <h2>Request headers this page was fetched with</h2>\n  <table>\n");
@@ -145,7 +146,15 @@ QByteArray html(const QList<QPair<QByteArray, QByteArray>> &requestHeaders, cons
                                "<span class=\"note\">%3<br>%4</span></li>\n")
                     .arg(escape(ext), escape(file.name), escape(file.description), sizeText(file.size));
     }
-    page += QStringLiteral("  </ul>\n</section>\n</div>\n");
+    page += QStringLiteral("  </ul>\n</section>\n");
+    if (!elsewhere.isEmpty()) {
+        page += QStringLiteral("<section>\n  <h2>Hardening</h2>\n  <ul class=\"files\">\n");
+        for (const Link &link : elsewhere)
+            page += QStringLiteral("    <li><a href=\"%1\">%1</a><span class=\"note\">%2</span></li>\n")
+                        .arg(escape(link.url), escape(link.text));
+        page += QStringLiteral("  </ul>\n</section>\n");
+    }
+    page += QStringLiteral("</div>\n");
     page += QString::fromUtf8(kTail);
     return page.toUtf8();
 }

@@ -19,7 +19,15 @@ struct Download
     qint64 size = 0;
 };
 
-QByteArray html(const QList<QPair<QByteArray, QByteArray>> &requestHeaders, const QList<Download> &downloads);
+struct Link
+{
+    QString url;
+    QString text;
+};
+
+// elsewhere: links to where the hardening keys make a difference.
+QByteArray html(const QList<QPair<QByteArray, QByteArray>> &requestHeaders, const QList<Download> &downloads,
+                const QList<Link> &elsewhere = {});
 QString escape(const QString &text);
 // 1536 -> "1.5 KB"
 QString sizeText(qint64 bytes);

@@ -2,7 +2,10 @@
 
 #include "host/demopage.h"
 
+#include <QFile>
 #include <QMetaObject>
+#include <QProcess>
+#include <QTemporaryDir>
 #include <algorithm>
 #include <chrono>
 #include <iterator>
@@ -58,7 +61,15 @@ void DemoSite::route()
             downloads.append({file.name, file.description, file.bytes.size()});
         downloads.append({QStringLiteral("large-sample.bin"), QStringLiteral("Slow on purpose: watch the progress"), kLargeSize});
         downloads.append({QStringLiteral("broken-transfer.zip"), QStringLiteral("Stops half-way: ends as failed"), kBrokenAnnounced});
-        const QByteArray page = demopage::html(headers, downloads);
+        // The same server under its other name, and the self-signed page:
+        // where the hardening keys make a difference.
+        QList<demopage::Link> elsewhere;
+        elsewhere.append({QStringLiteral("http://localhost:%1/").arg(boundPort),
+                          QStringLiteral("This page as localhost: with --harden, no token in the headers and no answer from the bridge")});
+        if (selfSignedPort > 0)
+            elsewhere.append({selfSignedUrl().toString(),
+                              QStringLiteral("A page with a self-signed certificate: with --harden, the engine's error page")});
+        const QByteArray page = demopage::html(headers, downloads, elsewhere);
         res.set_header("Cache-Control", "no-store");
         res.set_content(page.constData(), size_t(page.size()), "text/html; charset=utf-8");
     });
@@ -132,9 +143,54 @@ bool DemoSite::start()
     return server->is_running();
 }
 
+QUrl DemoSite::selfSignedUrl() const
+{
+    return QUrl(QStringLiteral("https://127.0.0.1:%1/").arg(selfSignedPort));
+}
+
+bool DemoSite::startSelfSigned()
+{
+    if (selfSignedWorker.joinable())
+        return true;
+    // A key and certificate made for this run only; the files go once read.
+    QTemporaryDir dir;
+    const QString cert = dir.filePath(QStringLiteral("cert.pem"));
+    const QString key = dir.filePath(QStringLiteral("key.pem"));
+    QProcess openssl;
+    openssl.start(QStringLiteral("openssl"), {QStringLiteral("req"), QStringLiteral("-x509"), QStringLiteral("-newkey"),
+                                              QStringLiteral("rsa:2048"), QStringLiteral("-nodes"), QStringLiteral("-subj"),
+                                              QStringLiteral("/CN=127.0.0.1"), QStringLiteral("-days"), QStringLiteral("1"),
+                                              QStringLiteral("-keyout"), key, QStringLiteral("-out"), cert});
+    if (!dir.isValid() || !openssl.waitForFinished(60000) || openssl.exitStatus() != QProcess::NormalExit || openssl.exitCode() != 0)
+        return false;
+    auto ssl = std::make_unique<httplib::SSLServer>(QFile::encodeName(cert).constData(), QFile::encodeName(key).constData());
+    if (!ssl->is_valid())
+        return false;
+    ssl->Get("/", [](const httplib::Request &, httplib::Response &res) {
+        res.set_header("Cache-Control", "no-store");
+        res.set_content("<!DOCTYPE html><html><head><meta charset=\"utf-8\"><title>Self-signed</title></head>"
+                        "<body style=\"font: 16px sans-serif; margin: 40px\"><h1>A self-signed page</h1>"
+                        "<p>Nobody vouches for this page's certificate. The browser shows it only because the host "
+                        "did not ask for strict certificates; <code>reference-host --harden</code> does.</p></body></html>",
+                        "text/html; charset=utf-8");
+    });
+    selfSignedPort = ssl->bind_to_any_port("127.0.0.1");
+    if (selfSignedPort <= 0)
+        return false;
+    selfSigned = std::move(ssl);
+    selfSignedWorker = std::thread([this] { selfSigned->listen_after_bind(); });
+    for (int i = 0; i < 2000 && !selfSigned->is_running(); ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    return selfSigned->is_running();
+}
+
 void DemoSite::stop()
 {
     stopping = true;
+    if (selfSignedWorker.joinable()) {
+        selfSigned->stop();
+        selfSignedWorker.join();
+    }
     if (worker.joinable()) {
         server->stop();
         worker.join();

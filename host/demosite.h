@@ -36,7 +36,11 @@ public:
     ~DemoSite() override;
 
     bool start();
+    // A second server, on a port of its own, whose certificate nobody signed:
+    // the page the "strictCertificates" key refuses. False without openssl.
+    bool startSelfSigned();
     void stop();
+    QUrl selfSignedUrl() const;
     int port() const { return boundPort; }
     QUrl url() const;
     // Bytes per second of the large file; tests take it faster.
@@ -55,6 +59,9 @@ private:
     QList<DemoFile> demo;
     std::unique_ptr<httplib::Server> server;
     std::thread worker;
+    std::unique_ptr<httplib::Server> selfSigned;
+    std::thread selfSignedWorker;
+    int selfSignedPort = 0;
     std::atomic<bool> stopping {false};
     std::atomic<qint64> largeRate {1024 * 1024};
     int boundPort = 0;

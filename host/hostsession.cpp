@@ -110,6 +110,13 @@ void HostSession::sendStartup()
 {
     link->setTitle(settings.title);
     link->setAccessToken(settings.accessToken);
+    // Sent only when set: a browser that never hears of them stays as it was.
+    if (!settings.accessTokenHosts.isEmpty())
+        link->setAccessTokenHosts(settings.accessTokenHosts);
+    if (settings.strictCertificates)
+        link->setStrictCertificates(true);
+    if (!settings.bridgeOrigins.isEmpty())
+        link->setBridgeOrigins(settings.bridgeOrigins);
     for (const auto &text : kTexts)
         (link->*text.first)(QLatin1String(text.second));
     // Darker than the default so the white captions stay readable.

@@ -4,6 +4,7 @@
 
 #include <QObject>
 #include <QString>
+#include <QStringList>
 #include <QUrl>
 #include <functional>
 
@@ -24,6 +25,10 @@ struct HostSettings
     bool showChannel = false;
     bool showCollect = true;
     bool showShare = true;
+    // The hardening keys, each sent when set (host/README.md, "Hardening keys").
+    QStringList accessTokenHosts;
+    bool strictCertificates = false;
+    QStringList bridgeOrigins;
 };
 
 // What reference-host does with one browser: answers every request with its

@@ -67,7 +67,10 @@ int main(int argc, char *argv[])
     const QCommandLineOption browser(QStringLiteral("browser"), QStringLiteral("The channel-web-browser executable (default: beside reference-host)."), QStringLiteral("PATH"));
     const QCommandLineOption screenshot(QStringLiteral("screenshot"), QStringLiteral("Once the page is up, save a screenshot of the X screen to FILE and exit."), QStringLiteral("FILE"));
     const QCommandLineOption exitAfter(QStringLiteral("exit-after-ms"), QStringLiteral("Exit after N milliseconds."), QStringLiteral("N"));
-    parser.addOptions({url, token, downloadDir, dataDir, user, browser, screenshot, exitAfter});
+    const QCommandLineOption harden(QStringLiteral("harden"), QStringLiteral(
+        "Send the hardening keys: the token only to the page's host, the page bridge only for its origin, "
+        "and strict certificates (the demo site links to where each makes a difference)."));
+    parser.addOptions({url, token, downloadDir, dataDir, user, browser, screenshot, exitAfter, harden});
     parser.process(app);
 
     HostOptions options;
@@ -82,6 +85,7 @@ int main(int argc, char *argv[])
     }
     options.token = parser.value(token);
     options.userName = parser.value(user);
+    options.harden = parser.isSet(harden);
     options.downloadDir = parser.isSet(downloadDir) ? parser.value(downloadDir)
                                                     : QStandardPaths::writableLocation(QStandardPaths::DownloadLocation);
     options.dataDir = parser.isSet(dataDir) ? parser.value(dataDir)

@@ -70,6 +70,8 @@ bool ReferenceHost::start()
             return false;
         }
         emit note(QStringLiteral("demo site at %1").arg(demoSite.url().toString()));
+        if (demoSite.startSelfSigned())
+            emit note(QStringLiteral("self-signed demo page at %1").arg(demoSite.selfSignedUrl().toString()));
     }
 
     HostSettings settings;
@@ -77,6 +79,15 @@ bool ReferenceHost::start()
     settings.userName = options.userName;
     settings.pageUrl = pageUrl();
     settings.firstWindowRect = firstWindowRect();
+    if (options.harden) {
+        // The token and the bridge for the page's own host and origin only;
+        // a certificate error stops a page.
+        const QUrl page = pageUrl();
+        settings.accessTokenHosts = QStringList{page.host()};
+        settings.strictCertificates = true;
+        settings.bridgeOrigins = QStringList{page.adjusted(QUrl::RemovePath | QUrl::RemoveQuery | QUrl::RemoveFragment
+                                                           | QUrl::RemoveUserInfo).toString()};
+    }
     hostSession = new HostSession(&link, &hostStore, &hostDownloader, settings, this);
     connect(hostSession, &HostSession::note, this, &ReferenceHost::note);
     connect(hostSession, &HostSession::warning, this, &ReferenceHost::warning);

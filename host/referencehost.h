@@ -23,6 +23,7 @@ struct HostOptions
     QString userName = QStringLiteral("Demo User");
     QString screenshotFile;   // set: take one once the page is up, then finish
     int exitAfterMs = 0;      // > 0: finish after that long
+    bool harden = false;      // send the hardening keys for the page's own host
 };
 
 // reference-host as a whole: listens on the browser's endpoint, starts the

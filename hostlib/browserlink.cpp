@@ -146,6 +146,9 @@ void BrowserLink::setTitleRestoreIconData(const QByteArray &imageFile) { sendCon
 void BrowserLink::setTitleCloseIconData(const QByteArray &imageFile) { sendConfig(QStringLiteral("titleCloseIconData"), imageFile); }
 
 void BrowserLink::setAccessToken(const QString &token) { send(kConfig, QStringLiteral("accessToken"), token); }
+void BrowserLink::setAccessTokenHosts(const QStringList &hosts) { send(kConfig, QStringLiteral("accessTokenHosts"), hosts.join(QLatin1Char(','))); }
+void BrowserLink::setStrictCertificates(bool strict) { send(kConfig, QStringLiteral("strictCertificates"), strict ? QStringLiteral("1") : QStringLiteral("0")); }
+void BrowserLink::setBridgeOrigins(const QStringList &origins) { send(kConfig, QStringLiteral("bridgeOrigins"), origins.join(QLatin1Char(','))); }
 
 void BrowserLink::showUrl(const QUrl &url) { send(kEvent, QStringLiteral("showUrl"), url.toString(QUrl::FullyEncoded)); }
 void BrowserLink::active() { send(kEvent, QStringLiteral("active"), QString()); }

@@ -96,6 +96,18 @@ public:
     // header of page requests from the next showUrl() on. Empty: no header.
     void setAccessToken(const QString &token);
 
+    // ---- Configuration: hardening, from the next showUrl() on. Lists go as
+    // comma lists; a list with a malformed item is ignored whole. See
+    // "Hardening keys" in host/README.md.
+    // "accessTokenHosts": only these hosts ("example.org", "*.example.org",
+    // "127.0.0.1") get the token; empty: every host.
+    void setAccessTokenHosts(const QStringList &hosts);
+    // "strictCertificates": "1" refuses pages with certificate errors.
+    void setStrictCertificates(bool strict);
+    // "bridgeOrigins": only pages of these origins ("https://example.org",
+    // "http://127.0.0.1:8080") get anything from jsbridge; empty: every page.
+    void setBridgeOrigins(const QStringList &origins);
+
     // Any "config" key, with its value's bytes as they are. For keys of a
     // newer browser than this library knows.
     void sendConfig(const QString &key, const QByteArray &value);

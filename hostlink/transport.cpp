@@ -11,9 +11,14 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QTimer>
+#include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <limits>
 #include <mutex>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
 using namespace protocol;
 
@@ -22,6 +27,13 @@ namespace {
 // Messages one read pass dispatches before it lets the event loop run: a box
 // costs about half a millisecond, so a pass of them stays near 30 ms.
 const int kMessagesPerPass = 64;
+
+// What pages may have waiting for the host, unwritten, before their further
+// messages are dropped: room for a few hundred long log lines, and a bound
+// on what a page can make the browser hold for a host that does not read.
+const qint64 kPageBudget = 4 * 1024 * 1024;
+// How long a host may take nothing before it counts as not reading.
+const int kHostStallMs = 250;
 
 }
 
@@ -54,6 +66,27 @@ void transport::connectToVell(QString name)
 void transport::socketConnected()
 {
     qCDebug(lcHostLink) << "socketConnected";
+    // Anyone can create the endpoint in /tmp before the real host does; only
+    // a host running as our own user is ours. Nothing has been read or
+    // written yet: the check comes before the first read pass.
+    struct ucred peer = {};
+    socklen_t size = sizeof peer;
+    const uid_t self = ::geteuid();
+    if (::getsockopt(int(socket.socketDescriptor()), SOL_SOCKET, SO_PEERCRED, &peer, &size) != 0) {
+        std::fprintf(stderr, "channel-web-browser: cannot tell which user listens on %s (%s); not using it\n",
+                     qPrintable(socket.fullServerName()), std::strerror(errno));
+    } else if (peer.uid != self) {
+        std::fprintf(stderr, "channel-web-browser: %s is served by user id %u, not by this user (%u); not using it\n",
+                     qPrintable(socket.fullServerName()), unsigned(peer.uid), unsigned(self));
+    } else {
+        return;
+    }
+    std::fflush(stderr);
+    // The same end as when nobody listens; disconnected() must not start
+    // it a second time, so stop listening to the socket first.
+    socket.disconnect(this);
+    socket.abort();
+    endLink();
 }
 
 void transport::socketDisconnected()
@@ -71,6 +104,7 @@ void transport::socketError(QLocalSocket::LocalSocketError e)
 void transport::socketWritten(qint64 bytes)
 {
     qCDebug(lcHostLink) << "socketWritten:" << bytes;
+    reportDropped();
 }
 
 void transport::endLink()
@@ -364,6 +398,55 @@ void transport::write(const QByteArray &bytes)
         socket.write(bytes);
 }
 
+qint64 transport::unwritten() const
+{
+    return writeSink ? 0 : socket.bytesToWrite();
+}
+
+void transport::writeFromPage(const QByteArray &bytes)
+{
+    if (!writeSink && socket.state() != QLocalSocket::ConnectedState)
+        return;
+    reportDropped();
+    // A page can send far faster than any host reads. While the host keeps
+    // taking bytes the page waits for it, so a prompt host gets everything;
+    // a host that takes nothing for a while only costs that while once, and
+    // then page messages are dropped until it reads again.
+    if (droppedFromPages > 0 || !roomForPage(bytes.size())) {
+        ++droppedFromPages;
+        return;
+    }
+    write(bytes);
+}
+
+bool transport::roomForPage(qint64 size)
+{
+    if (unwritten() + size <= kPageBudget)
+        return true;
+    if (writeSink)
+        return false;
+    // Not the socket's own wait: it reads and dispatches while it waits, and
+    // reports a time-out as a socket error, which would end the link.
+    pollfd writable = {int(socket.socketDescriptor()), POLLOUT, 0};
+    while (unwritten() + size > kPageBudget) {
+        if (::poll(&writable, 1, kHostStallMs) != 1 || !(writable.revents & POLLOUT) || !socket.flush())
+            return false;
+    }
+    return true;
+}
+
+void transport::reportDropped()
+{
+    // Once the host has taken in half of what waited, it reads again: tell
+    // it what it missed, in the place where it was missed.
+    if (droppedFromPages == 0 || unwritten() > kPageBudget / 2)
+        return;
+    const QString note = QStringLiteral("channel-web-browser: dropped %1 page messages while the host was not reading")
+                             .arg(droppedFromPages);
+    droppedFromPages = 0;
+    write(encodeMessage(kFeedback, kReceiveLog, note));
+}
+
 void transport::writeIQ(QString subcommand, QString payload)
 {
     write(encodeMessage(kIQ, subcommand, payload));
@@ -446,12 +529,12 @@ void transport::savePosition(QString position)
 
 void transport::onReceiveLog(QString msg)
 {
-    writeFeedback(kReceiveLog, msg);
+    writeFromPage(encodeMessage(kFeedback, kReceiveLog, msg));
 }
 
 void transport::goToChannel(QString channelId)
 {
-    writeFeedback(kGotoChannel, channelId);
+    writeFromPage(encodeMessage(kFeedback, kGotoChannel, channelId));
 }
 
 void transport::openOutside()

@@ -64,6 +64,15 @@ private:
     void writeWebfile(QString subcommand, QString payload);
     void writeFeedback(QString subcommand, QString payload);
     void write(const QByteArray &bytes);
+    // What pages send (log lines, their messages) goes through here and is
+    // dropped while the host leaves too much of it unread; everything else
+    // is written whatever waits.
+    void writeFromPage(const QByteArray &bytes);
+    // True once size more bytes fit the budget; waits while the host keeps
+    // taking what is written, and gives up when it stalls.
+    bool roomForPage(qint64 size);
+    void reportDropped();
+    qint64 unwritten() const;
     void frameIncoming(const QByteArray &bytes);
     bool dispatchReady(int limit);
     // One message cut into its fields; the payload is a range of its bytes.
@@ -96,4 +105,5 @@ private:
     int readyFrom = 0;
     std::function<void(const QByteArray &)> writeSink;
     bool ending = false;
+    qint64 droppedFromPages = 0;   // since the host last heard about it
 };

@@ -1,5 +1,7 @@
 #include "web/velljsbridge.h"
 
+#include "config/hostmatch.h"
+
 #include <QCoreApplication>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -7,6 +9,7 @@
 #include <QPointer>
 #include <QRegularExpression>
 #include <QUuid>
+#include <QWebEnginePage>
 
 namespace {
 
@@ -31,22 +34,36 @@ VellJsBridge::VellJsBridge(QObject *parent)
 {
 }
 
+void VellJsBridge::setPage(QWebEnginePage *shown)
+{
+    page = shown;
+}
+
+bool VellJsBridge::callerAllowed() const
+{
+    // Only the top document of the page reaches the web channel, so the
+    // page's address is the caller's.
+    return allowedOrigins.isEmpty() || (page && HostMatch::originListed(allowedOrigins, page->url()));
+}
+
 void VellJsBridge::postLog(QString log)
 {
-    if (log.isEmpty())
+    if (log.isEmpty() || !callerAllowed())
         return;
     emit receiveLog(log);
 }
 
 bool VellJsBridge::postMessage(QString msg)
 {
-    if (!msg.isEmpty())
+    if (!msg.isEmpty() && callerAllowed())
         emit getWebMessage(msg);
     return true;
 }
 
 QString VellJsBridge::getCurrentUserInfo()
 {
+    if (!callerAllowed())
+        return QString();
     QString key;
     {
         QMutexLocker locker(&lock);

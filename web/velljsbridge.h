@@ -3,11 +3,15 @@
 #include <QByteArray>
 #include <QMutex>
 #include <QObject>
+#include <QPointer>
 #include <QSemaphore>
 #include <QString>
+#include <QStringList>
 #include <atomic>
 #include <functional>
 #include <vector>
+
+class QWebEnginePage;
 
 // The object pages reach as "jsbridge" through the web channel. Every signal
 // and slot is published to pages, in declaration order, so the order and the
@@ -30,6 +34,11 @@ public:
     // Runs fn from the event loop once no wait is in progress any more, so that
     // fn may delete the bridge.
     void runAfterWait(std::function<void()> fn);
+
+    // Only pages of these origins (HostMatch) get anything from the bridge;
+    // empty: every page. page tells the origin of the caller.
+    void setAllowedOrigins(const QStringList &origins) { allowedOrigins = origins; }
+    void setPage(QWebEnginePage *shown);
 signals:
     void receiveLog(QString log);
     void receiveMessage(QString msg);
@@ -40,6 +49,10 @@ public slots:
     bool postMessage(QString msg);
     QString getCurrentUserInfo();
 private:
+    bool callerAllowed() const;
+
+    QStringList allowedOrigins;
+    QPointer<QWebEnginePage> page;
     QSemaphore replySignal;
     mutable QMutex lock;   // guards requestID, userInfo and afterWait
     QString requestID;

@@ -1,5 +1,7 @@
 #include "web/vellwebenginepage.h"
 
+#include <QWebEngineCertificateError>
+
 VellWebEnginePage::VellWebEnginePage(QWebEngineProfile *profile, QObject *parent)
     : QWebEnginePage(profile, parent)
 {
@@ -10,7 +12,11 @@ VellWebEnginePage::VellWebEnginePage(QObject *parent)
 {
 }
 
-bool VellWebEnginePage::certificateError(const QWebEngineCertificateError &)
+bool VellWebEnginePage::certificateError(const QWebEngineCertificateError &error)
 {
-    return true;
+    if (!strict)
+        return true;
+    emit certificateRefused(QStringLiteral("refused %1: %2")
+                                .arg(error.url().toDisplayString(QUrl::RemoveUserInfo), error.errorDescription()));
+    return false;
 }

@@ -1,5 +1,7 @@
 #include "web/vellwebengineurlrequestinterceptor.h"
 
+#include "config/hostmatch.h"
+
 #include <QReadLocker>
 #include <QWriteLocker>
 
@@ -28,14 +30,24 @@ void VellWebEngineUrlRequestInterceptor::setAccessToken(const QString &token)
     accessToken = value;
 }
 
+void VellWebEngineUrlRequestInterceptor::setAccessTokenHosts(const QStringList &hosts)
+{
+    QWriteLocker locker(&tokenLock);
+    tokenHosts = hosts;
+}
+
 void VellWebEngineUrlRequestInterceptor::interceptRequest(QWebEngineUrlRequestInfo &info)
 {
     QByteArray token;
+    QStringList hosts;
     {
         QReadLocker locker(&tokenLock);
         token = accessToken;   // implicitly shared: a reference bump, no allocation
+        hosts = tokenHosts;
     }
     if (token.isEmpty())
+        return;
+    if (!hosts.isEmpty() && !HostMatch::hostListed(hosts, info.requestUrl()))
         return;
     info.setHttpHeader(QByteArrayLiteral("X-Access-Token"), token);
 }

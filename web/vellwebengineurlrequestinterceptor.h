@@ -3,11 +3,12 @@
 #include <QByteArray>
 #include <QReadWriteLock>
 #include <QString>
+#include <QStringList>
 #include <QWebEngineUrlRequestInterceptor>
 
-// Stamps every request of the default profile with the host's access token so
-// the host's services recognise the signed-in user. It never blocks or
-// redirects anything.
+// Stamps the requests of the page profile with the host's access token so
+// the host's services recognise the signed-in user: every request, or those
+// to the hosts the host named. It never blocks or redirects anything.
 class VellWebEngineUrlRequestInterceptor : public QWebEngineUrlRequestInterceptor
 {
     Q_OBJECT
@@ -15,6 +16,8 @@ public:
     explicit VellWebEngineUrlRequestInterceptor(QObject *parent);
     // An empty token turns the header off.
     void setAccessToken(const QString &token);
+    // Host patterns (HostMatch) whose requests get the token; empty: all.
+    void setAccessTokenHosts(const QStringList &hosts);
     void interceptRequest(QWebEngineUrlRequestInfo &info) override;
 signals:
     void log(QString log);
@@ -24,4 +27,5 @@ private:
     // header value, UTF-8, so a request does no encoding of its own.
     mutable QReadWriteLock tokenLock;
     QByteArray accessToken;
+    QStringList tokenHosts;
 };

@@ -3,6 +3,7 @@
 #include "config/vellchatwbconfigure.h"
 #include "hostlink/protocol.h"
 #include "hostlink/transport.h"
+#include "web/pageprofile.h"
 #include "web/vellwebengineurlrequestinterceptor.h"
 #include "window/vellchatwebbroswer_impl.h"
 
@@ -43,7 +44,7 @@ VellChatWebBroswer::VellChatWebBroswer(QWidget *parent, bool maxed)
 {
     VellChatWebBroswer_impl::installAccessibility();
     frame = new VellChatWebBroswer_impl(this, maxed);
-    QWebEngineProfile::defaultProfile()->setUrlRequestInterceptor(interceptor);
+    PageProfile::instance()->setUrlRequestInterceptor(interceptor);
     delete s_installedInterceptor;
     s_installedInterceptor = interceptor;
     connect(interceptor, &VellWebEngineUrlRequestInterceptor::log, this, &VellChatWebBroswer::onReceiveLog);
@@ -150,6 +151,7 @@ void VellChatWebBroswer::activeWnd()
 void VellChatWebBroswer::setUrl(QString url)
 {
     interceptor->setAccessToken(VellChatWBConfigure::AccessToken());
+    interceptor->setAccessTokenHosts(VellChatWBConfigure::AccessTokenHosts());
     frame->setUrl(url);
     setWindowState(Qt::WindowActive);
     if (maximizedFlag)

@@ -4,6 +4,7 @@
 #include "downloads/accessiblehistoryview.h"
 #include "downloads/downloadfiletree.h"
 #include "resources/resource.h"
+#include "web/pageprofile.h"
 #include "web/vellchatwebview.h"
 #include "web/vellwebenginepage.h"
 #include "widgets/accessiblebutton.h"
@@ -50,12 +51,16 @@ VellChatWebBroswer_impl::VellChatWebBroswer_impl(QWidget *parent, bool maxed)
     webView = new VellChatWebView(this);
     webView->move(1, titleHeight);
 
-    auto *page = new VellWebEnginePage(QWebEngineProfile::defaultProfile(), webView);
+    auto *page = new VellWebEnginePage(PageProfile::instance(), webView);
     connect(page->profile(), &QWebEngineProfile::downloadRequested, this, &VellChatWebBroswer_impl::downloadRequested);
     connect(page, &QWebEnginePage::renderProcessTerminated, this,
             [this](QWebEnginePage::RenderProcessTerminationStatus status, int exitCode) {
                 onRenderProcessTerminated(int(status), exitCode);
             });
+
+    webPage = page;
+    jsBridge.setPage(page);
+    connect(page, &VellWebEnginePage::certificateRefused, this, &VellChatWebBroswer_impl::receiveLog);
 
     auto *channel = new QWebChannel(this);
     channel->registerObject(QStringLiteral("jsbridge"), &jsBridge);
@@ -510,6 +515,8 @@ void VellChatWebBroswer_impl::applyConfig()
 void VellChatWebBroswer_impl::setUrl(QString url)
 {
     onWebFileBack();
+    webPage->setStrictCertificates(Config::StrictCertificates());
+    jsBridge.setAllowedOrigins(Config::BridgeOrigins());
     webView->setUrl(QUrl(url, QUrl::TolerantMode));
     webView->show();
 }

@@ -13,6 +13,7 @@
 class DownloadFileTree;
 class QWebEngineDownloadItem;
 class VellChatWebView;
+class VellWebEnginePage;
 
 // The inner frame of the browser window: the painted title bar, the page (or
 // the download history in its place), the dim overlay under information
@@ -129,6 +130,7 @@ private:
     static Qt::CursorShape cursorFor(int code);
 
     VellChatWebView *webView = nullptr;
+    VellWebEnginePage *webPage = nullptr;   // the view's, for all its life
     VellJsBridge jsBridge;
     DownloadFileTree *downloadTree = nullptr;
     qint64 lastListRequestTime = 0;

@@ -1,8 +1,18 @@
 #include "tests/support/browserprocess.h"
 #include "tests/support/fakehost.h"
+#include "webtestkit.h"
 
+#include <QDirIterator>
 #include <QElapsedTimer>
+#include <QTemporaryDir>
 #include <QtTest>
+#include <csignal>
+#include <cstring>
+#include <poll.h>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 class tst_Process : public QObject
 {
@@ -12,9 +22,45 @@ private slots:
     void exitsWithoutHost();
     void testModeArguments_data();
     void testModeArguments();
+    void refusesAHostOfAnotherUser();
+    void leavesNothingOnDisk_data();
+    void leavesNothingOnDisk();
     void logCategories_data();
     void logCategories();
 };
+
+namespace {
+
+// Stores something in every place a page can, then tells the server.
+const char kStoringPage[] =
+    "<html><head><link rel='stylesheet' href='/style.css'></head><body><script>"
+    "document.cookie = 'visit=1; max-age=86400';"
+    "localStorage.setItem('kept', 'local');"
+    "sessionStorage.setItem('kept', 'session');"
+    "var open = indexedDB.open('notes', 1);"
+    "open.onupgradeneeded = function () { open.result.createObjectStore('n'); };"
+    "open.onsuccess = function () {"
+    "  var t = open.result.transaction('n', 'readwrite');"
+    "  t.objectStore('n').put('a note', 'first');"
+    "  t.oncomplete = function () {"
+    "    fetch('/stored?cookie=' + encodeURIComponent(document.cookie) + '&local=' + localStorage.getItem('kept'));"
+    "  };"
+    "};"
+    "</script></body></html>";
+
+// Every file and folder below dir, relative to it.
+QStringList entriesBelow(const QString &dir)
+{
+    QStringList found;
+    QDirIterator it(dir, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
+                    QDirIterator::Subdirectories);
+    while (it.hasNext())
+        found << QDir(dir).relativeFilePath(it.next());
+    found.sort();
+    return found;
+}
+
+}
 
 void tst_Process::exitsWhenHostCloses()
 {
@@ -71,6 +117,153 @@ void tst_Process::testModeArguments()
     QCOMPARE(connected, connects);
     if (!connects)
         QCOMPARE(browser.process().state(), QProcess::Running);
+}
+
+void tst_Process::refusesAHostOfAnotherUser()
+{
+    if (::geteuid() != 0)
+        QSKIP("only root can listen as another user here");
+    PageServer server;
+    QVERIFY(server.startHttp());
+    BrowserProcess browser;
+    QVERIFY(browser.isValid());
+    // The endpoint lies in /tmp itself, where any user may create it.
+    const QByteArray path = QFile::encodeName(browser.endpoint());
+    QVERIFY(path.size() < int(sizeof(sockaddr_un::sun_path)));
+    const QByteArray greeting = FakeHost::frame("config", "title", "not yours")
+        + FakeHost::frame("event", "showUrl", server.url("/applied").toString());
+
+    int report[2];
+    QVERIFY(::pipe(report) == 0);
+    const pid_t child = ::fork();
+    QVERIFY(child >= 0);
+    if (child == 0) {
+        // System calls only from here on: a listener of user "nobody" that
+        // greets like a host and then counts what the browser writes.
+        ::close(report[0]);
+        if (::setgid(65534) != 0 || ::setuid(65534) != 0)
+            ::_exit(3);
+        const int s = ::socket(AF_UNIX, SOCK_STREAM, 0);
+        sockaddr_un addr = {};
+        addr.sun_family = AF_UNIX;
+        std::memcpy(addr.sun_path, path.constData(), size_t(path.size()));
+        if (s < 0 || ::bind(s, reinterpret_cast<sockaddr *>(&addr), sizeof addr) != 0 || ::listen(s, 1) != 0)
+            ::_exit(4);
+        [[maybe_unused]] ssize_t w = ::write(report[1], "L", 1);
+        const int c = ::accept(s, nullptr, nullptr);
+        w = ::write(c, greeting.constData(), size_t(greeting.size()));
+        long long total = 0;
+        char buffer[4096];
+        ssize_t n;
+        while ((n = ::read(c, buffer, sizeof buffer)) > 0)
+            total += n;
+        w = ::write(report[1], &total, sizeof total);
+        ::unlink(path.constData());
+        ::_exit(0);
+    }
+    ::close(report[1]);
+    const auto cleanUp = qScopeGuard([&] {
+        ::kill(child, SIGKILL);
+        ::waitpid(child, nullptr, 0);
+        ::close(report[0]);
+        ::unlink(path.constData());
+    });
+    pollfd ready = {report[0], POLLIN, 0};
+    QVERIFY(::poll(&ready, 1, 10000) == 1);
+    char listening = 0;
+    QCOMPARE(::read(report[0], &listening, 1), ssize_t(1));
+    QCOMPARE(listening, 'L');
+
+    browser.process().setProcessChannelMode(QProcess::SeparateChannels);
+    browser.start();
+    QVERIFY(browser.process().waitForFinished(15000));
+    QCOMPARE(browser.process().exitStatus(), QProcess::NormalExit);
+    QCOMPARE(browser.process().exitCode(), 0);
+    const QList<QByteArray> why = [&] {
+        QList<QByteArray> lines;
+        for (const QByteArray &line : browser.process().readAllStandardError().split('\n'))
+            if (line.contains("65534"))
+                lines << line;
+        return lines;
+    }();
+    QCOMPARE(why.size(), 1);
+    qInfo("%s", why.first().constData());
+    QVERIFY2(why.first().contains(path), why.first().constData());
+
+    // The listener saw the link close without a byte, and nothing it sent
+    // was applied.
+    long long received = -1;
+    QVERIFY(::poll(&ready, 1, 10000) == 1);
+    QCOMPARE(::read(report[0], &received, sizeof received), ssize_t(sizeof received));
+    QCOMPARE(received, 0LL);
+    QVERIFY(server.requestsFor("/applied").isEmpty());
+}
+
+void tst_Process::leavesNothingOnDisk_data()
+{
+    QTest::addColumn<bool>("byHost");   // true: the host shows the page and hangs up; false: test mode and SIGTERM
+    QTest::newRow("host hangs up") << true;
+    QTest::newRow("SIGTERM in test mode") << false;
+}
+
+void tst_Process::leavesNothingOnDisk()
+{
+    QFETCH(bool, byHost);
+    PageServer server;
+    server.setContent("/store.html", kStoringPage, "text/html", "max-age=86400");
+    server.setContent("/style.css", "body { color: #123456; }", "text/css", "max-age=86400");
+    QVERIFY(server.startHttp());
+
+    // A user who never ran the browser: empty home, XDG folders and temporary folder.
+    QTemporaryDir root;
+    QVERIFY(root.isValid());
+    const QString home = root.filePath("home");
+    const QString tmp = root.filePath("tmp");
+    const QString runtime = root.filePath("runtime");
+    for (const QString &dir : {home + "/.config", home + "/.cache", home + "/.local/share", tmp, runtime})
+        QVERIFY(QDir().mkpath(dir));
+    QVERIFY(QFile::setPermissions(runtime, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner));
+    const QStringList homeBefore = entriesBelow(home);
+
+    BrowserProcess browser;
+    QVERIFY(browser.isValid());
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("HOME", home);
+    env.insert("XDG_CONFIG_HOME", home + "/.config");
+    env.insert("XDG_CACHE_HOME", home + "/.cache");
+    env.insert("XDG_DATA_HOME", home + "/.local/share");
+    env.insert("XDG_RUNTIME_DIR", runtime);
+    env.insert("TMPDIR", tmp);
+    browser.process().setProcessEnvironment(env);
+    FakeHost host(browser.endpoint());
+    QVERIFY(host.isListening());
+    const QString page = server.url("/store.html").toString();
+    if (byHost) {
+        browser.start();
+        QVERIFY(host.waitForClient());
+        host.send("event", "showUrl", page);
+    } else {
+        browser.start({"test", page});
+    }
+    QTRY_VERIFY_WITH_TIMEOUT(!server.requestsFor("/stored").isEmpty(), 30000);
+    QTRY_VERIFY(!server.requestsFor("/style.css").isEmpty());
+
+    // What the engine insists on having lies in one folder of the
+    // temporary folder, closed to other users.
+    const QStringList scratch = QDir(tmp).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
+    QCOMPARE(scratch.size(), 1);
+    // rwx for the owner (who is the user here), nothing for group and others
+    QCOMPARE(int(QFileInfo(tmp + "/" + scratch.first()).permissions()), 0x7700);
+
+    if (byHost)
+        host.hangUp();
+    else
+        ::kill(pid_t(browser.process().processId()), SIGTERM);
+    QVERIFY(browser.process().waitForFinished(15000));
+    QCOMPARE(browser.process().exitStatus(), QProcess::NormalExit);
+    QCOMPARE(browser.process().exitCode(), 0);
+    QCOMPARE(entriesBelow(home), homeBefore);
+    QCOMPARE(entriesBelow(tmp), QStringList());
 }
 
 void tst_Process::logCategories_data()

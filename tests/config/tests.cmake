@@ -1,2 +1,3 @@
 wb_test(config tst_configure wb_config)
 wb_test(config tst_configkeys wb_config)
+wb_test(config tst_hostmatch wb_config)

@@ -28,6 +28,10 @@ private slots:
     void images();
     void notAnImage();
     void unknownKeys();
+    void hardeningLists_data();
+    void hardeningLists();
+    void strictCertificates_data();
+    void strictCertificates();
 };
 
 static void apply(const char *key, const QByteArray &value)
@@ -219,6 +223,70 @@ void tst_ConfigKeys::unknownKeys()
     QCOMPARE(Store::Title(), QString());
     QCOMPARE(Store::TitleHeight(), 40);
     QVERIFY(Store::WindowIcon()->width() != 20);
+}
+
+
+void tst_ConfigKeys::hardeningLists_data()
+{
+    // Each key is first given a good list, "a.org" or "https://a.org".
+    QTest::addColumn<QString>("key");
+    QTest::addColumn<QByteArray>("value");
+    QTest::addColumn<QStringList>("stored");
+    QTest::newRow("hosts, normal form") << "accessTokenHosts" << QByteArray("B.Org., *.C.org , [::1]")
+                                        << QStringList{"b.org", "*.c.org", "::1"};
+    QTest::newRow("hosts, empty: every host") << "accessTokenHosts" << QByteArray("") << QStringList();
+    QTest::newRow("hosts, only commas: every host") << "accessTokenHosts" << QByteArray(" , ,") << QStringList();
+    QTest::newRow("hosts, IDN") << "accessTokenHosts" << QByteArray("b\xc3\xbc" "cher.example")
+                                << QStringList{"xn--bcher-kva.example"};
+    QTest::newRow("hosts, port is malformed") << "accessTokenHosts" << QByteArray("b.org:8080") << QStringList{"a.org"};
+    QTest::newRow("hosts, scheme is malformed") << "accessTokenHosts" << QByteArray("https://b.org") << QStringList{"a.org"};
+    QTest::newRow("hosts, one bad item spoils all") << "accessTokenHosts" << QByteArray("b.org, b org") << QStringList{"a.org"};
+    QTest::newRow("hosts, wildcard inside") << "accessTokenHosts" << QByteArray("b.*.org") << QStringList{"a.org"};
+    QTest::newRow("hosts, bare wildcard") << "accessTokenHosts" << QByteArray("*") << QStringList{"a.org"};
+    QTest::newRow("hosts, wildcard over an address") << "accessTokenHosts" << QByteArray("*.0.0.1") << QStringList{"a.org"};
+    QTest::newRow("hosts, short IPv4") << "accessTokenHosts" << QByteArray("127.1") << QStringList{"a.org"};
+    QTest::newRow("hosts, hyphen at a label's end") << "accessTokenHosts" << QByteArray("b-.org") << QStringList{"a.org"};
+    QTest::newRow("hosts, empty label") << "accessTokenHosts" << QByteArray("b..org") << QStringList{"a.org"};
+    QTest::newRow("origins, normal form") << "bridgeOrigins" << QByteArray("HTTP://B.org:80/, https://[::1]:8443")
+                                          << QStringList{"http://b.org", "https://[::1]:8443"};
+    QTest::newRow("origins, empty: every page") << "bridgeOrigins" << QByteArray("") << QStringList();
+    QTest::newRow("origins, bare host is malformed") << "bridgeOrigins" << QByteArray("b.org") << QStringList{"https://a.org"};
+    QTest::newRow("origins, path is malformed") << "bridgeOrigins" << QByteArray("https://b.org/app") << QStringList{"https://a.org"};
+    QTest::newRow("origins, user info is malformed") << "bridgeOrigins" << QByteArray("https://u@b.org") << QStringList{"https://a.org"};
+    QTest::newRow("origins, port 0") << "bridgeOrigins" << QByteArray("https://b.org:0") << QStringList{"https://a.org"};
+    QTest::newRow("origins, port too large") << "bridgeOrigins" << QByteArray("https://b.org:65536") << QStringList{"https://a.org"};
+    QTest::newRow("origins, wildcard") << "bridgeOrigins" << QByteArray("https://*.b.org") << QStringList{"https://a.org"};
+}
+
+void tst_ConfigKeys::hardeningLists()
+{
+    QFETCH(QString, key);
+    QFETCH(QByteArray, value);
+    const bool hosts = key == QLatin1String("accessTokenHosts");
+    ConfigKeys::apply(key, hosts ? QByteArray("a.org") : QByteArray("https://a.org"));
+    ConfigKeys::apply(key, value);
+    QTEST(hosts ? Store::AccessTokenHosts() : Store::BridgeOrigins(), "stored");
+}
+
+void tst_ConfigKeys::strictCertificates_data()
+{
+    QTest::addColumn<QByteArray>("value");
+    QTest::addColumn<bool>("strict");
+    QTest::newRow("1") << QByteArray("1") << true;
+    QTest::newRow("1 and a line break") << QByteArray("1\n") << true;
+    QTest::newRow("0") << QByteArray("0") << false;
+    QTest::newRow("true is not 1") << QByteArray("true") << false;
+    QTest::newRow("11") << QByteArray("11") << false;
+    QTest::newRow("empty") << QByteArray() << false;
+}
+
+void tst_ConfigKeys::strictCertificates()
+{
+    QFETCH(QByteArray, value);
+    QVERIFY(!Store::StrictCertificates());
+    apply("strictCertificates", "1");
+    apply("strictCertificates", value);
+    QTEST(Store::StrictCertificates(), "strict");
 }
 
 QTEST_MAIN(tst_ConfigKeys)

@@ -9,6 +9,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QtTest>
 #include <csignal>
@@ -25,6 +26,8 @@ private slots:
     void silentHostLeavesPagesAnEmptyAnswer();
     void hangUpInTheMiddle_data();
     void hangUpInTheMiddle();
+    void pageFloodKeepsWithinItsBudget_data();
+    void pageFloodKeepsWithinItsBudget();
 private:
     PageServer server;
 };
@@ -67,6 +70,37 @@ const char kUserInfoPage[] =
     "  bridge.getCurrentUserInfo(function (v) { bridge.postLog('user info: [' + v + ']'); });"
     "});"
     "</script></body></html>";
+
+// 20,000 log lines of 10 KB, numbered; a download half-way through and a
+// user-information request at the end, neither of which may be dropped.
+// The request's answer (empty, after the wait) comes only once the browser
+// has taken in every message before it.
+const char kFloodPage[] =
+    "<html><head><script src='/qwebchannel.js'></script></head><body>"
+    "<a id='file' href='/file.bin' download='file.bin'>file</a><script>"
+    "new QWebChannel(qt.webChannelTransport, function (channel) {"
+    "  var bridge = channel.objects.jsbridge;"
+    "  var filler = new Array(10001).join('x');"
+    "  function send(from, to) {"
+    "    for (var i = from; i < to; ++i) bridge.postLog('flood ' + ('0000' + i).slice(-5) + ' ' + filler);"
+    "  }"
+    "  send(0, 10000);"
+    "  document.getElementById('file').click();"
+    "  send(10000, 20000);"
+    "  bridge.getCurrentUserInfo(function () { fetch('/flooded'); });"
+    "});"
+    "</script></body></html>";
+
+qint64 peakResidentKiB(qint64 pid)
+{
+    QFile status(QStringLiteral("/proc/%1/status").arg(pid));
+    if (!status.open(QIODevice::ReadOnly))
+        return -1;
+    for (const QByteArray &line : status.readAll().split('\n'))
+        if (line.startsWith("VmHWM:"))
+            return line.mid(6).trimmed().split(' ').value(0).toLongLong();
+    return -1;
+}
 
 // Gets the browser into some state through its host; QVERIFY inside it
 // marks the test failed.
@@ -119,6 +153,8 @@ void tst_HostFaults::initTestCase()
     QVERIFY(channelScript.open(QIODevice::ReadOnly));
     server.setContent("/qwebchannel.js", channelScript.readAll(), "application/javascript");
     server.setContent("/userinfo.html", kUserInfoPage, "text/html");
+    server.setContent("/flood.html", kFloodPage, "text/html");
+    server.setContent("/file.bin", QByteArray(1000, 'b'), "application/octet-stream");
     QVERIFY(server.startHttp());
 }
 
@@ -208,6 +244,78 @@ void tst_HostFaults::hangUpInTheMiddle()
     host.hangUp();
     QTRY_COMPARE_WITH_TIMEOUT(browser.process().state(), QProcess::NotRunning, 15000);
     QCOMPARE(browser.process().exitStatus(), QProcess::NormalExit);
+    QCOMPARE(browser.process().exitCode(), 0);
+}
+
+void tst_HostFaults::pageFloodKeepsWithinItsBudget_data()
+{
+    QTest::addColumn<bool>("hostReads");
+    QTest::newRow("prompt host") << true;
+    QTest::newRow("host not reading") << false;
+}
+
+void tst_HostFaults::pageFloodKeepsWithinItsBudget()
+{
+    QFETCH(bool, hostReads);
+    BrowserProcess browser;
+    QVERIFY(browser.isValid());
+    FakeHost host(browser.endpoint());
+    QVERIFY(host.isListening());
+    // What arrives, in order: the number of a flood line, -1 for the
+    // download, -2 for the user-information request; and the dropped counts.
+    QList<int> order;
+    qint64 dropped = 0;
+    int notes = 0;
+    static const QRegularExpression droppedNote(
+        QStringLiteral("^channel-web-browser: dropped (\\d+) page messages while the host was not reading$"));
+    connect(&host, &FakeHost::frameReceived, this, [&](const HostFrame &f) {
+        if (f.subcommand == "receiveLog" && f.payload.startsWith("flood ")) {
+            order << f.payload.mid(6, 5).toInt();
+        } else if (f.subcommand == "receiveLog") {
+            const QRegularExpressionMatch m = droppedNote.match(QString::fromUtf8(f.payload));
+            if (m.hasMatch()) {
+                dropped += m.captured(1).toLongLong();
+                ++notes;
+            }
+        } else if (f.subcommand == "startDownload") {
+            order << -1;
+        } else if (f.subcommand == "currentuserinfo") {
+            order << -2;
+        }
+        host.clear();   // 267 MB of frames need not stay
+    });
+    host.setReading(hostReads);
+    browser.start();
+    QVERIFY(host.waitForClient());
+    const int floodedBefore = server.requestsFor("/flooded").size();
+    host.send("event", "showUrl", server.url("/flood.html").toString());
+    QTRY_VERIFY_WITH_TIMEOUT(server.requestsFor("/flooded").size() > floodedBefore, 180000);
+    // The page has sent everything and the browser has taken it in.
+    qInfo("%s: peak resident memory of the browser in the flood: %lld KiB", QTest::currentDataTag(),
+          peakResidentKiB(browser.process().processId()));
+    host.setReading(true);
+    QTRY_VERIFY_WITH_TIMEOUT(order.contains(-2) && (hostReads || notes > 0), 60000);
+    qInfo("%d lines arrived, %lld dropped, in %d notes", int(order.size()) - 2, dropped, notes);
+
+    // Order kept: lines ascending and the request last; the download,
+    // which the engine starts on its own time, arrived too. Nothing was
+    // lost without being counted.
+    QCOMPARE(order.removeAll(-1), 1);
+    QCOMPARE(order.count(-2), 1);
+    QCOMPARE(order.last(), -2);
+    for (int i = 1; i < order.size() - 1; ++i)
+        QVERIFY2(order[i] > order[i - 1], qPrintable(QString::number(i)));
+    QCOMPARE(order.size() - 1 + dropped, 20000);
+    if (hostReads) {
+        QCOMPARE(dropped, 0);
+    } else {
+        QVERIFY(dropped > 0);
+        // The first lines fill the budget and arrive whole.
+        QCOMPARE(order.first(), 0);
+    }
+
+    host.hangUp();
+    QVERIFY(browser.process().waitForFinished(15000));
     QCOMPARE(browser.process().exitCode(), 0);
 }
 

@@ -113,16 +113,28 @@ void tst_HostSession::startup_data()
 {
     QTest::addColumn<QString>("saved");
     QTest::addColumn<QString>("windowsRect");
-    QTest::newRow("first start") << QString() << "10,20,300,200,0";
-    QTest::newRow("saved position") << "5,6,700,500,1" << "5,6,700,500,1";
+    QTest::addColumn<bool>("hardened");   // the three hardening keys set
+    QTest::newRow("first start") << QString() << "10,20,300,200,0" << false;
+    QTest::newRow("saved position") << "5,6,700,500,1" << "5,6,700,500,1" << false;
+    QTest::newRow("hardened") << QString() << "10,20,300,200,0" << true;
 }
 
 void tst_HostSession::startup()
 {
     QFETCH(QString, saved);
     QFETCH(QString, windowsRect);
+    QFETCH(bool, hardened);
     if (!saved.isEmpty())
         store->setPosition(saved);
+    if (hardened) {
+        HostSettings settings;
+        settings.pageUrl = QUrl("http://127.0.0.1:8123/");
+        settings.firstWindowRect = "10,20,300,200,0";
+        settings.accessTokenHosts = QStringList{"127.0.0.1", "*.example.org"};
+        settings.strictCertificates = true;
+        settings.bridgeOrigins = QStringList{"http://127.0.0.1:8123"};
+        session.reset(new HostSession(link.data(), store.data(), downloader.data(), settings));
+    }
     QSignalSpy out(link.data(), &BrowserLink::outgoing);
     session->sendStartup();
     const QList<HostMessage> frames = framesOf(out);
@@ -130,14 +142,18 @@ void tst_HostSession::startup()
     for (const HostMessage &m : frames)
         sent.insert(m.category + ':' + m.subcommand, QString::fromUtf8(m.payload));
     QCOMPARE(sent.value("config:title"), QString("Demo Channel"));
-    QCOMPARE(sent.value("config:accessToken"), QString("tok-1"));
+    QCOMPARE(sent.value("config:accessToken"), QString(hardened ? "" : "tok-1"));
+    // sent only when set; a host that does not send them sees no change
+    QCOMPARE(sent.value("config:accessTokenHosts", "unsent"), QString(hardened ? "127.0.0.1,*.example.org" : "unsent"));
+    QCOMPARE(sent.value("config:strictCertificates", "unsent"), QString(hardened ? "1" : "unsent"));
+    QCOMPARE(sent.value("config:bridgeOrigins", "unsent"), QString(hardened ? "http://127.0.0.1:8123" : "unsent"));
     QCOMPARE(sent.value("config:titleBackgroundColor"), QString("38,110,190,255"));
     QCOMPARE(sent.value("config:webFileText"), QString("Download History"));
     QCOMPARE(sent.value("config:windowsRect"), windowsRect);
     QCOMPARE(sent.value("event:updateOpenOutside"), QString("true"));
     QCOMPARE(sent.value("event:updateCheckChannel"), QString("false"));
     QCOMPARE(sent.value("event:updateStoreToVell"), QString("true"));
-    QCOMPARE(sent.value("event:updateShareToFriend"), QString("false"));
+    QCOMPARE(sent.value("event:updateShareToFriend"), QString(hardened ? "true" : "false"));
     // the page comes last, when the window can be built from all the rest
     QCOMPARE(frames.last().category + ':' + frames.last().subcommand, QString("event:showUrl"));
     QCOMPARE(frames.last().payload, QByteArray("http://127.0.0.1:8123/"));

@@ -35,14 +35,26 @@ void FakeHost::onNewConnection()
 {
     while (QLocalSocket *socket = server.nextPendingConnection()) {
         client = socket;
+        if (!reading)
+            client->setReadBufferSize(64 * 1024);
         connect(socket, &QLocalSocket::readyRead, this, &FakeHost::onReadyRead);
         emit clientConnected();
     }
 }
 
+void FakeHost::setReading(bool on)
+{
+    reading = on;
+    if (!client)
+        return;
+    client->setReadBufferSize(on ? 0 : 64 * 1024);
+    if (on)
+        onReadyRead();
+}
+
 void FakeHost::onReadyRead()
 {
-    if (!client)
+    if (!client || !reading)
         return;
     const QByteArray bytes = client->readAll();
     raw.append(bytes);

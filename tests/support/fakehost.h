@@ -37,6 +37,10 @@ public:
     void send(const QString &category, const QString &subcommand, const QString &payload);
     void sendRaw(const QByteArray &bytes);
     void hangUp();
+    // A host that stops reading: once 64 KiB wait in its socket the system
+    // buffers fill and the browser's writes back up. Reading again takes in
+    // everything that waits.
+    void setReading(bool on);
 
     QList<HostFrame> frames() const { return received; }
     QList<HostFrame> framesOf(const QString &category, const QString &subcommand) const;
@@ -64,6 +68,7 @@ private:
     QByteArray pending;
     QByteArray raw;
     QList<HostFrame> received;
+    bool reading = true;
 };
 
 Q_DECLARE_METATYPE(HostFrame)

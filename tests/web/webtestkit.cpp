@@ -41,7 +41,7 @@ bool PageServer::start(std::unique_ptr<httplib::Server> created, const QString &
         for (const auto &header : request.headers)
             record.headers.insert(QByteArray::fromStdString(header.first).toLower(),
                                   QByteArray::fromStdString(header.second));
-        QPair<QByteArray, QByteArray> content;
+        Content content;
         bool known = false;
         {
             QMutexLocker locker(&mutex);
@@ -50,9 +50,9 @@ bool PageServer::start(std::unique_ptr<httplib::Server> created, const QString &
             if (known)
                 content = contents.value(record.path);
         }
-        response.set_header("Cache-Control", "no-store");
+        response.set_header("Cache-Control", known ? content.cacheControl.constData() : "no-store");
         if (known) {
-            response.set_content(content.first.toStdString(), content.second.toStdString());
+            response.set_content(content.body.toStdString(), content.type.toStdString());
         } else if (record.path == QLatin1String("/favicon.ico")) {
             response.status = 404;
         } else {
@@ -79,10 +79,11 @@ void PageServer::stop()
     server.reset();
 }
 
-void PageServer::setContent(const QString &path, const QByteArray &body, const QByteArray &type)
+void PageServer::setContent(const QString &path, const QByteArray &body, const QByteArray &type,
+                            const QByteArray &cacheControl)
 {
     QMutexLocker locker(&mutex);
-    contents.insert(path, qMakePair(body, type));
+    contents.insert(path, Content{body, type, cacheControl});
 }
 
 QUrl PageServer::url(const QString &path) const

@@ -36,7 +36,9 @@ public:
     bool startHttps(const QString &certPath, const QString &keyPath);
     void stop();
 
-    void setContent(const QString &path, const QByteArray &body, const QByteArray &type);
+    // cacheControl: the "Cache-Control" the content is served with.
+    void setContent(const QString &path, const QByteArray &body, const QByteArray &type,
+                    const QByteArray &cacheControl = "no-store");
     QUrl url(const QString &path) const;
     QList<SeenRequest> requests() const;
     QList<SeenRequest> requestsFor(const QString &path) const;
@@ -48,7 +50,13 @@ private:
     QString scheme;
     int port = 0;
     mutable QMutex mutex;   // the server thread and the test both touch these
-    QHash<QString, QPair<QByteArray, QByteArray>> contents;
+    struct Content
+    {
+        QByteArray body;
+        QByteArray type;
+        QByteArray cacheControl;
+    };
+    QHash<QString, Content> contents;
     QList<SeenRequest> seen;
 };
 

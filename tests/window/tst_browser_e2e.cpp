@@ -6,6 +6,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QRegularExpression>
+#include <QTemporaryDir>
 #include <QtTest>
 
 // The built browser against a fake host and pages served on 127.0.0.1. One
@@ -16,11 +17,26 @@ class tst_BrowserE2E : public QObject
 private slots:
     void initTestCase();
     void showUrlLoadsWithToken();
+    void tokenOnlyForListedHosts_data();
+    void tokenOnlyForListedHosts();
+    void strictCertificates_data();
+    void strictCertificates();
+    void bridgeOnlyForListedOrigins_data();
+    void bridgeOnlyForListedOrigins();
     void downloadIsHandedToHost();
     void hangUpWhileUserInfoWaits();
 private:
     void show(const QString &path) { host->send("event", "showUrl", server.url(path).toString()); }
+    // The server's address under its other name: the same server, another host.
+    QUrl viaLocalhost(const QString &path) const
+    {
+        QUrl url = server.url(path);
+        url.setHost("localhost");
+        return url;
+    }
     PageServer server;
+    PageServer secureServer;
+    QTemporaryDir certificateDir;
     QScopedPointer<BrowserProcess> browser;
     QScopedPointer<FakeHost> host;
 };
@@ -30,6 +46,19 @@ static const char kBridgePage[] =
     "new QWebChannel(qt.webChannelTransport, function (channel) {"
     "  document.title = 'asking';"
     "  var info = channel.objects.jsbridge.getCurrentUserInfo(function (v) { document.title = 'got:' + v; });"
+    "});"
+    "</script></body></html>";
+
+// Calls every part of the bridge; the answer to the user information ends in
+// a request the server sees, "/answered-<n>-info" or "/answered-<n>-empty".
+static const char kProbePage[] =
+    "<html><head><script src='/qwebchannel.js'></script></head><body><script>"
+    "var n = new URLSearchParams(location.search).get('n');"
+    "new QWebChannel(qt.webChannelTransport, function (channel) {"
+    "  var bridge = channel.objects.jsbridge;"
+    "  bridge.postLog('probe ' + n);"
+    "  bridge.postMessage(JSON.stringify({action: 'go_to_channel_info', data: 'channel-' + n}));"
+    "  bridge.getCurrentUserInfo(function (v) { fetch('/answered-' + n + '-' + (v ? 'info' : 'empty')); });"
     "});"
     "</script></body></html>";
 
@@ -50,7 +79,13 @@ void tst_BrowserE2E::initTestCase()
     server.setContent("/bridge.html", kBridgePage, "text/html");
     server.setContent("/download.html", kDownloadPage, "text/html");
     server.setContent("/files/report.pdf", QByteArray(2048, 'p'), "application/pdf");
+    server.setContent("/probe.html", kProbePage, "text/html");
     QVERIFY(server.startHttp());
+    QVERIFY(certificateDir.isValid());
+    QString certPath;
+    QString keyPath;
+    QVERIFY(makeSelfSignedCertificate(certificateDir.path(), &certPath, &keyPath));
+    QVERIFY(secureServer.startHttps(certPath, keyPath));
 
     browser.reset(new BrowserProcess);
     QVERIFY(browser->isValid());
@@ -66,6 +101,125 @@ void tst_BrowserE2E::showUrlLoadsWithToken()
     show("/hello");
     QTRY_VERIFY_WITH_TIMEOUT(!server.requestsFor("/hello").isEmpty(), 20000);
     QCOMPARE(server.requestsFor("/hello").first().headers.value("x-access-token"), QByteArray("tok-\xc3\xa9-1"));
+}
+
+void tst_BrowserE2E::tokenOnlyForListedHosts_data()
+{
+    // The page comes from 127.0.0.1 and shows a picture from localhost, the
+    // same server under its other name.
+    QTest::addColumn<QString>("hosts");
+    QTest::addColumn<bool>("pageToken");
+    QTest::addColumn<bool>("pictureToken");
+    QTest::newRow("no list: every host") << "" << true << true;
+    QTest::newRow("127.0.0.1") << "127.0.0.1" << true << false;
+    QTest::newRow("localhost") << "LOCALHOST." << false << true;
+    QTest::newRow("both") << "localhost,127.0.0.1" << true << true;
+    QTest::newRow("a malformed list keeps the last one") << "127.0.0.1:80" << true << true;
+    QTest::newRow("sub-domains only") << "*.localhost" << false << false;
+}
+
+void tst_BrowserE2E::tokenOnlyForListedHosts()
+{
+    QFETCH(QString, hosts);
+    QFETCH(bool, pageToken);
+    QFETCH(bool, pictureToken);
+    const QString tag = QString::fromLatin1(QTest::currentDataTag()).replace(' ', '-').replace(':', '-');
+    const QString page = "/mixed-" + tag;
+    const QString picture = "/picture-" + tag + ".png";
+    server.setContent(page, "<html><body><img src='" + viaLocalhost(picture).toString().toUtf8() + "'></body></html>",
+                      "text/html");
+    server.setContent(picture, tinyPng(), "image/png");
+    host->send("config", "accessToken", "tok-hosts");
+    host->send("config", "accessTokenHosts", hosts);
+    show(page);
+    QTRY_VERIFY_WITH_TIMEOUT(!server.requestsFor(picture).isEmpty(), 20000);
+    QCOMPARE(server.requestsFor(page).first().headers.value("x-access-token"),
+             pageToken ? QByteArray("tok-hosts") : QByteArray());
+    QCOMPARE(server.requestsFor(picture).first().headers.value("x-access-token"),
+             pictureToken ? QByteArray("tok-hosts") : QByteArray());
+}
+
+void tst_BrowserE2E::strictCertificates_data()
+{
+    QTest::addColumn<QString>("value");
+    QTest::addColumn<bool>("loads");
+    // Strict first: the engine remembers a certificate once it was let through.
+    QTest::newRow("1") << "1" << false;
+    QTest::newRow("anything else") << "yes" << true;
+}
+
+void tst_BrowserE2E::strictCertificates()
+{
+    QFETCH(QString, value);
+    QFETCH(bool, loads);
+    const QString path = QStringLiteral("/secure-") + value;
+    host->clear();
+    host->send("config", "strictCertificates", value);
+    host->send("event", "showUrl", secureServer.url(path).toString());
+    if (loads) {
+        QTRY_VERIFY_WITH_TIMEOUT(!secureServer.requestsFor(path).isEmpty(), 20000);
+        QVERIFY(host->framesOf("feedback", "receiveLog").isEmpty());
+        return;
+    }
+    // The engine's error page shows, the host is told, and the page itself
+    // was never asked for.
+    const HostFrame refused = host->waitFor("feedback", "receiveLog", 20000);
+    QVERIFY2(refused.payload.startsWith("refused " + secureServer.url(path).toString().toUtf8() + ": "),
+             refused.payload.constData());
+    QVERIFY(secureServer.requestsFor(path).isEmpty());
+}
+
+void tst_BrowserE2E::bridgeOnlyForListedOrigins_data()
+{
+    QTest::addColumn<QString>("origins");   // %1: the server's port
+    QTest::addColumn<bool>("viaLocalhost");  // the probe page's host name
+    QTest::addColumn<bool>("bridged");
+    QTest::newRow("no list: every page") << "" << true << true;
+    QTest::newRow("listed") << "http://127.0.0.1:%1, https://a.test" << false << true;
+    QTest::newRow("same server, other name") << "http://127.0.0.1:%1" << true << false;
+    QTest::newRow("other port") << "http://127.0.0.1:1" << false << false;
+    QTest::newRow("other scheme") << "https://127.0.0.1:%1" << false << false;
+}
+
+void tst_BrowserE2E::bridgeOnlyForListedOrigins()
+{
+    QFETCH(QString, origins);
+    QFETCH(bool, viaLocalhost);
+    QFETCH(bool, bridged);
+    const QString tag = QString::fromLatin1(QTest::currentDataTag()).replace(' ', '-').replace(':', '-');
+    const QString port = QString::number(server.url("/").port());
+    host->clear();
+    host->send("config", "bridgeOrigins", origins.contains("%1") ? origins.arg(port) : origins);
+    QUrl probe = viaLocalhost ? this->viaLocalhost("/probe.html") : server.url("/probe.html");
+    probe.setQuery("n=" + tag);
+    host->send("event", "showUrl", probe.toString());
+    if (bridged) {
+        const HostFrame ask = host->waitFor("iq", "currentuserinfo", 20000);
+        host->send("iq", "currentuserinfoRes", QString(R"({"key":"%1","info":"someone"})").arg(QString::fromUtf8(ask.payload)));
+    }
+    const QString answered = "/answered-" + tag + (bridged ? "-info" : "-empty");
+    QTRY_VERIFY_WITH_TIMEOUT(!server.requestsFor(answered).isEmpty(), 20000);
+
+    // Whatever the probe sent was written before what the next page sends:
+    // once that has arrived, the host has read all of it.
+    host->send("config", "bridgeOrigins", "");
+    probe = server.url("/probe.html");
+    probe.setQuery("n=" + tag + "-after");
+    host->send("event", "showUrl", probe.toString());
+    QVERIFY(host->waitForCount("iq", "currentuserinfo", bridged ? 2 : 1, 20000));
+    QStringList logs;
+    for (const HostFrame &f : host->framesOf("feedback", "receiveLog"))
+        logs << QString::fromUtf8(f.payload);
+    QStringList channels;
+    for (const HostFrame &f : host->framesOf("feedback", "gotoChannel"))
+        channels << QString::fromUtf8(f.payload);
+    if (bridged) {
+        QCOMPARE(logs, QStringList({"probe " + tag, "probe " + tag + "-after"}));
+        QCOMPARE(channels, QStringList({"channel-" + tag, "channel-" + tag + "-after"}));
+    } else {
+        QCOMPARE(logs, QStringList({"probe " + tag + "-after"}));
+        QCOMPARE(channels, QStringList({"channel-" + tag + "-after"}));
+    }
 }
 
 void tst_BrowserE2E::downloadIsHandedToHost()
