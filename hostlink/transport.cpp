@@ -363,6 +363,12 @@ void transport::write(const QByteArray &bytes)
         socket.write(bytes);
 }
 
+void transport::flush()
+{
+    if (socket.state() == QLocalSocket::ConnectedState)
+        socket.flush();
+}
+
 void transport::writeIQ(QString subcommand, QString payload)
 {
     write(encodeMessage(kIQ, subcommand, payload));
