@@ -11,3 +11,7 @@ add_dependencies(tst_realclicks channel-web-browser)
 add_test(NAME tst_realclicks COMMAND xvfb-run -a -s "-screen 0 1024x768x24 -dpi 96" $<TARGET_FILE:tst_realclicks>)
 set_tests_properties(tst_realclicks PROPERTIES TIMEOUT 300
     ENVIRONMENT "QTWEBENGINE_DISABLE_SANDBOX=1;QTWEBENGINE_CHROMIUM_FLAGS=--disable-gpu")
+# Real desktops the test starts itself: Xvfb, openbox, Xephyr for two screens.
+wb_test(window tst_realdesktop wb_webtestkit Qt5::WebChannel)
+add_dependencies(tst_realdesktop channel-web-browser)
+set_tests_properties(tst_realdesktop PROPERTIES TIMEOUT 1200)
