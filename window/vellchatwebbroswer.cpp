@@ -108,7 +108,8 @@ void VellChatWebBroswer::newVellChatWebBroswer(QString url, QWidget *parent)
     const bool maxed = VellChatWBConfigure::Maxsized();
     s_window = new VellChatWebBroswer(parent, maxed);
     VellChatWebBroswer *w = s_window;
-    w->setMinimumWidth(VellChatWBConfigure::MiniWidth());
+    // At the scales this program applies itself the title bar is wider too.
+    w->setMinimumWidth(dpiScaled(VellChatWBConfigure::MiniWidth()));
     const QRect stored = VellChatWBConfigure::Geometry();
     if (WindowPlacement::windowsPlaceThemselves()) {
         w->normalRect = WindowPlacement::reachable(stored, WindowPlacement::availableScreens());

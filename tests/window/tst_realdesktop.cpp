@@ -7,10 +7,26 @@
 #include <QFile>
 #include <QtTest>
 
+// A desktop of its own and the browser, copied once for all the sessions on it.
+struct Desk
+{
+    explicit Desk(const XDesktop::Options &options) : desktop(options) {}
+    XDesktop desktop;
+    BrowserProcess browser;
+};
+
+static XDesktop::Options openbox(bool twoScreens = false)
+{
+    XDesktop::Options options;
+    options.windowManager = true;
+    options.twoScreens = twoScreens;
+    return options;
+}
+
 // One start of the browser, with a host of its own, on one desktop.
 struct Session
 {
-    Session(const XDesktop &desktop, BrowserProcess &browser) : desktop(desktop), browser(browser) {}
+    explicit Session(Desk &desk) : desktop(desk.desktop), browser(desk.browser) {}
 
     bool start(const QString &windowsRect, const QString &url = QStringLiteral("about:blank"))
     {
@@ -101,8 +117,7 @@ private slots:
 private:
     PageServer server;
     // The handles' rows of one desktop share one session.
-    QScopedPointer<XDesktop> handlesDesktop;
-    QScopedPointer<BrowserProcess> handlesBrowser;
+    QScopedPointer<Desk> handlesDesk;
     QScopedPointer<Session> handlesSession;
     bool handlesDecorated = false;
 };
@@ -133,8 +148,7 @@ void tst_RealDesktop::initTestCase()
 void tst_RealDesktop::cleanupTestCase()
 {
     handlesSession.reset();
-    handlesDesktop.reset();
-    handlesBrowser.reset();
+    handlesDesk.reset();
 }
 
 void tst_RealDesktop::roundTrip_data()
@@ -153,17 +167,15 @@ void tst_RealDesktop::roundTrip()
 {
     QFETCH(bool, decorated);
     QFETCH(bool, maximized);
-    XDesktop::Options options;
-    options.windowManager = decorated;
-    XDesktop desktop(options);
+    Desk desk(decorated ? openbox() : XDesktop::Options());
+    const XDesktop &desktop = desk.desktop;
     QVERIFY(desktop.isValid());
-    BrowserProcess browser;
-    QVERIFY(browser.isValid());
+    QVERIFY(desk.browser.isValid());
 
     QRect rect(100, 80, 700, 500);
     QString text = positionText(rect, maximized);
     for (int start = 1; start <= 3; ++start) {
-        Session s(desktop, browser);
+        Session s(desk);
         QVERIFY(s.start(text));
         if (maximized) {
             if (decorated)
@@ -197,7 +209,7 @@ void tst_RealDesktop::roundTrip()
 
     if (maximized && decorated) {
         // Restored, it goes back exactly to the geometry it was given.
-        Session s(desktop, browser);
+        Session s(desk);
         QVERIFY(s.start(text));
         QTRY_VERIFY_WITH_TIMEOUT(desktop.isMaximized(s.window), 10000);
         QVERIFY(desktop.doubleClick(s.onClient(600, 20)));
@@ -238,18 +250,14 @@ void tst_RealDesktop::handles()
     QFETCH(QPoint, delta);
     if (!handlesSession || handlesDecorated != decorated) {
         handlesSession.reset();
-        XDesktop::Options options;
-        options.windowManager = decorated;
-        handlesDesktop.reset(new XDesktop(options));
-        QVERIFY(handlesDesktop->isValid());
-        if (!handlesBrowser)
-            handlesBrowser.reset(new BrowserProcess);
-        handlesSession.reset(new Session(*handlesDesktop, *handlesBrowser));
+        handlesDesk.reset(new Desk(decorated ? openbox() : XDesktop::Options()));
+        QVERIFY(handlesDesk->desktop.isValid());
+        handlesSession.reset(new Session(*handlesDesk));
         handlesDecorated = decorated;
         QVERIFY(handlesSession->start("200,150,700,500,0"));
         QTRY_COMPARE_WITH_TIMEOUT(handlesSession->placement(), QRect(200, 150, 700, 500), 10000);
     }
-    const XDesktop &desktop = *handlesDesktop;
+    const XDesktop &desktop = handlesDesk->desktop;
     Session *session = handlesSession.data();
     const QRect client = desktop.clientRect(session->window);
     const QMargins extents = desktop.frameExtents(session->window);
@@ -287,12 +295,10 @@ void tst_RealDesktop::handles()
 // follow, with the normal geometry, and restoring returns exactly to it.
 void tst_RealDesktop::maximiseAndRestore()
 {
-    XDesktop::Options options;
-    options.windowManager = true;
-    XDesktop desktop(options);
+    Desk desk(openbox());
+    const XDesktop &desktop = desk.desktop;
     QVERIFY(desktop.isValid());
-    BrowserProcess browser;
-    Session s(desktop, browser);
+    Session s(desk);
     const QRect rect(100, 80, 700, 500);
     QVERIFY(s.start(positionText(rect, false)));
     QTRY_COMPARE_WITH_TIMEOUT(s.placement(), rect, 10000);
@@ -324,12 +330,10 @@ void tst_RealDesktop::maximiseAndRestore()
 // normal size under the pointer, as window managers do, and then follows it.
 void tst_RealDesktop::maximisedStartDraggedByItsTitleBar()
 {
-    XDesktop::Options options;
-    options.windowManager = true;
-    XDesktop desktop(options);
+    Desk desk(openbox());
+    const XDesktop &desktop = desk.desktop;
     QVERIFY(desktop.isValid());
-    BrowserProcess browser;
-    Session s(desktop, browser);
+    Session s(desk);
     QVERIFY(s.start("100,80,700,500,1"));
     QTRY_VERIFY_WITH_TIMEOUT(desktop.isMaximized(s.window), 10000);
     QTRY_COMPARE_WITH_TIMEOUT(desktop.clientRect(s.window).width(), 1280, 10000);
@@ -376,13 +380,10 @@ void tst_RealDesktop::reachableStart()
     QFETCH(bool, twoScreens);
     QFETCH(QString, windowsRect);
     QFETCH(QRect, placed);
-    XDesktop::Options options;
-    options.windowManager = true;
-    options.twoScreens = twoScreens;
-    XDesktop desktop(options);
+    Desk desk(openbox(twoScreens));
+    const XDesktop &desktop = desk.desktop;
     QVERIFY(desktop.isValid());
-    BrowserProcess browser;
-    Session s(desktop, browser);
+    Session s(desk);
     QVERIFY(s.start(windowsRect));
     QTRY_COMPARE_WITH_TIMEOUT(s.placement(), placed, 10000);
     QVERIFY(desktop.frameRect(s.window).top() >= 0);
@@ -395,12 +396,10 @@ void tst_RealDesktop::reachableStart()
 // The host's activation brings a minimised window back and gives it the focus.
 void tst_RealDesktop::minimisedWindowComesBackOnActivation()
 {
-    XDesktop::Options options;
-    options.windowManager = true;
-    XDesktop desktop(options);
+    Desk desk(openbox());
+    const XDesktop &desktop = desk.desktop;
     QVERIFY(desktop.isValid());
-    BrowserProcess browser;
-    Session s(desktop, browser);
+    Session s(desk);
     QVERIFY(s.start("100,80,700,500,0"));
     QTRY_COMPARE_WITH_TIMEOUT(desktop.activeWindow(), s.window, 10000);
     QVERIFY(desktop.xdotool({"windowminimize", s.window}));
@@ -436,10 +435,10 @@ void tst_RealDesktop::oneScale()
     XDesktop::Options options;
     options.dpi = dpi;
     options.screen = screen;
-    XDesktop desktop(options);
+    Desk desk(options);
+    const XDesktop &desktop = desk.desktop;
     QVERIFY(desktop.isValid());
-    BrowserProcess browser;
-    Session s(desktop, browser);
+    Session s(desk);
     QVERIFY(s.start("100,80,700,500,0", server.url("/scale.html").toString()));
     QTRY_COMPARE_WITH_TIMEOUT(desktop.clientRect(s.window), client, 10000);
     // The page lies a pixel inside the frame, which lies a pixel inside the
