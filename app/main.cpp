@@ -1,16 +1,69 @@
+#include "config/logcategories.h"
 #include "config/vellchatwbconfigure.h"
 #include "hostlink/endpoint.h"
 #include "hostlink/transport.h"
 #include "window/vellchatwebbroswer.h"
 
 #include <QApplication>
+#include <QFileInfo>
 #include <QWebEngineProfile>
+#include <cstdio>
+#include <cstring>
 
 // Shown by "test" without an address; any public page would do.
 static const char kTestPage[] = "https://www.wikipedia.org/";
 
+// The directory the endpoint is named after, found the way the toolkit finds
+// it once the application object exists: the executable, links resolved.
+static QString executableDir()
+{
+    return QFileInfo(QFileInfo(QStringLiteral("/proc/self/exe")).canonicalFilePath()).path();
+}
+
+static void printHelp()
+{
+    const QString dir = executableDir();
+    std::printf("Usage: channel-web-browser [test [URL]]\n"
+                "\n"
+                "A single-window web browser that a host application starts and drives over a\n"
+                "local socket. Started without arguments it connects to the host's socket, shows\n"
+                "nothing until the host asks for a page, and exits when the host hangs up or the\n"
+                "window is closed.\n"
+                "\n"
+                "  test [URL]   open URL (default %s) without any host\n"
+                "  --version    print the version and exit\n"
+                "  --help       print this text and exit\n"
+                "\n"
+                "The host's socket is named after the directory of this executable (links\n"
+                "resolved): \"/tmp/\" + md5hex(directory) + \"-ChannelWebBroswerProcess-%s\".\n"
+                "Here the directory is %s, so the host listens on\n"
+                "  %s\n"
+                "before it starts the browser.\n"
+                "\n"
+                "Environment:\n"
+                "  QTWEBENGINE_DISABLE_SANDBOX=1  needed to run as root: the page engine will not\n"
+                "                                 start its sandbox then\n"
+                "  QTWEBENGINE_CHROMIUM_FLAGS     extra switches for the page engine, e.g. --disable-gpu\n"
+                "  QT_QPA_PLATFORM                the window system: xcb, wayland, offscreen\n"
+                "  QT_QUICK_BACKEND=software      draw pages without GL; set for you under offscreen\n"
+                "  QT_LOGGING_RULES               e.g. \"channel.*.debug=false\" hides the browser's debug\n"
+                "                                 lines (channel.hostlink, channel.downloads, channel.widgets)\n"
+                "  and the other variables of Qt and its page engine.\n",
+                kTestPage, qPrintable(cGUIDStr()), qPrintable(dir), qPrintable(endpointName(dir)));
+}
+
 int main(int argc, char *argv[])
 {
+    // Answered before any window system is needed, so they work anywhere.
+    if (argc == 2 && std::strcmp(argv[1], "--version") == 0) {
+        std::printf("channel-web-browser %s\n", WB_VERSION);
+        return 0;
+    }
+    if (argc == 2 && std::strcmp(argv[1], "--help") == 0) {
+        printHelp();
+        return 0;
+    }
+    keepLogLinesPlain();
     // The page engine wants one shared GL context; and without a display its
     // scene graph has no GL at all, so draw it in software there.
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);

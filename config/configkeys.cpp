@@ -91,6 +91,7 @@ const QHash<QString, Handler> &handlers()
         {QStringLiteral("openoutsideText"), [](const QByteArray &b) { storeText(b, &Store::SetTitleOpenOutsideText); }},
         {QStringLiteral("webFileText"), [](const QByteArray &b) { storeText(b, &Store::SetTitleWebFileText); }},
         {QStringLiteral("webFileEmptyText"), [](const QByteArray &b) { storeText(b, &Store::SetWebFileEmptyText); }},
+        {QStringLiteral("webFileLoadingText"), [](const QByteArray &b) { storeText(b, &Store::SetWebFileLoadingText); }},
         {QStringLiteral("webFileSuccessText"), [](const QByteArray &b) { storeText(b, &Store::SetWebFileSuccessText); }},
         {QStringLiteral("webFileFailedText"), [](const QByteArray &b) { storeText(b, &Store::SetWebFileFailedText); }},
         {QStringLiteral("webFileOpenInFolderText"), [](const QByteArray &b) { storeText(b, &Store::SetWebFileOpenInFolderText); }},
@@ -141,6 +142,13 @@ void ConfigKeys::apply(const QString &key, const QByteArray &decoded)
     const auto it = table.constFind(key);
     if (it != table.constEnd())
         it.value()(decoded);
+}
+
+QStringList ConfigKeys::keys()
+{
+    QStringList all = handlers().keys();
+    all.sort();
+    return all;
 }
 
 QPixmap *ConfigKeys::screenImage(const QByteArray &bytes)

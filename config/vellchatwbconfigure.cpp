@@ -36,6 +36,7 @@ bool VellChatWBConfigure::maxsized = false;
 int VellChatWBConfigure::miniWidth = 0;
 
 QString VellChatWBConfigure::webFileEmptyText;
+QString VellChatWBConfigure::webFileLoadingText;
 QString VellChatWBConfigure::webFileSuccessText;
 QString VellChatWBConfigure::webFileFailedText;
 QString VellChatWBConfigure::webFileOpenInFolderText;
@@ -111,8 +112,9 @@ void VellChatWBConfigure::setDefaults()
     titleWebFileText = QStringLiteral("Download History");
 
     webFileEmptyText = QStringLiteral("Download Empty");
+    webFileLoadingText = QStringLiteral("Loading...");
     webFileSuccessText = QStringLiteral("Download succeed");
-    webFileFailedText = QStringLiteral("Dwonload failed");
+    webFileFailedText = QStringLiteral("Download failed");
     webFileOpenInFolderText = QStringLiteral("Open in folder");
     webFileBackText = QStringLiteral("Back");
     webFileRedownloadText = QStringLiteral("Download again");

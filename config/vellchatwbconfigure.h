@@ -84,6 +84,8 @@ public:
     // download panel
     static QString WebFileEmptyText() { return webFileEmptyText; }
     static void SetWebFileEmptyText(const QString &v) { webFileEmptyText = v; }
+    static QString WebFileLoadingText() { return webFileLoadingText; }
+    static void SetWebFileLoadingText(const QString &v) { webFileLoadingText = v; }
     static QString WebFileSuccessText() { return webFileSuccessText; }
     static void SetWebFileSuccessText(const QString &v) { webFileSuccessText = v; }
     static QString WebFileFailedText() { return webFileFailedText; }
@@ -171,6 +173,7 @@ private:
     static int miniWidth;
 
     static QString webFileEmptyText;
+    static QString webFileLoadingText;
     static QString webFileSuccessText;
     static QString webFileFailedText;
     static QString webFileOpenInFolderText;

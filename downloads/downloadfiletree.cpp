@@ -1,5 +1,6 @@
 #include "downloads/downloadfiletree.h"
 
+#include "config/logcategories.h"
 #include "config/vellchatwbconfigure.h"
 #include "downloads/downloadfiledelegate.h"
 #include "downloads/downloadfilemodel.h"
@@ -9,7 +10,6 @@
 #include "downloads/modelitemroot.h"
 #include "resources/resource.h"
 
-#include <QDebug>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QPixmap>
@@ -72,16 +72,12 @@ DownloadFileTree::DownloadFileTree(QWidget *parent)
     connect(&treeView, &TreeView::redownloadFile, this, &DownloadFileTree::onRedownloadFile);
     connect(&treeView, &TreeView::removeDownloadFile, this, &DownloadFileTree::onRemoveDownloadFile);
 
-    treeView.hide();
-    foot->hide();
-
     const QPixmap *picture = Resource::ShareInstance()->fileEmptyLog();
     emptyPicture.setPixmap(*picture);
     const QSize pictureSize = picture->size() / picture->devicePixelRatio();
     emptyPicture.resize(pictureSize);
     emptyPicture.setMinimumSize(pictureSize);
     emptyPicture.setSizePolicy(QSizePolicy::Minimum, QSizePolicy::Minimum);
-    emptyPicture.show();
 
     QPalette palette = emptyText.palette();
     palette.setColor(QPalette::WindowText, QColor(99, 99, 99));
@@ -89,9 +85,7 @@ DownloadFileTree::DownloadFileTree(QWidget *parent)
     QFont font = VellChatWBConfigure::font();
     font.setPixelSize(dpiScaled(14));
     emptyText.setFont(font);
-    emptyText.setText(VellChatWBConfigure::WebFileEmptyText());
-    emptyText.adjustSize();
-    emptyText.show();
+    showLoading();
 
     root = new ModelItemRoot(nullptr);
     ownModel = new DownloadFileModel(root, nullptr);
@@ -128,8 +122,17 @@ QString DownloadFileTree::newRequestKey()
     return QUuid::createUuid().toString(QUuid::Id128);
 }
 
+static void keepPlaceWhenHidden(QWidget &widget, bool keep)
+{
+    QSizePolicy policy = widget.sizePolicy();
+    policy.setRetainSizeWhenHidden(keep);
+    widget.setSizePolicy(policy);
+}
+
 void DownloadFileTree::showList()
 {
+    shown = Shown::List;
+    keepPlaceWhenHidden(emptyPicture, false);
     emptyPicture.hide();
     emptyText.hide();
     treeView.show();
@@ -148,10 +151,40 @@ void DownloadFileTree::expandDays()
 
 void DownloadFileTree::showEmpty()
 {
+    shown = Shown::Empty;
+    setStateText();
+    keepPlaceWhenHidden(emptyPicture, false);
     emptyPicture.show();
     emptyText.show();
     treeView.hide();
     foot->hide();
+}
+
+void DownloadFileTree::showLoading()
+{
+    // No picture: the empty box would say there is nothing. Its place stays,
+    // so the text does not jump when the answer turns out empty.
+    shown = Shown::Loading;
+    setStateText();
+    keepPlaceWhenHidden(emptyPicture, true);
+    emptyPicture.hide();
+    emptyText.show();
+    treeView.hide();
+    foot->hide();
+}
+
+void DownloadFileTree::setStateText()
+{
+    emptyText.setText(shown == Shown::Loading ? VellChatWBConfigure::WebFileLoadingText()
+                                              : VellChatWBConfigure::WebFileEmptyText());
+    emptyText.adjustSize();
+}
+
+void DownloadFileTree::applyConfig()
+{
+    setStateText();
+    foot->updateText();
+    treeView.viewport()->update();
 }
 
 void DownloadFileTree::startPolling()
@@ -183,6 +216,8 @@ void DownloadFileTree::onRequestFileList(const QByteArray &json)
     listRequestKey.clear();
     if (model && model->rowCount() > 0)
         showList();
+    else
+        showEmpty();
 }
 
 void DownloadFileTree::populateJsonArray(const QJsonArray &array)
@@ -375,7 +410,7 @@ void DownloadFileTree::removeFileByKey(const QString &fileKey)
 void DownloadFileTree::onClearAll()
 {
     const QString key = newRequestKey();
-    qDebug() << "onClearAll:" << key;
+    qCDebug(lcDownloads) << "onClearAll:" << key;
     emit removeAllDownloadFile(key);
 }
 

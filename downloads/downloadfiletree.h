@@ -41,6 +41,10 @@ public:
     void removeAllFile();
     void requestDownloadOffset();
 
+    // Takes the texts from the configuration again and repaints the rows,
+    // whose texts are read as they are painted.
+    void applyConfig();
+
     // One tick of the progress poll, as the poll timer delivers it.
     void pollTick();
     bool isPolling() const { return pollTimerId != 0; }
@@ -71,8 +75,14 @@ private:
     // Applies count records, read one at a time; false, with nothing changed,
     // when one of them cannot be read.
     bool populateRecords(int count, const std::function<bool(int, QJsonObject *)> &read);
+    // Until the host first answers the list request nothing is known: the
+    // panel says it is loading, and that it is empty only once an answer
+    // without records came.
+    enum class Shown { Loading, Empty, List };
     void showList();
     void showEmpty();
+    void showLoading();
+    void setStateText();
     void expandDays();
     void startPolling();
 
@@ -81,7 +91,8 @@ private:
     DownloadFileModel *model = nullptr;
     QString listRequestKey;
     QLabel emptyPicture;
-    QLabel emptyText;
+    QLabel emptyText;   // the loading text until the first answer
+    Shown shown = Shown::Loading;
     // Every file node in the tree, by file key. A hash: a large list answer
     // looks up every record, and only the few downloading keys need sorting.
     QHash<QString, ModelItemFile *> filesByKey;

@@ -24,6 +24,11 @@ DownloadFileTreeFoot::DownloadFileTreeFoot(QWidget *parent)
     connect(button, &QPushButton::clicked, this, &DownloadFileTreeFoot::clearAll);
 }
 
+void DownloadFileTreeFoot::updateText()
+{
+    button->setText(VellChatWBConfigure::WebFileRemoveAllText());
+}
+
 void DownloadFileTreeFoot::paintEvent(QPaintEvent *event)
 {
     QWidget::paintEvent(event);

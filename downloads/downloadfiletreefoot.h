@@ -10,6 +10,8 @@ class DownloadFileTreeFoot : public QWidget
     Q_OBJECT
 public:
     explicit DownloadFileTreeFoot(QWidget *parent);
+    // Takes the button's caption from the configuration again.
+    void updateText();
 signals:
     void clearAll();
 protected:

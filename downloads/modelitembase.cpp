@@ -1,6 +1,7 @@
 #include "downloads/modelitembase.h"
 
-#include <QDebug>
+#include "config/logcategories.h"
+
 #include <algorithm>
 
 ModelItemBase::ModelItemBase(QObject *parent)
@@ -10,7 +11,7 @@ ModelItemBase::ModelItemBase(QObject *parent)
 
 ModelItemBase::~ModelItemBase()
 {
-    qDebug() << "~ModelItemBase";
+    qCDebug(lcDownloads) << "~ModelItemBase";
 }
 
 // Children are sorted newest first, so "child value < new value" is false for a

@@ -53,7 +53,7 @@ const char *const configKeys[] = {
     "title", "Icon", "titleHeight", "titleLeft", "titleRight", "titleSkip",
     "titleBackgroundColor", "containerBackgroundColor", "shadowColor",
     "refreshText", "collectText", "shareText", "channelText", "openoutsideText",
-    "webFileText", "webFileEmptyText", "webFileSuccessText", "webFileFailedText",
+    "webFileText", "webFileEmptyText", "webFileLoadingText", "webFileSuccessText", "webFileFailedText",
     "webFileOpenInFolderText", "webFileBackText", "webFileRedownloadText",
     "webFileMissedText", "webFileRemoveAllText", "webFileRemoveTipsText",
     "webFileRemoveAllTipsText", "titleLogoData", "titleMinisizeIconData",

@@ -53,7 +53,10 @@ QString HostDownloader::safeFileName(const QString &suggested, const QUrl &url)
 
 QString HostDownloader::uniqueFileName(const QDir &folder, const QString &name)
 {
-    if (!folder.exists(name))
+    const auto taken = [&folder](const QString &candidate) {
+        return folder.exists(candidate) || folder.exists(HostStore::partPath(candidate));
+    };
+    if (!taken(name))
         return name;
     // "archive.tar.gz" reads better as "archive (1).tar.gz" than "archive.tar (1).gz".
     static const QRegularExpression suffix(QStringLiteral("(\\.tar)?\\.[^.\\s]{1,8}$"));
@@ -63,7 +66,7 @@ QString HostDownloader::uniqueFileName(const QDir &folder, const QString &name)
     const QString ext = hasSuffix ? match.captured() : QString();
     for (int i = 1;; ++i) {
         const QString candidate = QStringLiteral("%1 (%2)%3").arg(base).arg(i).arg(ext);
-        if (!folder.exists(candidate))
+        if (!taken(candidate))
             return candidate;
     }
 }
@@ -125,7 +128,8 @@ void HostDownloader::begin(QJsonObject record)
     QString name = record.value(kName).toString();
     for (int attempt = 0; attempt < 5; ++attempt) {
         name = uniqueFileName(folder, record.value(kName).toString());
-        job->file.setFileName(folder.absoluteFilePath(name));
+        job->finalPath = folder.absoluteFilePath(name);
+        job->file.setFileName(HostStore::partPath(job->finalPath));
         if (job->file.open(QIODevice::WriteOnly | QIODevice::NewOnly) || !job->file.exists())
             break;
     }
@@ -134,7 +138,7 @@ void HostDownloader::begin(QJsonObject record)
         return;
     }
     record.insert(kName, name);
-    record.insert(kPath, job->file.fileName());
+    record.insert(kPath, job->finalPath);
     if (!store->put(record))
         emit warning(QStringLiteral("cannot save the download history: %1").arg(store->lastError()));
 
@@ -204,15 +208,24 @@ void HostDownloader::onFinished(Job *job)
         return;
     }
     if (!reason.isEmpty()) {
-        // A partial file is of no use to anybody and would take the name.
+        // A partial file is of no use to anybody.
         job->file.remove();
         jobs.erase(key);
         fail(record, reason);
         return;
     }
+    QString renameError;
+    const QString path = complete(job, &renameError);
+    if (path.isEmpty()) {
+        job->file.remove();
+        jobs.erase(key);
+        fail(record, renameError);
+        return;
+    }
     const qint64 size = job->received;
-    const QString path = job->file.fileName();
     jobs.erase(key);
+    record.insert(kName, QFileInfo(path).fileName());
+    record.insert(kPath, path);
     record.insert(kStatus, HostStore::StatusSuccess);
     record.insert(kOffset, double(size));
     record.insert(kFileSize, double(size));
@@ -221,6 +234,20 @@ void HostDownloader::onFinished(Job *job)
         emit warning(QStringLiteral("cannot save the download history: %1").arg(store->lastError()));
     emit note(QStringLiteral("downloaded %1 (%2 bytes) to %3").arg(record.value(kName).toString()).arg(size).arg(path));
     emit finished(key, HostStore::StatusSuccess);
+}
+
+QString HostDownloader::complete(Job *job, QString *error)
+{
+    const QFileInfo wanted(job->finalPath);
+    QString target = job->finalPath;
+    // rename() never overwrites: a file that took the name meanwhile stays.
+    for (int attempt = 0; attempt < 5; ++attempt) {
+        if (job->file.rename(target))
+            return target;
+        target = wanted.dir().absoluteFilePath(uniqueFileName(wanted.dir(), wanted.fileName()));
+    }
+    *error = QStringLiteral("cannot name the complete file %1: %2").arg(job->finalPath, job->file.errorString());
+    return QString();
 }
 
 void HostDownloader::cancel(const QString &fileKey)

@@ -17,7 +17,8 @@ class QNetworkReply;
 // Carries out the downloads that the browser hands over. Each one gets a
 // record in the store the moment it is asked for, so nothing is ever lost
 // silently: a download that cannot even start is recorded as failed, with a
-// reason on stderr.
+// reason on stderr. A running download writes "<name>.part" and takes its
+// name only once complete; a failed or cancelled one leaves no file.
 class HostDownloader : public QObject
 {
     Q_OBJECT
@@ -45,7 +46,8 @@ public:
     // A file name that cannot leave the download folder, whatever the page
     // suggested.
     static QString safeFileName(const QString &suggested, const QUrl &url);
-    // name, or "name (1).ext", "name (2).ext", ... whichever does not exist yet.
+    // name, or "name (1).ext", "name (2).ext", ... whichever neither exists
+    // yet nor is being downloaded (as "<name>.part").
     static QString uniqueFileName(const QDir &folder, const QString &name);
 
 signals:
@@ -58,7 +60,8 @@ private:
     {
         QString key;
         QNetworkReply *reply = nullptr;
-        QFile file;
+        QFile file;             // the ".part" until complete
+        QString finalPath;
         qint64 received = 0;
         qint64 expected = -1;   // Content-Length, when the server gave one
         bool refused = false;   // an HTTP error: its body is no part of the file
@@ -70,6 +73,9 @@ private:
     void onReadyRead(Job *job);
     void onMetaData(Job *job);
     void onFinished(Job *job);
+    // Gives the complete file its name: the one chosen at the start, or the
+    // next free one if something took that meanwhile. Empty on failure.
+    QString complete(Job *job, QString *error);
 
     HostStore *store;
     QString dir;

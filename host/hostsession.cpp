@@ -3,45 +3,42 @@
 #include "host/hostdownloader.h"
 #include "host/hoststore.h"
 
+#include <QClipboard>
 #include <QCryptographicHash>
 #include <QDesktopServices>
+#include <QGuiApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
-#include <QRegularExpression>
 #include <utility>
 
-static const QString kConfig = QStringLiteral("config");
-static const QString kEvent = QStringLiteral("event");
-static const QString kFeedback = QStringLiteral("feedback");
-static const QString kWebfile = QStringLiteral("webfile");
-static const QString kIQ = QStringLiteral("iq");
-static const QString kKey = QStringLiteral("key");
-static const QString kFileKey = QStringLiteral("fileKey");
+using ChannelWebBrowser::BrowserLink;
+using ChannelWebBrowser::HostMessage;
 
 // The texts of the window, in the order they are sent.
-static const std::pair<const char *, const char *> kTexts[] = {
-    {"refreshText", "Refresh"},
-    {"collectText", "Collect"},
-    {"shareText", "Share"},
-    {"channelText", "Channel"},
-    {"openoutsideText", "Open Outside"},
-    {"webFileText", "Download History"},
-    {"webFileEmptyText", "Nothing downloaded yet"},
-    {"webFileSuccessText", "Done"},
-    {"webFileFailedText", "Failed"},
-    {"webFileOpenInFolderText", "Show in folder"},
-    {"webFileBackText", "Back"},
-    {"webFileRedownloadText", "Download again"},
-    {"webFileMissedText", "File was moved or deleted"},
-    {"webFileRemoveAllText", "Clean all"},
-    {"webFileRemoveTipsText", "Remove this file from the history?"},
-    {"webFileRemoveAllTipsText", "Remove all files from the history?"},
-    {"infoBoxOk", "OK"},
-    {"infoBoxCancel", "Cancel"},
-    {"infoBoxDelete", "Remove"},
-    {"infoBoxClean", "Clean"},
+static const std::pair<void (BrowserLink::*)(const QString &), const char *> kTexts[] = {
+    {&BrowserLink::setRefreshText, "Refresh"},
+    {&BrowserLink::setCollectText, "Collect"},
+    {&BrowserLink::setShareText, "Share"},
+    {&BrowserLink::setChannelText, "Channel"},
+    {&BrowserLink::setOpenoutsideText, "Open Outside"},
+    {&BrowserLink::setWebFileText, "Download History"},
+    {&BrowserLink::setWebFileEmptyText, "Nothing downloaded yet"},
+    {&BrowserLink::setWebFileLoadingText, "Asking for the download history..."},
+    {&BrowserLink::setWebFileSuccessText, "Done"},
+    {&BrowserLink::setWebFileFailedText, "Failed"},
+    {&BrowserLink::setWebFileOpenInFolderText, "Show in folder"},
+    {&BrowserLink::setWebFileBackText, "Back"},
+    {&BrowserLink::setWebFileRedownloadText, "Download again"},
+    {&BrowserLink::setWebFileMissedText, "File was moved or deleted"},
+    {&BrowserLink::setWebFileRemoveAllText, "Clean all"},
+    {&BrowserLink::setWebFileRemoveTipsText, "Remove this file from the history?"},
+    {&BrowserLink::setWebFileRemoveAllTipsText, "Remove all files from the history?"},
+    {&BrowserLink::setInfoBoxOk, "OK"},
+    {&BrowserLink::setInfoBoxCancel, "Cancel"},
+    {&BrowserLink::setInfoBoxDelete, "Remove"},
+    {&BrowserLink::setInfoBoxClean, "Clean"},
 };
 
 static QByteArray compact(const QJsonObject &object)
@@ -56,18 +53,46 @@ static QString shortName(const QString &name)
     return name.size() <= max ? name : name.left(13) + QChar(0x2026) + name.right(max - 14);
 }
 
-static QJsonObject parseObject(const QByteArray &json)
+// A clipboard only the host itself could read is no clipboard.
+static bool desktopClipboard(const QString &text)
 {
-    return QJsonDocument::fromJson(json).object();
+    if (!qobject_cast<QGuiApplication *>(QCoreApplication::instance()) || QGuiApplication::platformName() == QLatin1String("offscreen"))
+        return false;
+    QClipboard *board = QGuiApplication::clipboard();
+    if (!board)
+        return false;
+    board->setText(text);
+    return true;
 }
 
-HostSession::HostSession(HostStore *store, HostDownloader *downloader, const HostSettings &settings, QObject *parent)
+HostSession::HostSession(BrowserLink *link, HostStore *store, HostDownloader *downloader, const HostSettings &settings, QObject *parent)
     : QObject(parent)
+    , link(link)
     , store(store)
     , downloader(downloader)
     , settings(settings)
     , urlOpener([](const QUrl &url) { return QDesktopServices::openUrl(url); })
+    , clipboard(desktopClipboard)
 {
+    connect(link, &BrowserLink::refreshClicked, this, [this] { onButton(QStringLiteral("refresh")); });
+    connect(link, &BrowserLink::collectClicked, this, [this] { onButton(QStringLiteral("storeToVell")); });
+    connect(link, &BrowserLink::shareClicked, this, [this] { onButton(QStringLiteral("share")); });
+    connect(link, &BrowserLink::channelClicked, this, [this] { onButton(QStringLiteral("channel")); });
+    connect(link, &BrowserLink::openOutsideClicked, this, [this] { onButton(QStringLiteral("openOutside")); });
+    connect(link, &BrowserLink::gotoChannelRequested, this, [this](const QString &channel) {
+        emit note(QStringLiteral("button: gotoChannel ") + channel);
+    });
+    connect(link, &BrowserLink::logReceived, this, [this](const QString &line) { emit note(QStringLiteral("browser log: ") + line); });
+    connect(link, &BrowserLink::positionSaved, this, &HostSession::onSavePosition);
+    connect(link, &BrowserLink::currentUserInfoRequested, this, &HostSession::onCurrentUserInfo);
+    connect(link, &BrowserLink::fileListRequested, this, &HostSession::onGetFileList);
+    connect(link, &BrowserLink::downloadOffsetRequested, this, &HostSession::onGetDownloadOffset);
+    connect(link, &BrowserLink::startDownloadRequested, this, &HostSession::onStartDownload);
+    connect(link, &BrowserLink::restartDownloadRequested, this, &HostSession::onRestartDownload);
+    connect(link, &BrowserLink::removeHistoryRequested, this, &HostSession::onRemoveHistory);
+    connect(link, &BrowserLink::removeAllHistoryRequested, this, &HostSession::onRemoveAllHistory);
+    connect(link, &BrowserLink::openFileFolderRequested, this, &HostSession::onOpenFileFolder);
+    connect(link, &BrowserLink::messageIgnored, this, &HostSession::onIgnored);
 }
 
 QString HostSession::userInfo(const QString &name)
@@ -81,164 +106,109 @@ QString HostSession::userInfo(const QString &name)
     return QString::fromUtf8(compact(user));
 }
 
-void HostSession::send(const QString &category, const QString &subcommand, const QString &payload)
-{
-    emit outgoing(HostFramer::encode(category, subcommand, payload));
-}
-
 void HostSession::sendStartup()
 {
-    send(kConfig, QStringLiteral("title"), settings.title);
-    send(kConfig, QStringLiteral("accessToken"), settings.accessToken);
+    link->setTitle(settings.title);
+    link->setAccessToken(settings.accessToken);
     for (const auto &text : kTexts)
-        send(kConfig, QLatin1String(text.first), QLatin1String(text.second));
+        (link->*text.first)(QLatin1String(text.second));
     // Darker than the default so the white captions stay readable.
-    send(kConfig, QStringLiteral("titleBackgroundColor"), QStringLiteral("38,110,190,255"));
-    send(kConfig, QStringLiteral("shadowColor"), QStringLiteral("20,60,110,255"));
-    // The box never wraps its message; make room for "Downloading <name> - see ...".
-    send(kConfig, QStringLiteral("infoBoxSize"), QStringLiteral("460,110"));
+    link->setTitleBackgroundColor(38, 110, 190);
+    link->setShadowColor(20, 60, 110);
     const QString rect = store->position().isEmpty() ? settings.firstWindowRect : store->position();
     if (!rect.isEmpty())
-        send(kConfig, QStringLiteral("windowsRect"), rect);
-    const auto flag = [](bool on) { return on ? QStringLiteral("true") : QStringLiteral("false"); };
-    send(kEvent, QStringLiteral("updateOpenOutside"), flag(settings.showOpenOutside));
-    send(kEvent, QStringLiteral("updateCheckChannel"), flag(settings.showChannel));
-    send(kEvent, QStringLiteral("updateStoreToVell"), flag(settings.showCollect));
-    send(kEvent, QStringLiteral("updateShareToFriend"), flag(settings.showShare));
+        link->setWindowsRect(rect);
+    link->updateOpenOutside(settings.showOpenOutside);
+    link->updateCheckChannel(settings.showChannel);
+    link->updateStoreToVell(settings.showCollect);
+    link->updateShareToFriend(settings.showShare);
     showUrl(settings.pageUrl);
 }
 
 void HostSession::showUrl(const QUrl &url)
 {
-    send(kEvent, QStringLiteral("showUrl"), url.toString(QUrl::FullyEncoded));
+    lastShown = url;
+    link->showUrl(url);
 }
 
-void HostSession::receive(const QByteArray &bytes)
+void HostSession::tell(const QString &text)
 {
-    const QList<HostMessage> messages = framer.feed(bytes);
-    if (framer.discarded() != discardedSeen) {
-        emit warning(QStringLiteral("ignored %1 bytes without a ';' from the browser").arg(framer.discarded() - discardedSeen));
-        discardedSeen = framer.discarded();
+    link->showBoxMessage(text);
+}
+
+void HostSession::onIgnored(const HostMessage &message, const QString &why)
+{
+    if (message.fieldCount == 0) {
+        emit warning(QStringLiteral("ignored %1 from the browser").arg(why));
+        return;
     }
-    for (const HostMessage &message : messages)
-        handle(message);
-}
-
-void HostSession::ignore(const HostMessage &message, const QString &why)
-{
     QString head = message.category;
     if (message.fieldCount > 1)
         head += QLatin1Char(':') + message.subcommand;
     emit warning(QStringLiteral("ignored message \"%1\": %2").arg(head.left(80), why));
 }
 
-void HostSession::handle(const HostMessage &message)
+void HostSession::onButton(const QString &name)
 {
-    if (message.fieldCount < 3) {
-        ignore(message, QStringLiteral("fewer than three fields"));
+    emit note(QStringLiteral("button: ") + name);
+    // The browser only reports these clicks; carrying them out is ours.
+    if (lastShown.isEmpty())
         return;
+    if (name == QLatin1String("refresh")) {
+        showUrl(lastShown);
+    } else if (name == QLatin1String("storeToVell")) {
+        onCollect();
+    } else if (name == QLatin1String("share")) {
+        onShare();
+    } else if (name == QLatin1String("openOutside")) {
+        if (!openUrl(lastShown))
+            tell(QStringLiteral("Could not open %1 in a web browser: none is set up on this desktop").arg(lastShown.toDisplayString()));
     }
-    const QString text = QString::fromUtf8(message.payload);
-    if (message.category == kWebfile)
-        onWebfile(message.subcommand, message.payload);
-    else if (message.category == kFeedback)
-        onFeedback(message.subcommand, text);
-    else if (message.category == kIQ && message.subcommand == QLatin1String("currentuserinfo"))
-        onCurrentUserInfo(text.trimmed());
-    else
-        ignore(message, QStringLiteral("unknown message"));
 }
 
-void HostSession::onWebfile(const QString &subcommand, const QByteArray &payload)
+void HostSession::onCollect()
 {
-    const QString text = QString::fromUtf8(payload).trimmed();
-    if (subcommand == QLatin1String("getFileList"))
-        onGetFileList(text);
-    else if (subcommand == QLatin1String("getDownloadOffset"))
-        onGetDownloadOffset(payload);
-    else if (subcommand == QLatin1String("startDownload"))
-        onStartDownload(payload);
-    else if (subcommand == QLatin1String("restartDownload"))
-        onRestartDownload(payload);
-    else if (subcommand == QLatin1String("removeHistory"))
-        onRemoveHistory(payload);
-    else if (subcommand == QLatin1String("removeAllHistory"))
-        onRemoveAllHistory(payload);
-    else if (subcommand == QLatin1String("openFileFolder"))
-        onOpenFileFolder(text);
-    else
-        ignore({kWebfile, subcommand, payload, 3}, QStringLiteral("unknown message"));
-}
-
-void HostSession::onFeedback(const QString &subcommand, const QString &text)
-{
-    static const QStringList buttons = {QStringLiteral("refresh"), QStringLiteral("storeToVell"), QStringLiteral("share"),
-                                        QStringLiteral("channel"), QStringLiteral("openOutside")};
-    if (subcommand == QLatin1String("receiveLog")) {
-        emit note(QStringLiteral("browser log: ") + text);
-    } else if (subcommand == QLatin1String("savePosition")) {
-        onSavePosition(text.trimmed());
-    } else if (subcommand == QLatin1String("gotoChannel")) {
-        emit note(QStringLiteral("button: gotoChannel ") + text);
-    } else if (buttons.contains(subcommand)) {
-        emit note(QStringLiteral("button: ") + subcommand);
-        if (subcommand == QLatin1String("openOutside"))
-            openUrl(settings.pageUrl);
+    const QString url = lastShown.toString(QUrl::FullyEncoded);
+    if (store->collect(url)) {
+        emit note(QStringLiteral("collected ") + url);
+        tell(QStringLiteral("Added to your collection: %1").arg(lastShown.toDisplayString()));
     } else {
-        ignore({kFeedback, subcommand, text.toUtf8(), 3}, QStringLiteral("unknown message"));
+        tell(QStringLiteral("Already in your collection: %1").arg(lastShown.toDisplayString()));
     }
 }
 
-void HostSession::answer(const QString &subcommand, const QJsonObject &object)
+void HostSession::onShare()
 {
-    send(subcommand.endsWith(QLatin1String("currentuserinfoRes")) ? kIQ : kWebfile, subcommand, QString::fromUtf8(compact(object)));
-}
-
-void HostSession::answerData(const QString &subcommand, const QJsonArray &data, const QString &key)
-{
-    QJsonObject object;
-    object.insert(QStringLiteral("data"), data);
-    object.insert(kKey, key);
-    answer(subcommand, object);
+    // Without a chat to share into, the link goes where the user can paste it.
+    const QString url = lastShown.toString(QUrl::FullyEncoded);
+    if (clipboard(url)) {
+        tell(QStringLiteral("Link copied - paste it to share: %1").arg(lastShown.toDisplayString()));
+    } else {
+        emit warning(QStringLiteral("share: no clipboard to put %1 on").arg(url));
+        tell(QStringLiteral("Could not copy the link: there is no clipboard on this desktop"));
+    }
 }
 
 void HostSession::onCurrentUserInfo(const QString &key)
 {
-    if (key.isEmpty()) {
-        ignore({kIQ, QStringLiteral("currentuserinfo"), {}, 3}, QStringLiteral("no request key"));
-        return;
-    }
-    QJsonObject object;
-    object.insert(QStringLiteral("info"), userInfo(settings.userName));
-    object.insert(kKey, key);
-    answer(QStringLiteral("currentuserinfoRes"), object);
+    link->answerCurrentUserInfo(key, userInfo(settings.userName));
 }
 
 void HostSession::onGetFileList(const QString &key)
 {
-    if (key.isEmpty()) {
-        ignore({kWebfile, QStringLiteral("getFileList"), {}, 3}, QStringLiteral("no request key"));
-        return;
-    }
     QJsonArray data;
     for (const QJsonObject &record : store->records())
         data.append(HostStore::answerRecord(record));
-    answerData(QStringLiteral("getFileListRes"), data, key);
+    link->answerFileList(key, data);
 }
 
-void HostSession::onGetDownloadOffset(const QByteArray &json)
+void HostSession::onGetDownloadOffset(const QString &key, const QStringList &fileKeys)
 {
-    const QJsonObject request = parseObject(json);
-    const QString key = request.value(kKey).toString();
-    if (key.isEmpty()) {
-        ignore({kWebfile, QStringLiteral("getDownloadOffset"), {}, 3}, QStringLiteral("no request key"));
-        return;
-    }
-    static const QStringList progress = {kKey, QStringLiteral("downloadOffset"), QStringLiteral("fileSize"),
+    static const QStringList progress = {QStringLiteral("key"), QStringLiteral("downloadOffset"), QStringLiteral("fileSize"),
                                          QStringLiteral("status"), QStringLiteral("updateTime"), QStringLiteral("fileExists")};
     QJsonArray data;
-    for (const QJsonValue &fileKey : request.value(QStringLiteral("fileList")).toArray()) {
-        const QJsonObject record = store->record(fileKey.toString());
+    for (const QString &fileKey : fileKeys) {
+        const QJsonObject record = store->record(fileKey);
         if (record.isEmpty())
             continue;
         const QJsonObject full = HostStore::answerRecord(record);
@@ -247,24 +217,17 @@ void HostSession::onGetDownloadOffset(const QByteArray &json)
             part.insert(member, full.value(member));
         data.append(part);
     }
-    answerData(QStringLiteral("getDownloadOffsetRes"), data, key);
+    link->answerDownloadOffset(key, data);
 }
 
-void HostSession::onStartDownload(const QByteArray &json)
+void HostSession::onStartDownload(const QString &key, const QUrl &url, const QString &requestedName)
 {
-    const QJsonObject request = parseObject(json);
-    const QString key = request.value(kKey).toString();
-    if (key.isEmpty()) {
-        ignore({kWebfile, QStringLiteral("startDownload"), {}, 3}, QStringLiteral("no request key"));
-        return;
-    }
-    const QUrl url(request.value(QStringLiteral("url")).toString());
     QString info;
     if (url.isEmpty()) {
         emit warning(QStringLiteral("startDownload without an address"));
         info = QStringLiteral("Nothing to download: the page gave no address");
     } else {
-        const QString fileKey = downloader->start(request.value(QStringLiteral("name")).toString(), url);
+        const QString fileKey = downloader->start(requestedName, url);
         const QJsonObject record = store->record(fileKey);
         const QString name = shortName(record.value(QStringLiteral("name")).toString());
         if (record.value(QStringLiteral("status")).toInt() == HostStore::StatusFailed)
@@ -272,62 +235,32 @@ void HostSession::onStartDownload(const QByteArray &json)
         else
             info = QStringLiteral("Downloading %1 - see Download History").arg(name);
     }
-    QJsonObject object;
-    object.insert(QStringLiteral("info"), info);
-    object.insert(kKey, key);
-    answer(QStringLiteral("startDownloadRes"), object);
+    link->answerStartDownload(key, info);
 }
 
-void HostSession::onRestartDownload(const QByteArray &json)
+void HostSession::onRestartDownload(const QString &key, const QString &fileKey)
 {
-    const QJsonObject request = parseObject(json);
-    const QString key = request.value(kKey).toString();
-    const QString fileKey = request.value(kFileKey).toString();
-    if (key.isEmpty() || fileKey.isEmpty()) {
-        ignore({kWebfile, QStringLiteral("restartDownload"), {}, 3}, QStringLiteral("no request key or file key"));
-        return;
-    }
     if (!downloader->restart(fileKey))
         emit warning(QStringLiteral("restartDownload: no download %1 in the history").arg(fileKey));
-    QJsonObject object;
-    object.insert(kFileKey, fileKey);
-    object.insert(kKey, key);
-    answer(QStringLiteral("restartDownloadRes"), object);
+    link->answerRestartDownload(key, fileKey);
 }
 
-void HostSession::onRemoveHistory(const QByteArray &json)
+void HostSession::onRemoveHistory(const QString &key, const QString &fileKey)
 {
-    const QJsonObject request = parseObject(json);
-    const QString key = request.value(kKey).toString();
-    const QString fileKey = request.value(kFileKey).toString();
-    if (key.isEmpty() || fileKey.isEmpty()) {
-        ignore({kWebfile, QStringLiteral("removeHistory"), {}, 3}, QStringLiteral("no request key or file key"));
-        return;
-    }
     // A download that is still running has nothing worth keeping.
     downloader->cancel(fileKey);
     const QString name = store->record(fileKey).value(QStringLiteral("name")).toString();
     if (store->remove(fileKey))
         emit note(QStringLiteral("removed %1 from the download history").arg(name));
-    QJsonObject object;
-    object.insert(kFileKey, fileKey);
-    object.insert(kKey, key);
-    answer(QStringLiteral("removeHistoryRes"), object);
+    link->answerRemoveHistory(key, fileKey);
 }
 
-void HostSession::onRemoveAllHistory(const QByteArray &json)
+void HostSession::onRemoveAllHistory(const QString &key)
 {
-    const QString key = parseObject(json).value(kKey).toString();
-    if (key.isEmpty()) {
-        ignore({kWebfile, QStringLiteral("removeAllHistory"), {}, 3}, QStringLiteral("no request key"));
-        return;
-    }
     downloader->cancelAll();
     store->clear();
     emit note(QStringLiteral("cleared the download history"));
-    QJsonObject object;
-    object.insert(kKey, key);
-    answer(QStringLiteral("removeAllHistoryRes"), object);
+    link->answerRemoveAllHistory(key);
 }
 
 void HostSession::onOpenFileFolder(const QString &fileKey)
@@ -336,28 +269,25 @@ void HostSession::onOpenFileFolder(const QString &fileKey)
     const QString folder = path.isEmpty() ? downloader->downloadDir() : QFileInfo(path).absolutePath();
     if (!QDir(folder).exists()) {
         emit warning(QStringLiteral("cannot open folder %1: it does not exist").arg(folder));
+        tell(QStringLiteral("The folder %1 does not exist any more").arg(folder));
         return;
     }
     emit note(QStringLiteral("opening folder ") + folder);
-    openUrl(QUrl::fromLocalFile(folder));
+    if (!openUrl(QUrl::fromLocalFile(folder)))
+        tell(QStringLiteral("Could not open %1: no file manager is set up on this desktop").arg(folder));
 }
 
 void HostSession::onSavePosition(const QString &text)
 {
-    // x,y,width,height and the maximized flag; anything else would come back
-    // to the browser as a broken window rectangle on the next start.
-    static const QRegularExpression form(QStringLiteral("^-?\\d+,-?\\d+,\\d+,\\d+(,-?\\d+)?$"));
-    if (!form.match(text).hasMatch()) {
-        ignore({kFeedback, QStringLiteral("savePosition"), text.toUtf8(), 3}, QStringLiteral("not a window position"));
-        return;
-    }
     store->setPosition(text);
     emit note(QStringLiteral("window position: ") + text);
     emit positionSaved(text);
 }
 
-void HostSession::openUrl(const QUrl &url)
+bool HostSession::openUrl(const QUrl &url)
 {
-    if (!url.isValid() || !urlOpener(url))
-        emit warning(QStringLiteral("could not open %1").arg(url.toDisplayString()));
+    if (url.isValid() && urlOpener(url))
+        return true;
+    emit warning(QStringLiteral("could not open %1").arg(url.toDisplayString()));
+    return false;
 }

@@ -1,10 +1,7 @@
 #pragma once
 
-#include "host/hostframer.h"
+#include "hostlib/browserlink.h"
 
-#include <QByteArray>
-#include <QJsonArray>
-#include <QJsonObject>
 #include <QObject>
 #include <QString>
 #include <QUrl>
@@ -29,58 +26,61 @@ struct HostSettings
     bool showShare = true;
 };
 
-// The host's half of one browser connection: reads the browser's messages,
-// answers every request with its key and acts on the rest. It writes
-// through the outgoing signal only, so tests can feed bytes in and read the
-// exact frames that come back without any socket.
+// What reference-host does with one browser: answers every request with its
+// key and acts on the rest. The link does the framing and the parsing; the
+// session only decides, so tests can drive it with a bare BrowserLink and read
+// the exact frames that come back without any socket.
 class HostSession : public QObject
 {
     Q_OBJECT
 public:
-    HostSession(HostStore *store, HostDownloader *downloader, const HostSettings &settings, QObject *parent = nullptr);
+    HostSession(ChannelWebBrowser::BrowserLink *link, HostStore *store, HostDownloader *downloader,
+                const HostSettings &settings, QObject *parent = nullptr);
 
-    // Bytes as they came off the socket, in any cut.
-    void receive(const QByteArray &bytes);
     // Configuration, title buttons, then the page.
     void sendStartup();
     void showUrl(const QUrl &url);
-    void send(const QString &category, const QString &subcommand, const QString &payload);
 
     // Folders and pages are opened through this; the default asks the desktop.
     void setUrlOpener(std::function<bool(const QUrl &)> opener) { urlOpener = std::move(opener); }
+    // Share puts the page's address here; the default is the desktop's
+    // clipboard. False when there is none.
+    void setClipboard(std::function<bool(const QString &)> writer) { clipboard = std::move(writer); }
+    // The page shown last, which Refresh shows again.
+    QUrl shownUrl() const { return lastShown; }
 
     // The text handed to pages that ask for the current user.
     static QString userInfo(const QString &name);
 
 signals:
-    void outgoing(const QByteArray &bytes);
     void note(const QString &line);      // for stdout
     void warning(const QString &line);   // for stderr
     void positionSaved(const QString &text);
 
 private:
-    void handle(const HostMessage &message);
-    void onWebfile(const QString &subcommand, const QByteArray &payload);
-    void onFeedback(const QString &subcommand, const QString &text);
+    void onButton(const QString &name);
+    void onCollect();
+    void onShare();
     void onCurrentUserInfo(const QString &key);
     void onGetFileList(const QString &key);
-    void onGetDownloadOffset(const QByteArray &json);
-    void onStartDownload(const QByteArray &json);
-    void onRestartDownload(const QByteArray &json);
-    void onRemoveHistory(const QByteArray &json);
-    void onRemoveAllHistory(const QByteArray &json);
+    void onGetDownloadOffset(const QString &key, const QStringList &fileKeys);
+    void onStartDownload(const QString &key, const QUrl &url, const QString &name);
+    void onRestartDownload(const QString &key, const QString &fileKey);
+    void onRemoveHistory(const QString &key, const QString &fileKey);
+    void onRemoveAllHistory(const QString &key);
     void onOpenFileFolder(const QString &fileKey);
     void onSavePosition(const QString &text);
-    void answer(const QString &subcommand, const QJsonObject &object);
-    // A list answer: {"data": data, "key": key}.
-    void answerData(const QString &subcommand, const QJsonArray &data, const QString &key);
-    void ignore(const HostMessage &message, const QString &why);
-    void openUrl(const QUrl &url);
+    void onIgnored(const ChannelWebBrowser::HostMessage &message, const QString &why);
+    // What the host cannot do is told to the user in the window's message
+    // box, not only on stderr.
+    void tell(const QString &text);
+    bool openUrl(const QUrl &url);
 
+    ChannelWebBrowser::BrowserLink *link;
     HostStore *store;
     HostDownloader *downloader;
     HostSettings settings;
-    HostFramer framer;
-    qint64 discardedSeen = 0;
     std::function<bool(const QUrl &)> urlOpener;
+    std::function<bool(const QString &)> clipboard;
+    QUrl lastShown;
 };

@@ -32,6 +32,7 @@ bool HostStore::load()
 {
     list.clear();
     savedPosition.clear();
+    collection.clear();
     error.clear();
     QFile file(filePath());
     if (!file.exists())
@@ -54,6 +55,8 @@ bool HostStore::load()
     }
     const QJsonObject root = doc.object();
     savedPosition = root.value(QStringLiteral("windowsRect")).toString();
+    for (const QJsonValue &url : root.value(QStringLiteral("collected")).toArray())
+        collection.append(url.toString());
     bool interrupted = false;
     for (const QJsonValue &value : root.value(QStringLiteral("downloads")).toArray()) {
         QJsonObject record = value.toObject();
@@ -62,6 +65,9 @@ bool HostStore::load()
         if (record.value(kStatus).toInt() == StatusDownloading) {
             record.insert(kStatus, StatusFailed);
             interrupted = true;
+            const QString path = record.value(kPath).toString();
+            if (!path.isEmpty())
+                QFile::remove(partPath(path));
         }
         list.append(record);
     }
@@ -83,6 +89,8 @@ bool HostStore::save()
     root.insert(QStringLiteral("downloads"), downloads);
     if (!savedPosition.isEmpty())
         root.insert(QStringLiteral("windowsRect"), savedPosition);
+    if (!collection.isEmpty())
+        root.insert(QStringLiteral("collected"), QJsonArray::fromStringList(collection));
     // Written aside and renamed, so a crash mid-write leaves the old history.
     QSaveFile file(filePath());
     if (!file.open(QIODevice::WriteOnly)) {
@@ -170,6 +178,15 @@ void HostStore::setPosition(const QString &text)
         return;
     savedPosition = text;
     save();
+}
+
+bool HostStore::collect(const QString &url)
+{
+    if (collection.contains(url))
+        return false;
+    collection.append(url);
+    save();
+    return true;
 }
 
 QJsonObject HostStore::answerRecord(const QJsonObject &record)

@@ -3,10 +3,11 @@
 #include <QJsonObject>
 #include <QList>
 #include <QString>
+#include <QStringList>
 
-// What the host remembers between runs: the download history and the last
-// window position the browser reported. Kept as one small JSON file in the
-// host's data folder.
+// What the host remembers between runs: the download history, the pages the
+// user collected and the last window position the browser reported. Kept as
+// one small JSON file in the host's data folder.
 //
 // A record is the download record the browser reads ("key", "name",
 // "createTime", "updateTime", "fileSize", "status", "downloadOffset") plus two
@@ -20,8 +21,9 @@ public:
     explicit HostStore(const QString &dataDir);
 
     // Reads the file back; downloads that were still running when the host
-    // stopped cannot resume, so they come back as failed. False when the
-    // file exists but could not be read (the history then starts empty).
+    // stopped cannot resume, so they come back as failed and what they had
+    // written so far goes. False when the file exists but could not be read
+    // (the history then starts empty).
     bool load();
     bool save();
     QString filePath() const;
@@ -41,6 +43,14 @@ public:
     QString position() const { return savedPosition; }
     void setPosition(const QString &text);
 
+    // Pages the user collected, in the order collected; false when the page
+    // is in the collection already.
+    bool collect(const QString &url);
+    QStringList collected() const { return collection; }
+
+    // Where a download is written until it is complete.
+    static QString partPath(const QString &path) { return path + QStringLiteral(".part"); }
+
     // The record as the browser sees it: our own members dropped and
     // "fileExists" checked on disk now.
     static QJsonObject answerRecord(const QJsonObject &record);
@@ -51,5 +61,6 @@ private:
     QString dir;
     QList<QJsonObject> list;   // in the order they were added
     QString savedPosition;
+    QStringList collection;
     QString error;
 };

@@ -1,13 +1,9 @@
 #include "host/referencehost.h"
 
-#include "hostlink/endpoint.h"
-
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QScreen>
-#include <QLocalSocket>
 #include <QProcessEnvironment>
-#include <unistd.h>
 
 ReferenceHost::ReferenceHost(const HostOptions &options, QObject *parent)
     : QObject(parent)
@@ -18,9 +14,9 @@ ReferenceHost::ReferenceHost(const HostOptions &options, QObject *parent)
     hostDownloader.setAccessToken(options.token);
     connect(&hostDownloader, &HostDownloader::note, this, &ReferenceHost::note);
     connect(&hostDownloader, &HostDownloader::warning, this, &ReferenceHost::warning);
-    connect(&server, &QLocalServer::newConnection, this, &ReferenceHost::onNewConnection);
-    connect(&process, QOverload<int, QProcess::ExitStatus>::of(&QProcess::finished), this, &ReferenceHost::onBrowserFinished);
-    connect(&process, &QProcess::errorOccurred, this, &ReferenceHost::onBrowserError);
+    connect(&link, &ChannelWebBrowser::BrowserHost::browserConnected, this, &ReferenceHost::onBrowserConnected);
+    connect(&link, &ChannelWebBrowser::BrowserHost::browserDisconnected, this, [this] { emit note(QStringLiteral("the browser hung up")); });
+    connect(&link, &ChannelWebBrowser::BrowserHost::browserFinished, this, &ReferenceHost::onBrowserFinished);
     screenshotTimer.setSingleShot(true);
     connect(&screenshotTimer, &QTimer::timeout, this, &ReferenceHost::takeScreenshot);
     connect(&demoSite, &DemoSite::beacon, this, [this](const QString &event, const QString &) {
@@ -33,15 +29,6 @@ ReferenceHost::ReferenceHost(const HostOptions &options, QObject *parent)
 ReferenceHost::~ReferenceHost()
 {
     shutdown();
-}
-
-QString ReferenceHost::endpointFor(const QString &browserPath)
-{
-    // The browser names the endpoint after the directory its kernel-resolved
-    // executable lives in, so links are followed here too.
-    QFileInfo info(browserPath);
-    const QString real = info.canonicalFilePath();
-    return endpointName(QFileInfo(real.isEmpty() ? info.absoluteFilePath() : real).absolutePath());
 }
 
 QString ReferenceHost::firstWindowRect()
@@ -85,27 +72,27 @@ bool ReferenceHost::start()
         emit note(QStringLiteral("demo site at %1").arg(demoSite.url().toString()));
     }
 
-    // The server has to be there before the browser looks for it; a socket
-    // file left by an earlier run that crashed would make listen() fail.
-    endpointPath = endpointFor(options.browserPath);
-    QLocalServer::removeServer(endpointPath);
-    if (!server.listen(endpointPath)) {
-        error = QStringLiteral("cannot listen on %1: %2").arg(endpointPath, server.errorString());
-        return false;
-    }
+    HostSettings settings;
+    settings.accessToken = options.token;
+    settings.userName = options.userName;
+    settings.pageUrl = pageUrl();
+    settings.firstWindowRect = firstWindowRect();
+    hostSession = new HostSession(&link, &hostStore, &hostDownloader, settings, this);
+    connect(hostSession, &HostSession::note, this, &ReferenceHost::note);
+    connect(hostSession, &HostSession::warning, this, &ReferenceHost::warning);
 
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    // The browser logs every message it reads at debug level; keep its
-    // warnings, not that chatter, unless asked for.
+    // The browser logs every message it reads at debug level under its
+    // "channel.*" categories; keep its warnings, not that chatter, unless asked for.
     if (!env.contains(QStringLiteral("QT_LOGGING_RULES")))
-        env.insert(QStringLiteral("QT_LOGGING_RULES"), QStringLiteral("default.debug=false"));
-    // The engine refuses to start its sandbox as root.
-    if (geteuid() == 0 && !env.contains(QStringLiteral("QTWEBENGINE_DISABLE_SANDBOX")))
-        env.insert(QStringLiteral("QTWEBENGINE_DISABLE_SANDBOX"), QStringLiteral("1"));
-    process.setProcessEnvironment(env);
-    process.setProcessChannelMode(QProcess::ForwardedChannels);
-    process.start(browserInfo.absoluteFilePath(), QStringList());
-    emit note(QStringLiteral("started %1, waiting for it on %2").arg(browserInfo.absoluteFilePath(), endpointPath));
+        env.insert(QStringLiteral("QT_LOGGING_RULES"), QStringLiteral("default.debug=false;channel.*.debug=false"));
+    link.setProcessEnvironment(env);
+    // Listening comes first inside start(): the browser looks for us at once.
+    if (!link.start(browserInfo.absoluteFilePath())) {
+        error = link.errorString();
+        return false;
+    }
+    emit note(QStringLiteral("started %1, waiting for it on %2").arg(browserInfo.absoluteFilePath(), link.endpoint()));
 
     if (options.exitAfterMs > 0)
         QTimer::singleShot(options.exitAfterMs, this, [this] { finish(0); });
@@ -121,57 +108,38 @@ bool ReferenceHost::start()
     return true;
 }
 
-void ReferenceHost::onNewConnection()
+void ReferenceHost::onBrowserConnected()
 {
-    while (QLocalSocket *incoming = server.nextPendingConnection()) {
-        if (socket) {
-            emit warning(QStringLiteral("a second browser connection was refused"));
-            incoming->abort();
-            incoming->deleteLater();
-            continue;
-        }
-        socket = incoming;
-        if (hostSession)
-            hostSession->deleteLater();
-        HostSettings settings;
-        settings.accessToken = options.token;
-        settings.userName = options.userName;
-        settings.pageUrl = pageUrl();
-        settings.firstWindowRect = firstWindowRect();
-        hostSession = new HostSession(&hostStore, &hostDownloader, settings, this);
-        connect(hostSession, &HostSession::note, this, &ReferenceHost::note);
-        connect(hostSession, &HostSession::warning, this, &ReferenceHost::warning);
-        connect(hostSession, &HostSession::outgoing, incoming, [incoming](const QByteArray &bytes) { incoming->write(bytes); });
-        connect(incoming, &QLocalSocket::readyRead, hostSession, [this, incoming] { hostSession->receive(incoming->readAll()); });
-        connect(incoming, &QLocalSocket::disconnected, this, [this, incoming] {
-            emit note(QStringLiteral("the browser hung up"));
-            incoming->deleteLater();
-        });
-        emit note(QStringLiteral("browser connected"));
-        hostSession->sendStartup();
-        emit browserConnected();
-        if (!options.screenshotFile.isEmpty() && !options.url.isEmpty())
-            scheduleScreenshot(8000);
-    }
+    emit note(QStringLiteral("browser connected"));
+    hostSession->sendStartup();
+    emit browserConnected();
+    if (!options.screenshotFile.isEmpty() && !options.url.isEmpty())
+        scheduleScreenshot(8000);
 }
 
 void ReferenceHost::onBrowserFinished(int exitCode, QProcess::ExitStatus status)
 {
     if (finishing)
         return;
-    if (status == QProcess::CrashExit)
+    if (browser().error() == QProcess::FailedToStart)
+        emit warning(link.errorString());
+    else if (status == QProcess::CrashExit)
         emit warning(QStringLiteral("the browser crashed"));
     else
         emit note(QStringLiteral("the browser exited with code %1").arg(exitCode));
-    finish(status == QProcess::NormalExit && exitCode == 0 ? 0 : 1);
-}
-
-void ReferenceHost::onBrowserError(QProcess::ProcessError processError)
-{
-    if (processError == QProcess::FailedToStart) {
-        emit warning(QStringLiteral("cannot start the browser: %1").arg(process.errorString()));
-        finish(1);
+    const int code = status == QProcess::NormalExit && exitCode == 0 ? 0 : 1;
+    // Downloads are the host's work, not the window's: closing the window
+    // does not end them, and the history gets each one's outcome.
+    if (hostDownloader.runningCount() > 0) {
+        emit note(QStringLiteral("the window is closed; finishing %1 running download(s) first (Ctrl-C cancels them)")
+                      .arg(hostDownloader.runningCount()));
+        connect(&hostDownloader, &HostDownloader::finished, this, [this, code] {
+            if (hostDownloader.runningCount() == 0)
+                finish(code);
+        });
+        return;
     }
+    finish(code);
 }
 
 void ReferenceHost::scheduleScreenshot(int delayMs)
@@ -219,20 +187,12 @@ void ReferenceHost::shutdown()
 {
     finishing = true;
     screenshotTimer.stop();
-    if (socket) {
-        socket->flush();
-        socket->disconnectFromServer();
-        if (socket && socket->state() != QLocalSocket::UnconnectedState)
-            socket->waitForDisconnected(1000);
-    }
-    server.close();
-    if (process.state() != QProcess::NotRunning) {
-        // Hanging up is how the browser is asked to leave.
-        if (!process.waitForFinished(5000)) {
-            emit warning(QStringLiteral("the browser did not exit after the hang-up; killing it"));
-            process.kill();
-            process.waitForFinished(3000);
-        }
+    // Hanging up is how the browser is asked to leave.
+    link.hangUp();
+    if (!link.waitForBrowserExit(5000)) {
+        emit warning(QStringLiteral("the browser did not exit after the hang-up; killing it"));
+        browser().kill();
+        browser().waitForFinished(3000);
     }
     if (screenshotProcess.state() != QProcess::NotRunning) {
         screenshotProcess.kill();

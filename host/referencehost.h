@@ -4,16 +4,14 @@
 #include "host/hostdownloader.h"
 #include "host/hostsession.h"
 #include "host/hoststore.h"
+#include "hostlib/browserhost.h"
 
-#include <QLocalServer>
 #include <QObject>
 #include <QPointer>
 #include <QProcess>
 #include <QString>
 #include <QTimer>
 #include <QUrl>
-
-class QLocalSocket;
 
 struct HostOptions
 {
@@ -45,16 +43,15 @@ public:
     void shutdown();
 
     QString errorString() const { return error; }
-    QString endpoint() const { return endpointPath; }
+    QString endpoint() const { return link.endpoint(); }
     QUrl pageUrl() const;
     HostStore &store() { return hostStore; }
     HostDownloader &downloader() { return hostDownloader; }
     DemoSite &site() { return demoSite; }
     HostSession *session() const { return hostSession; }
-    QProcess &browser() { return process; }
-
-    // The endpoint of a browser installed at that path.
-    static QString endpointFor(const QString &browserPath);
+    // The connection to the browser: what it says comes out of its signals.
+    ChannelWebBrowser::BrowserHost &browserLink() { return link; }
+    QProcess &browser() { return *link.browserProcess(); }
     // "x,y,width,height,0" for a first window on the primary screen.
     static QString firstWindowRect();
 
@@ -67,9 +64,8 @@ signals:
     void warning(const QString &line);
 
 private:
-    void onNewConnection();
+    void onBrowserConnected();
     void onBrowserFinished(int exitCode, QProcess::ExitStatus status);
-    void onBrowserError(QProcess::ProcessError error);
     void scheduleScreenshot(int delayMs);
     void takeScreenshot();
     void finish(int exitCode);
@@ -78,13 +74,10 @@ private:
     HostStore hostStore;
     HostDownloader hostDownloader;
     DemoSite demoSite;
-    QLocalServer server;
-    QPointer<QLocalSocket> socket;
+    ChannelWebBrowser::BrowserHost link;
     QPointer<HostSession> hostSession;
-    QProcess process;
     QProcess screenshotProcess;
     QTimer screenshotTimer;
-    QString endpointPath;
     QString error;
     bool finishing = false;
 };

@@ -1,12 +1,12 @@
 #include "hostlink/transport.h"
 
 #include "config/configkeys.h"
+#include "config/logcategories.h"
 #include "config/vellchatwbconfigure.h"
 #include "hostlink/protocol.h"
 #include "window/vellchatwebbroswer.h"
 
 #include <QCoreApplication>
-#include <QDebug>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -53,24 +53,24 @@ void transport::connectToVell(QString name)
 
 void transport::socketConnected()
 {
-    qDebug() << "socketConnected";
+    qCDebug(lcHostLink) << "socketConnected";
 }
 
 void transport::socketDisconnected()
 {
-    qDebug() << "socketDisconnected";
+    qCDebug(lcHostLink) << "socketDisconnected";
     endLink();
 }
 
 void transport::socketError(QLocalSocket::LocalSocketError e)
 {
-    qDebug() << "QLocalSocket::LocalSocketError e:" << e;
+    qCDebug(lcHostLink) << "QLocalSocket::LocalSocketError e:" << e;
     endLink();
 }
 
 void transport::socketWritten(qint64 bytes)
 {
-    qDebug() << "socketWritten:" << bytes;
+    qCDebug(lcHostLink) << "socketWritten:" << bytes;
 }
 
 void transport::endLink()
@@ -84,7 +84,7 @@ void transport::endLink()
 
 void transport::socketReading()
 {
-    qDebug() << "socketReading";
+    qCDebug(lcHostLink) << "socketReading";
     if (ending)
         return;
     // A nested event loop (a page waiting for the user information) can bring
@@ -299,6 +299,7 @@ void transport::parseFeedbackCmd(QString subcommand, QString payload)
 void transport::onConfig(const QString &key, const QByteArray &decoded)
 {
     ConfigKeys::apply(key, decoded);
+    VellChatWebBroswer::configChanged();
 }
 
 void transport::onEvent(const QString &subcommand, const QByteArray &decoded)

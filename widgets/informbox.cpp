@@ -1,10 +1,10 @@
 #include "widgets/informbox.h"
 
+#include "config/logcategories.h"
 #include "config/vellchatwbconfigure.h"
+#include "widgets/messagelabel.h"
 #include "widgets/textbutton.h"
 
-#include <QDebug>
-#include <QLabel>
 #include <QPaintEvent>
 #include <QPainter>
 
@@ -12,22 +12,27 @@ InformBox::InformBox(QWidget *parent, const QString &message, const QString &con
                      Callback confirmCallback, const QString &cancelText, Callback cancelCallback)
     : QWidget(parent)
 {
-    messageLabel = new QLabel(message, this);
-    // Messages come from the host and name downloaded files; a '<' in them is text.
-    messageLabel->setTextFormat(Qt::PlainText);
+    messageLabel = new MessageLabel(message, this);
+    // Measured against its buttons, so in their font.
+    messageLabel->setFont(VellChatWBConfigure::font());
     confirmButton = new TextButton(this, confirmText, VellChatWBConfigure::font(), Qt::black);
     cancelButton = new TextButton(this, cancelText, VellChatWBConfigure::font(), Qt::black);
     this->confirmCallback = std::move(confirmCallback);
     this->cancelCallback = std::move(cancelCallback);
 
-    // Never larger than the frame it covers, in each direction on its own.
+    // The configured size is the smallest; a message wrapped within that
+    // width may need more height to stay clear of the buttons. Never larger
+    // than the frame it covers, in each direction on its own.
+    const QMargins m = VellChatWBConfigure::InfoBoxMargins();
     QSize size = VellChatWBConfigure::InfoBoxSize();
     if (parent)
-        size = size.boundedTo(parent->size());
+        size.setWidth(qMin(size.width(), parent->width()));
+    const int textHeight = messageLabel->textSize(size.width() - m.left() - m.right()).height();
+    size.setHeight(qMax(size.height(), m.top() + textHeight + textGap() + confirmButton->height() + m.bottom()));
+    if (parent)
+        size.setHeight(qMin(size.height(), parent->height()));
     resize(size);
 
-    // One unwrapped line: a long message is cut at the box edge, the box keeps its size.
-    messageLabel->resize(messageLabel->sizeHint());
     if (cancelText.isEmpty())
         cancelButton->hide();
 
@@ -35,9 +40,14 @@ InformBox::InformBox(QWidget *parent, const QString &message, const QString &con
     connect(cancelButton, &Button::clicked, this, &InformBox::onCancel);
 }
 
+int InformBox::textGap()
+{
+    return dpiScaled(10);
+}
+
 InformBox::~InformBox()
 {
-    qDebug() << "~InformBox";
+    qCDebug(lcWidgets) << "~InformBox";
 }
 
 void InformBox::onConfirm()
@@ -61,10 +71,13 @@ void InformBox::paintEvent(QPaintEvent *event)
 void InformBox::resizeEvent(QResizeEvent *event)
 {
     const QMargins m = VellChatWBConfigure::InfoBoxMargins();
-    messageLabel->move(m.left(), m.top());
     // The buttons hang from the inner bottom-right corner, cancel left of confirm.
     confirmButton->move(width() - confirmButton->width() - m.right(),
                         height() - confirmButton->height() - m.bottom());
     cancelButton->move(confirmButton->x() - cancelButton->width(), confirmButton->y());
+    // The text takes the lines it needs, as far down as the buttons allow.
+    const QSize text = messageLabel->textSize(width() - m.left() - m.right());
+    const int room = qMax(messageLabel->lineHeight(), confirmButton->y() - textGap() - m.top());
+    messageLabel->setGeometry(m.left(), m.top(), text.width(), qMin(text.height(), room));
     QWidget::resizeEvent(event);
 }

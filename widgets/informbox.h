@@ -3,11 +3,13 @@
 #include <QWidget>
 #include <functional>
 
-class QLabel;
+class MessageLabel;
 class TextButton;
 
 // Panel over the page that asks for a confirmation or tells the user something.
 // Its owner places and deletes it; the box only reports which button was pressed.
+// The message wraps within the box, which grows downwards (never beyond its
+// parent) rather than let the buttons cover the text.
 class InformBox : public QWidget
 {
     Q_OBJECT
@@ -29,7 +31,10 @@ protected:
     void resizeEvent(QResizeEvent *event) override;
 
 private:
-    QLabel *messageLabel = nullptr;   // children die with the box
+    // Space between the last line of the message and the buttons.
+    static int textGap();
+
+    MessageLabel *messageLabel = nullptr;   // children die with the box
     TextButton *confirmButton = nullptr;
     TextButton *cancelButton = nullptr;
     Callback confirmCallback;

@@ -20,6 +20,16 @@ TextButton::TextButton(QWidget *parent, const QString &text, const QFont &font, 
     connect(this, &Button::stateChanged, this, &TextButton::onStateChanged);
 }
 
+void TextButton::setText(const QString &text)
+{
+    if (text == this->text)
+        return;
+    this->text = text;
+    textWidth = m_fontMetrics.horizontalAdvance(text);
+    resize(textWidth + dpiScaled(10), textHeight + dpiScaled(10));
+    update();
+}
+
 void TextButton::setHoverFont(const QFont &font)
 {
     hoverFont = font;

@@ -7,13 +7,16 @@
 #include <QFontMetrics>
 
 // A caption in one font and colour that may switch both while hovered.
-// Its size comes from the caption once and never changes afterwards.
+// Its size comes from the caption, measured again only when the caption is
+// replaced.
 class TextButton : public Button
 {
     Q_OBJECT
 public:
     TextButton(QWidget *parent, const QString &text, const QFont &font, const QColor &color);
 
+    // A new caption, for a host that changes its texts while the window shows.
+    void setText(const QString &text);
     void setHoverFont(const QFont &font);
     void setHoverColor(const QColor &color);
 

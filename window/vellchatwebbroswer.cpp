@@ -74,10 +74,8 @@ VellChatWebBroswer::VellChatWebBroswer(QWidget *parent, bool maxed)
     connect(frame, &VellChatWebBroswer_impl::removeDownloadFile, this, &VellChatWebBroswer::onRemoveDownloadFile);
     connect(frame, &VellChatWebBroswer_impl::removeAllDownloadFile, this, &VellChatWebBroswer::onRemoveAllDownloadFile);
 
-    setWindowTitle(VellChatWBConfigure::Title());
-    QIcon icon;
-    icon.addPixmap(*VellChatWBConfigure::WindowIcon(), QIcon::Normal, QIcon::Off);
-    setWindowIcon(icon);
+    showTitleAndIcon();
+    borderColour = VellChatWBConfigure::ShadowColor();
 
     lastPosition = positionText(VellChatWBConfigure::Geometry(), maxed);
     normalRect = VellChatWBConfigure::Geometry();
@@ -196,9 +194,36 @@ void VellChatWebBroswer::paintEvent(QPaintEvent *event)
     painter.restore();
 }
 
+void VellChatWebBroswer::showTitleAndIcon()
+{
+    setWindowTitle(VellChatWBConfigure::Title());
+    QIcon icon;
+    if (const QPixmap *pixmap = VellChatWBConfigure::WindowIcon())
+        icon.addPixmap(*pixmap, QIcon::Normal, QIcon::Off);
+    setWindowIcon(icon);
+}
+
+void VellChatWebBroswer::configChanged_impl()
+{
+    if (configPending)
+        return;
+    configPending = true;
+    QMetaObject::invokeMethod(this, &VellChatWebBroswer::applyConfig, Qt::QueuedConnection);
+}
+
+void VellChatWebBroswer::applyConfig()
+{
+    configPending = false;
+    showTitleAndIcon();
+    setMinimumWidth(VellChatWBConfigure::MiniWidth());
+    borderColour = VellChatWBConfigure::ShadowColor();
+    frame->applyConfig();
+    update();
+}
+
 void VellChatWebBroswer::DrawBorder(QPainter &painter)
 {
-    const QColor colour = VellChatWBConfigure::ShadowColor();
+    const QColor colour = borderColour;
     painter.setPen(colour);
     painter.setBrush(QBrush(colour));
     painter.setRenderHint(QPainter::Antialiasing, true);
@@ -418,3 +443,4 @@ void VellChatWebBroswer::startDownloadResponse(QByteArray json) { if (s_window) 
 void VellChatWebBroswer::restartDownloadResponse(QByteArray json) { if (s_window) s_window->restartDownloadResponse_impl(json); }
 void VellChatWebBroswer::removeHistoryResponse(QByteArray json) { if (s_window) s_window->removeHistoryResponse_impl(json); }
 void VellChatWebBroswer::removeAllHistoryResponse(QByteArray json) { if (s_window) s_window->removeAllHistoryResponse_impl(json); }
+void VellChatWebBroswer::configChanged() { if (s_window) s_window->configChanged_impl(); }

@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QRect>
+#include <QColor>
 #include <QString>
 #include <QTimer>
 #include <QWidget>
@@ -35,6 +36,8 @@ public:
     static void restartDownloadResponse(QByteArray json);
     static void removeHistoryResponse(QByteArray json);
     static void removeAllHistoryResponse(QByteArray json);
+    // The host changed a configuration value; the window shows it whole.
+    static void configChanged();
 
     // The window that exists now, if any.
     static VellChatWebBroswer *instance();
@@ -53,6 +56,7 @@ public:
     void restartDownloadResponse_impl(QByteArray json);
     void removeHistoryResponse_impl(QByteArray json);
     void removeAllHistoryResponse_impl(QByteArray json);
+    void configChanged_impl();
 
     VellChatWebBroswer_impl *impl() const { return frame; }
     VellWebEngineUrlRequestInterceptor *requestInterceptor() const { return interceptor; }
@@ -97,6 +101,8 @@ private:
     QRect currentPlacement() const;
     bool inNormalState() const;
     void noteNormalPlacement();
+    void applyConfig();
+    void showTitleAndIcon();
 
     VellChatWebBroswer_impl *frame = nullptr;
     VellWebEngineUrlRequestInterceptor *interceptor = nullptr;
@@ -110,4 +116,8 @@ private:
     // as two events, in either order; the normal placement is taken only once
     // both have arrived, so that a maximised rectangle is never taken for it.
     QTimer normalSettle;
+    QColor borderColour;   // as configured when last applied
+    // The host sends its configuration as many messages in a row; they are
+    // shown together once the read pass that carried them is over.
+    bool configPending = false;
 };

@@ -37,11 +37,14 @@ VellChatWebBroswer_impl::VellChatWebBroswer_impl(QWidget *parent, bool maxed)
     , restoreButton(this, Resource::ShareInstance()->restoreIcon())
     , closeButton(this, Resource::ShareInstance()->closeIcon())
     , backButton(this, Config::WebFileBackText(), Config::font(), Qt::white)
+    , titleHeight(dpiScaled(Config::TitleHeight()))
+    , titleBrush(Config::TitleBG())
 {
     overlay = new QWidget(this);
+    fitLogo();
 
     webView = new VellChatWebView(this);
-    webView->move(1, dpiScaled(Config::TitleHeight()));
+    webView->move(1, titleHeight);
 
     auto *page = new VellWebEnginePage(QWebEngineProfile::defaultProfile(), webView);
     connect(page->profile(), &QWebEngineProfile::downloadRequested, this, &VellChatWebBroswer_impl::downloadRequested);
@@ -299,7 +302,7 @@ void VellChatWebBroswer_impl::mouseDoubleClickEvent(QMouseEvent *event)
     if (event->button() != Qt::LeftButton)
         return;
     const QPoint local = roundedPoint(event->localPos());
-    if (local.y() >= dpiScaled(Config::TitleHeight()) || hitTest(local.x(), local.y()) != HitMove)
+    if (local.y() >= titleHeight || hitTest(local.x(), local.y()) != HitMove)
         return;
     event->accept();
     dragMode = HitNone;
@@ -333,16 +336,15 @@ void VellChatWebBroswer_impl::paintEvent(QPaintEvent *event)
 {
     Q_UNUSED(event)
     QPainter painter(this);
-    const int t = dpiScaled(Config::TitleHeight());
-    painter.fillRect(QRect(0, 0, width(), t), Config::TitleBG());
+    const int t = titleHeight;
+    painter.fillRect(QRect(0, 0, width(), t), titleBrush);
     painter.fillRect(QRect(QPoint(0, t), QPoint(width() - 1, height() - 1)), Qt::white);
 }
 
 void VellChatWebBroswer_impl::resizeEvent(QResizeEvent *event)
 {
     Q_UNUSED(event)
-    // The bar grows with the text on it where this program does the scaling.
-    const int t = dpiScaled(Config::TitleHeight());
+    const int t = titleHeight;
     const int skip = dpiScaled(Config::TitleSkip());
     auto yFor = [t](const QWidget &b) { return (t - b.height()) / 2; };
 
@@ -361,8 +363,9 @@ void VellChatWebBroswer_impl::resizeEvent(QResizeEvent *event)
     if (!shareButton.isHidden())
         place(shareButton, true);
     place(webFileButton, true);
-    // channel and open outside share one place: hosts show one or the other
-    place(channelButton, false);
+    // Open outside takes the channel's place when that is hidden, and
+    // follows it when both are shown.
+    place(channelButton, !channelButton.isHidden());
     place(openOutsideButton, false);
 
     int r = width() - dpiScaled(Config::TitleRight());
@@ -421,7 +424,63 @@ void VellChatWebBroswer_impl::updateOpenOutside()
 
 void VellChatWebBroswer_impl::updateCheckChannel()
 {
-    syncVisibility(channelButton, Config::TitleCheckChannelShow());
+    // Open outside stands after a shown channel button.
+    if (syncVisibility(channelButton, Config::TitleCheckChannelShow()))
+        relayout();
+}
+
+// A logo taller than the title bar is scaled down to its height, aspect
+// kept; a smaller one stays as it is, since enlarging would only blur it.
+// The pixels are chosen for the screen's pixel ratio, or the picture's own
+// when that is higher, so that the logo stays sharp on a 2x screen.
+static QPixmap fitToHeight(const QPixmap &logo, int height, qreal screenRatio)
+{
+    const qreal ratio = logo.devicePixelRatio();
+    if (logo.isNull() || height <= 0 || logo.height() <= height * ratio)
+        return logo;
+    const qreal target = qMax(screenRatio, ratio);
+    const int deviceHeight = qRound(height * target);
+    if (logo.height() > deviceHeight) {
+        QPixmap scaled = logo.scaledToHeight(deviceHeight, Qt::SmoothTransformation);
+        scaled.setDevicePixelRatio(target);
+        return scaled;
+    }
+    // Fewer pixels than the screen could show: all of them, only denser.
+    QPixmap denser = logo;
+    denser.setDevicePixelRatio(qreal(logo.height()) / height);
+    return denser;
+}
+
+void VellChatWebBroswer_impl::fitLogo()
+{
+    const QPixmap *logo = Resource::ShareInstance()->channelLogo();
+    const qint64 key = logo ? logo->cacheKey() : 0;
+    if (key == logoKey && titleHeight == logoHeight)
+        return;
+    logoKey = key;
+    logoHeight = titleHeight;
+    logoButton.setImage(logo ? fitToHeight(*logo, titleHeight, devicePixelRatioF()) : QPixmap());
+}
+
+void VellChatWebBroswer_impl::applyConfig()
+{
+    refreshButton.setText(Config::TitleRefreshText());
+    collectButton.setText(Config::TitleCollectText());
+    shareButton.setText(Config::TitleShareText());
+    channelButton.setText(Config::TitleChannelText());
+    openOutsideButton.setText(Config::TitleOpenOutsideText());
+    webFileButton.setText(Config::TitleWebFileText());
+    backButton.setText(Config::WebFileBackText());
+    titleHeight = dpiScaled(Config::TitleHeight());
+    titleBrush = Config::TitleBG();
+    fitLogo();
+    webView->move(1, titleHeight);
+    if (downloadTree) {
+        downloadTree->move(webView->pos());
+        downloadTree->applyConfig();
+    }
+    relayout();
+    update();
 }
 
 void VellChatWebBroswer_impl::setUrl(QString url)

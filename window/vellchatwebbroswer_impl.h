@@ -51,6 +51,9 @@ public:
     void updateCheckChannel();
     void setUrl(QString url);
     void stateChanged(Qt::WindowState state);
+    // Shows what the configuration holds now: captions, logo, title bar
+    // height and colour, the panel's texts; all of it repainted together.
+    void applyConfig();
 
     void showInfo(QString text);
     void iqCurrentUserInfo(QByteArray json);
@@ -116,6 +119,7 @@ protected:
 
 private:
     void relayout() { resizeEvent(nullptr); }
+    void fitLogo();
     void onRenderProcessTerminated(int status, int exitCode);
     void openBox(const QString &text, const QString &confirmText, std::function<void()> onConfirm,
                  const QString &cancelText);
@@ -146,5 +150,11 @@ private:
     QMargins pressFrameMargins;   // the decoration around the client area at the press
     int radius = 0;
     QWidget *overlay = nullptr;
+    // What the title bar is painted and laid out with, taken from the
+    // configuration together, so a change never shows in part of the bar.
+    int titleHeight = 0;
+    QBrush titleBrush;
+    qint64 logoKey = 0;      // the configured logo the button shows, fitted to
+    int logoHeight = 0;      // this title bar height
     qint64 lastRendererRecovery = 0;   // ms since the epoch; 0: never
 };

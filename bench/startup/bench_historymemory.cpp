@@ -112,7 +112,7 @@ int measure(int argc, char *argv[], const QString &answerPath)
     QApplication app(argc, argv);
     // The panel's items say goodbye at debug level; a hundred thousand lines
     // would measure the terminal.
-    QLoggingCategory::setFilterRules(QStringLiteral("default.debug=false"));
+    QLoggingCategory::setFilterRules(QStringLiteral("channel.downloads.debug=false"));
     VellChatWBConfigure::init();
 
     // The host's side: every frame the browser writes comes here; the list

@@ -71,6 +71,9 @@ void tst_ConfigKeys::texts()
 
     apply("webFileMissedText", "Gone");
     apply("infoBoxClean", "Wipe");
+    apply("webFileLoadingText", "Fetching");
+    apply("webFileLoadingText", "");
+    QCOMPARE(Store::WebFileLoadingText(), QStringLiteral("Fetching"));
     QCOMPARE(Store::WebFileMissedText(), QStringLiteral("Gone"));
     QCOMPARE(Store::InfoClean(), QStringLiteral("Wipe"));
 }

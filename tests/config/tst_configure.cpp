@@ -117,7 +117,9 @@ void tst_Configure::fixedDefaults()
     QCOMPARE(Store::TitleBG().style(), Qt::SolidPattern);
     QCOMPARE(Store::ShadowColor(), QColor(0xa0, 0xa0, 0xa4));
     QCOMPARE(Store::TitleWebFileText(), QStringLiteral("Download History"));
-    QCOMPARE(Store::WebFileFailedText(), QStringLiteral("Dwonload failed"));
+    QCOMPARE(Store::WebFileFailedText(), QStringLiteral("Download failed"));
+    QCOMPARE(Store::WebFileEmptyText(), QStringLiteral("Download Empty"));
+    QCOMPARE(Store::WebFileLoadingText(), QStringLiteral("Loading..."));
     QCOMPARE(Store::WebFileRemoveAllTipsText(), QStringLiteral("Clean all download record?"));
     QCOMPARE(Store::InfoOK(), QStringLiteral("Ok"));
     QVERIFY(Store::Title().isEmpty());

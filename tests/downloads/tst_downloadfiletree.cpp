@@ -77,7 +77,9 @@ private slots:
     void removeAll();
     void viewSignalsPassOn();
     void footerCleansAll();
-    void emptyState();
+    void panelStates_data();
+    void panelStates();
+    void stateTextsFollowTheConfiguration();
     void largeAnswerKeepsDaysOpen();
     void releasesWhatItMade();
 private:
@@ -135,10 +137,11 @@ ModelItemFile *tst_DownloadFileTree::file(const QString &key) const
     return nullptr;
 }
 
+// The label under the picture: the loading text, later the empty text.
 QLabel *tst_DownloadFileTree::emptyText() const
 {
     for (QLabel *label : tree->findChildren<QLabel *>()) {
-        if (label->text() == "Download Empty")
+        if (label->pixmap(Qt::ReturnByValue).isNull())
             return label;
     }
     return nullptr;
@@ -559,32 +562,95 @@ void tst_DownloadFileTree::footerCleansAll()
     QVERIFY(bottom > 240);
 }
 
-void tst_DownloadFileTree::emptyState()
+void tst_DownloadFileTree::panelStates_data()
 {
-    auto *button = tree->findChild<QPushButton *>();
-    QLabel *picture = nullptr;
+    // Steps: "ask" a list request, "answer:a,c" an answer to it with those records
+    // ("answer:" none), "stale" an answer with another key, "junk" one that is not
+    // JSON, "remove:a" the host's removal answer, "clean" its clean-all answer.
+    QTest::addColumn<QStringList>("steps");
+    QTest::addColumn<QString>("text");      // the label's text; empty: the label is hidden
+    QTest::addColumn<bool>("picture");
+    QTest::addColumn<bool>("list");         // tree view and footer
+    QTest::newRow("new panel") << QStringList() << "Loading..." << false << false;
+    QTest::newRow("asked, no answer yet") << QStringList{"ask"} << "Loading..." << false << false;
+    QTest::newRow("answer with another key") << QStringList{"ask", "stale"} << "Loading..." << false << false;
+    QTest::newRow("answer that is not JSON") << QStringList{"ask", "junk"} << "Loading..." << false << false;
+    QTest::newRow("answer without records") << QStringList{"ask", "answer:"} << "Download Empty" << true << false;
+    QTest::newRow("answer with records") << QStringList{"ask", "answer:a,c"} << "" << false << true;
+    QTest::newRow("asked again after an empty answer") << QStringList{"ask", "answer:", "ask"} << "Download Empty" << true << false;
+    QTest::newRow("asked again after records") << QStringList{"ask", "answer:a", "ask"} << "" << false << true;
+    QTest::newRow("last record removed") << QStringList{"ask", "answer:a", "remove:a"} << "Download Empty" << true << false;
+    QTest::newRow("cleaned before any answer") << QStringList{"clean"} << "Download Empty" << true << false;
+    QTest::newRow("records after an empty answer") << QStringList{"ask", "answer:", "ask", "answer:c"} << "" << false << true;
+}
+
+void tst_DownloadFileTree::panelStates()
+{
+    QFETCH(QStringList, steps);
+    QFETCH(QString, text);
+    QFETCH(bool, picture);
+    QFETCH(bool, list);
+    const QMap<QString, QByteArray> records{{"a", recordA}, {"c", recordC}};
+    QSignalSpy asked(tree.data(), &DownloadFileTree::requestFileList);
+    for (const QString &step : steps) {
+        const QString key = asked.isEmpty() ? QString() : asked.last().at(0).toString();
+        if (step == "ask") {
+            tree->toRequestFileList();
+        } else if (step.startsWith("answer:")) {
+            QList<QByteArray> named;
+            for (const QString &name : step.mid(7).split(',', Qt::SkipEmptyParts))
+                named << records.value(name);
+            tree->onRequestFileList(answer(key, named));
+        } else if (step == "stale") {
+            tree->onRequestFileList(answer("0123456789abcdef0123456789abcdef", {}));
+        } else if (step == "junk") {
+            tree->onRequestFileList("key:" + key.toUtf8());
+        } else if (step.startsWith("remove:")) {
+            tree->onRemoveHistoryResponse(R"({"key":"k","fileKey":")" + step.mid(7).toUtf8() + R"("})");
+        } else if (step == "clean") {
+            tree->onRemoveAllHistoryResponse(R"({"key":"k"})");
+        }
+    }
+    QLabel *pictureLabel = nullptr;
     for (QLabel *label : tree->findChildren<QLabel *>()) {
         if (!label->pixmap(Qt::ReturnByValue).isNull())
-            picture = label;
+            pictureLabel = label;
     }
-    QVERIFY(picture);
-    QVERIFY(emptyText());
-    QVERIFY(!picture->isHidden());
-    QVERIFY(!emptyText()->isHidden());
-    QVERIFY(view()->isHidden());
-    QVERIFY(button->parentWidget()->isHidden());
+    QVERIFY(pictureLabel);
+    QCOMPARE(emptyText()->isHidden(), text.isEmpty());
+    if (!text.isEmpty())
+        QCOMPARE(emptyText()->text(), text);
     QCOMPARE(emptyText()->palette().color(QPalette::WindowText), QColor(99, 99, 99));
+    QCOMPARE(pictureLabel->isHidden(), !picture);
+    QCOMPARE(view()->isHidden(), !list);
+    QCOMPARE(tree->findChild<QPushButton *>()->parentWidget()->isHidden(), !list);
+    if (list) {
+        for (int day = 0; day < view()->model()->rowCount(); ++day)
+            QVERIFY(view()->isExpanded(view()->model()->index(day, 0)));
+    }
+}
 
-    // An answer with no records keeps the empty state.
+void tst_DownloadFileTree::stateTextsFollowTheConfiguration()
+{
+    // Neither text jumps while the picture comes and goes: the loading text
+    // stands where the empty text will.
+    tree->resize(400, 600);
+    tree->show();
+    QVERIFY(QTest::qWaitForWindowExposed(tree.data()));
+    // picture and text share the 600 px half and half: the text tops the lower half
+    const QPoint loadingAt = emptyText()->pos();
+    QCOMPARE(loadingAt.y(), 300);
+    VellChatWBConfigure::SetWebFileLoadingText("Fetching the history");
+    tree->applyConfig();
+    QCOMPARE(emptyText()->text(), QString("Fetching the history"));
     listed({});
-    QVERIFY(view()->isHidden());
-    listed({recordA, recordC});
-    QVERIFY(picture->isHidden());
-    QVERIFY(emptyText()->isHidden());
-    QVERIFY(!view()->isHidden());
-    QVERIFY(!button->parentWidget()->isHidden());
-    QVERIFY(view()->isExpanded(view()->model()->index(0, 0)));
-    QVERIFY(view()->isExpanded(view()->model()->index(1, 0)));
+    QCOMPARE(emptyText()->text(), QString("Download Empty"));
+    QTRY_COMPARE(emptyText()->y(), loadingAt.y());
+    VellChatWBConfigure::SetWebFileEmptyText("Nothing yet");
+    VellChatWBConfigure::SetWebFileRemoveAllText("Forget all");
+    tree->applyConfig();
+    QCOMPARE(emptyText()->text(), QString("Nothing yet"));
+    QCOMPARE(tree->findChild<QPushButton *>()->text(), QString("Forget all"));
 }
 
 void tst_DownloadFileTree::largeAnswerKeepsDaysOpen()

@@ -6,6 +6,7 @@ set_target_properties(faulthost PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${PROJECT_BI
 
 add_executable(browser-opening-history ${PROJECT_SOURCE_DIR}/app/main.cpp faults/openhistory.cpp)
 target_link_libraries(browser-opening-history PRIVATE wb_hostlink wb_window wb_config wb_resources)
+target_compile_definitions(browser-opening-history PRIVATE WB_VERSION="${PROJECT_VERSION}")
 set_target_properties(browser-opening-history PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${PROJECT_BINARY_DIR}/tests)
 
 # The real browser against hosts that die, fall silent or hang up mid-work.

@@ -1,4 +1,3 @@
-wb_test(host tst_hostframer wb_host)
 wb_test(host tst_hoststore wb_host)
 wb_test(host tst_hostsession wb_host)
 wb_test(host tst_hostdownloader wb_host)

@@ -88,6 +88,8 @@ void tst_HostDownloader::download()
     QCOMPARE(qint64(record.value("fileSize").toDouble()), size);
     const QString path = dir->filePath("downloads/" + file);
     QCOMPARE(QFile::exists(path), status == 2);
+    QVERIFY(!QFile::exists(path + ".part"));
+    QCOMPARE(record.value("path").toString(), path);
     QCOMPARE(HostStore::answerRecord(record).value("fileExists").toBool(), status == 2);
     if (status == 2) {
         QCOMPARE(QFileInfo(path).size(), size);
@@ -149,10 +151,20 @@ void tst_HostDownloader::cancelRemovesPartialFile()
     const QString key = downloader->start("large-sample.bin", fileUrl("large-sample.bin"));
     QTRY_VERIFY_WITH_TIMEOUT(store->record(key).value("downloadOffset").toDouble() > 0, 20000);
     QCOMPARE(qint64(store->record(key).value("fileSize").toDouble()), DemoSite::kLargeSize);
-    QVERIFY(QFile::exists(dir->filePath("downloads/large-sample.bin")));
+    // a running download is only a ".part": nothing looks complete before it is
+    QVERIFY(QFile::exists(dir->filePath("downloads/large-sample.bin.part")));
+    QVERIFY(!QFile::exists(dir->filePath("downloads/large-sample.bin")));
+    QCOMPARE(HostStore::answerRecord(store->record(key)).value("fileExists").toBool(), false);
+    // a second download of the same name meanwhile takes the next name
+    QSignalSpy finished(downloader.data(), &HostDownloader::finished);
+    const QString second = downloader->start("large-sample.bin", fileUrl("notes.txt"));
+    QCOMPARE(store->record(second).value("name").toString(), QString("large-sample (1).bin"));
+    QVERIFY(finished.wait(20000));
     downloader->cancel(key);
     QVERIFY(!downloader->isRunning(key));
+    QVERIFY(!QFile::exists(dir->filePath("downloads/large-sample.bin.part")));
     QVERIFY(!QFile::exists(dir->filePath("downloads/large-sample.bin")));
+    QCOMPARE(QFileInfo(dir->filePath("downloads/large-sample (1).bin")).size(), 127);
     // what becomes of the record is the caller's business
     QCOMPARE(statusOf(key), 1);
 }
@@ -168,6 +180,7 @@ void tst_HostDownloader::abandonMarksFailed()
     QVERIFY(reloaded.load());
     QCOMPARE(reloaded.record(key).value("status").toInt(), 3);
     QVERIFY(!QFile::exists(dir->filePath("downloads/large-sample.bin")));
+    QVERIFY(!QFile::exists(dir->filePath("downloads/large-sample.bin.part")));
 }
 
 void tst_HostDownloader::tokenSent()
@@ -193,6 +206,9 @@ void tst_HostDownloader::uniqueFileName_data()
     QTest::newRow("dotted name") << QStringList{"v1.2 notes.pdf"} << "v1.2 notes.pdf" << "v1.2 notes (1).pdf";
     QTest::newRow("no suffix") << QStringList{"README"} << "README" << "README (1)";
     QTest::newRow("hidden file") << QStringList{".env"} << ".env" << ".env (1)";
+    QTest::newRow("being downloaded") << QStringList{"a.txt.part"} << "a.txt" << "a (1).txt";
+    QTest::newRow("next one being downloaded") << QStringList{"a.txt", "a (1).txt.part"} << "a.txt" << "a (2).txt";
+    QTest::newRow("a part of another name") << QStringList{"a.part"} << "a.txt" << "a.txt";
 }
 
 void tst_HostDownloader::uniqueFileName()

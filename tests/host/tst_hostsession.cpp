@@ -1,12 +1,16 @@
 #include "host/hostdownloader.h"
 #include "host/hostsession.h"
 #include "host/hoststore.h"
+#include "host/referencehost.h"
 
 #include <QDir>
 #include <QFile>
 #include <QJsonDocument>
+#include <QLocalSocket>
 #include <QTemporaryDir>
 #include <QtTest>
+
+using namespace ChannelWebBrowser;
 
 // Everything the session wrote, cut back into messages.
 static QList<HostMessage> framesOf(const QSignalSpy &spy)
@@ -37,20 +41,25 @@ private slots:
     void positionComesBackOnNextStart();
     void feedbackLines_data();
     void feedbackLines();
+    void openFileFolder_data();
     void openFileFolder();
-    void malformed_data();
-    void malformed();
+    void ignoredMessageWarns();
+    void refreshAgainstBrowserStandIn();
+    void closingWindowLetsDownloadsFinish();
 private:
-    HostSession *makeSession(HostStore *store);
+    HostSession *makeSession(BrowserLink *link, HostStore *store);
 
     QScopedPointer<QTemporaryDir> dir;
+    QScopedPointer<BrowserLink> link;
     QScopedPointer<HostStore> store;
     QScopedPointer<HostDownloader> downloader;
     QScopedPointer<HostSession> session;
     QList<QUrl> opened;
+    QStringList copied;
+    bool desktop = true;   // whether a browser, file manager and clipboard are there
 };
 
-HostSession *tst_HostSession::makeSession(HostStore *forStore)
+HostSession *tst_HostSession::makeSession(BrowserLink *forLink, HostStore *forStore)
 {
     HostSettings settings;
     settings.accessToken = "tok-1";
@@ -58,8 +67,9 @@ HostSession *tst_HostSession::makeSession(HostStore *forStore)
     settings.pageUrl = QUrl("http://127.0.0.1:8123/");
     settings.firstWindowRect = "10,20,300,200,0";
     settings.showShare = false;
-    auto *s = new HostSession(forStore, downloader.data(), settings);
-    s->setUrlOpener([this](const QUrl &url) { opened << url; return true; });
+    auto *s = new HostSession(forLink, forStore, downloader.data(), settings);
+    s->setUrlOpener([this](const QUrl &url) { opened << url; return desktop; });
+    s->setClipboard([this](const QString &text) { copied << text; return desktop; });
     return s;
 }
 
@@ -69,8 +79,12 @@ void tst_HostSession::init()
     QVERIFY(dir->isValid());
     store.reset(new HostStore(dir->filePath("data")));
     downloader.reset(new HostDownloader(store.data(), dir->filePath("downloads")));
-    session.reset(makeSession(store.data()));
+    session.reset();
+    link.reset(new BrowserLink);
+    session.reset(makeSession(link.data(), store.data()));
     opened.clear();
+    copied.clear();
+    desktop = true;
 
     // one finished download whose file is on disk
     QDir().mkpath(dir->filePath("downloads"));
@@ -105,7 +119,7 @@ void tst_HostSession::startup()
     QFETCH(QString, windowsRect);
     if (!saved.isEmpty())
         store->setPosition(saved);
-    QSignalSpy out(session.data(), &HostSession::outgoing);
+    QSignalSpy out(link.data(), &BrowserLink::outgoing);
     session->sendStartup();
     const QList<HostMessage> frames = framesOf(out);
     QMap<QString, QString> sent;
@@ -163,8 +177,8 @@ void tst_HostSession::answers()
     QFETCH(QString, answer);
     QFETCH(QByteArray, json);
     QFETCH(QStringList, keysLeft);
-    QSignalSpy out(session.data(), &HostSession::outgoing);
-    session->receive(request);
+    QSignalSpy out(link.data(), &BrowserLink::outgoing);
+    link->receive(request);
     const QList<HostMessage> frames = framesOf(out);
     QCOMPARE(frames.size(), 1);
     QCOMPARE(frames.at(0).category + ':' + frames.at(0).subcommand, answer);
@@ -196,11 +210,12 @@ void tst_HostSession::startDownloadIntoUnwritableFolder()
     blocker.close();
     HostDownloader blocked(store.data(), dir->filePath("blocker/downloads"));
     HostSettings settings;
-    HostSession s(store.data(), &blocked, settings);
-    QSignalSpy out(&s, &HostSession::outgoing);
+    BrowserLink blockedLink;
+    HostSession s(&blockedLink, store.data(), &blocked, settings);
+    QSignalSpy out(&blockedLink, &BrowserLink::outgoing);
     QSignalSpy warnings(&blocked, &HostDownloader::warning);
 
-    s.receive(frame("webfile", "startDownload", R"({"key":"k7","name":")" + name.toUtf8() + R"(","url":"http://127.0.0.1:9/x"})"));
+    blockedLink.receive(frame("webfile", "startDownload", R"({"key":"k7","name":")" + name.toUtf8() + R"(","url":"http://127.0.0.1:9/x"})"));
 
     const QList<HostMessage> frames = framesOf(out);
     QCOMPARE(frames.size(), 1);
@@ -221,13 +236,14 @@ void tst_HostSession::startDownloadIntoUnwritableFolder()
 void tst_HostSession::positionComesBackOnNextStart()
 {
     QSignalSpy saved(session.data(), &HostSession::positionSaved);
-    session->receive(frame("feedback", "savePosition", "100,50,800,600,1"));
+    link->receive(frame("feedback", "savePosition", "100,50,800,600,1"));
     QCOMPARE(saved.size(), 1);
 
     HostStore next(dir->filePath("data"));
     QVERIFY(next.load());
-    QScopedPointer<HostSession> again(makeSession(&next));
-    QSignalSpy out(again.data(), &HostSession::outgoing);
+    BrowserLink nextLink;
+    QScopedPointer<HostSession> again(makeSession(&nextLink, &next));
+    QSignalSpy out(&nextLink, &BrowserLink::outgoing);
     again->sendStartup();
     QStringList rects;
     for (const HostMessage &m : framesOf(out))
@@ -236,79 +252,216 @@ void tst_HostSession::positionComesBackOnNextStart()
     QCOMPARE(rects, QStringList{"100,50,800,600,1"});
 }
 
+// "category:subcommand payload" of everything the session wrote.
+static QStringList sentOf(const QSignalSpy &spy)
+{
+    QStringList sent;
+    for (const HostMessage &m : framesOf(spy))
+        sent << m.category + ':' + m.subcommand + ' ' + QString::fromUtf8(m.payload);
+    return sent;
+}
+
 void tst_HostSession::feedbackLines_data()
 {
     QTest::addColumn<QByteArray>("message");
-    QTest::addColumn<QString>("line");
+    QTest::addColumn<bool>("desktop");
+    QTest::addColumn<QStringList>("lines");   // on stdout
     QTest::addColumn<QList<QUrl>>("opens");
-    QTest::newRow("refresh") << frame("feedback", "refresh", "") << "button: refresh" << QList<QUrl>();
-    QTest::newRow("collect") << frame("feedback", "storeToVell", "") << "button: storeToVell" << QList<QUrl>();
-    QTest::newRow("share") << frame("feedback", "share", "") << "button: share" << QList<QUrl>();
-    QTest::newRow("channel") << frame("feedback", "channel", "") << "button: channel" << QList<QUrl>();
-    QTest::newRow("open outside") << frame("feedback", "openOutside", "") << "button: openOutside"
-                                  << QList<QUrl>{QUrl("http://127.0.0.1:8123/")};
-    QTest::newRow("go to channel") << frame("feedback", "gotoChannel", "demo-channel") << "button: gotoChannel demo-channel"
-                                   << QList<QUrl>();
-    QTest::newRow("page log, non-ascii") << frame("feedback", "receiveLog", QString::fromUtf8("grüße from the page").toUtf8())
-                                         << QString::fromUtf8("browser log: grüße from the page") << QList<QUrl>();
-    QTest::newRow("position") << frame("feedback", "savePosition", "-8,0,1024,768,0") << "window position: -8,0,1024,768,0"
-                              << QList<QUrl>();
+    QTest::addColumn<QStringList>("sent");    // what goes back to the browser
+    // The page shown last is http://127.0.0.1:8123/later; the first page was /.
+    const QString later = "http://127.0.0.1:8123/later";
+    QTest::newRow("refresh shows the last page again") << frame("feedback", "refresh", "") << true
+        << QStringList{"button: refresh"} << QList<QUrl>() << QStringList{"event:showUrl " + later};
+    QTest::newRow("collect") << frame("feedback", "storeToVell", "") << true
+        << QStringList{"button: storeToVell", "collected " + later} << QList<QUrl>()
+        << QStringList{"event:showBoxMessage Added to your collection: " + later};
+    QTest::newRow("collect twice") << frame("feedback", "storeToVell", "") + frame("feedback", "storeToVell", "") << true
+        << QStringList{"button: storeToVell", "collected " + later, "button: storeToVell"} << QList<QUrl>()
+        << QStringList{"event:showBoxMessage Added to your collection: " + later,
+                       "event:showBoxMessage Already in your collection: " + later};
+    QTest::newRow("share") << frame("feedback", "share", "") << true << QStringList{"button: share"} << QList<QUrl>()
+        << QStringList{"event:showBoxMessage Link copied - paste it to share: " + later};
+    QTest::newRow("share without a clipboard") << frame("feedback", "share", "") << false << QStringList{"button: share"}
+        << QList<QUrl>() << QStringList{"event:showBoxMessage Could not copy the link: there is no clipboard on this desktop"};
+    QTest::newRow("open outside") << frame("feedback", "openOutside", "") << true << QStringList{"button: openOutside"}
+        << QList<QUrl>{QUrl(later)} << QStringList();
+    QTest::newRow("open outside without a browser") << frame("feedback", "openOutside", "") << false
+        << QStringList{"button: openOutside"} << QList<QUrl>{QUrl(later)}
+        << QStringList{"event:showBoxMessage Could not open " + later + " in a web browser: none is set up on this desktop"};
+    QTest::newRow("channel") << frame("feedback", "channel", "") << true << QStringList{"button: channel"} << QList<QUrl>() << QStringList();
+    QTest::newRow("go to channel") << frame("feedback", "gotoChannel", "demo-channel") << true
+        << QStringList{"button: gotoChannel demo-channel"} << QList<QUrl>() << QStringList();
+    QTest::newRow("page log, non-ascii") << frame("feedback", "receiveLog", QString::fromUtf8("grüße from the page").toUtf8()) << true
+        << QStringList{QString::fromUtf8("browser log: grüße from the page")} << QList<QUrl>() << QStringList();
+    QTest::newRow("position") << frame("feedback", "savePosition", "-8,0,1024,768,0") << true
+        << QStringList{"window position: -8,0,1024,768,0"} << QList<QUrl>() << QStringList();
 }
 
 void tst_HostSession::feedbackLines()
 {
     QFETCH(QByteArray, message);
-    QFETCH(QString, line);
+    QFETCH(bool, desktop);
+    QFETCH(QStringList, lines);
     QFETCH(QList<QUrl>, opens);
+    QFETCH(QStringList, sent);
+    this->desktop = desktop;
+    session->sendStartup();
+    session->showUrl(QUrl("http://127.0.0.1:8123/later"));
     QSignalSpy notes(session.data(), &HostSession::note);
-    QSignalSpy out(session.data(), &HostSession::outgoing);
-    session->receive(message);
-    QCOMPARE(notes.size(), 1);
-    QCOMPARE(notes.at(0).at(0).toString(), line);
+    QSignalSpy out(link.data(), &BrowserLink::outgoing);
+    link->receive(message);
+    QStringList said;
+    for (const QList<QVariant> &note : notes)
+        said << note.at(0).toString();
+    QCOMPARE(said, lines);
     QCOMPARE(opened, opens);
-    QCOMPARE(out.size(), 0);   // feedback is never answered
+    QCOMPARE(sentOf(out), sent);
+    if (QTest::currentDataTag() == QLatin1String("share"))
+        QCOMPARE(copied, QStringList{"http://127.0.0.1:8123/later"});
+    if (QTest::currentDataTag() == QLatin1String("collect twice")) {
+        HostStore reloaded(dir->filePath("data"));
+        QVERIFY(reloaded.load());
+        QCOMPARE(reloaded.collected(), QStringList{"http://127.0.0.1:8123/later"});
+    }
+}
+
+void tst_HostSession::openFileFolder_data()
+{
+    QTest::addColumn<bool>("folderThere");
+    QTest::addColumn<bool>("desktop");
+    QTest::addColumn<bool>("opens");
+    QTest::addColumn<QString>("box");   // %1: the folder
+    QTest::newRow("opened") << true << true << true << QString();
+    QTest::newRow("no file manager") << true << false << true << "Could not open %1: no file manager is set up on this desktop";
+    QTest::newRow("folder gone") << false << true << false << "The folder %1 does not exist any more";
 }
 
 void tst_HostSession::openFileFolder()
 {
-    session->receive(frame("webfile", "openFileFolder", "aaaa"));
-    QCOMPARE(opened, QList<QUrl>{QUrl::fromLocalFile(dir->filePath("downloads"))});
+    QFETCH(bool, folderThere);
+    QFETCH(bool, desktop);
+    QFETCH(bool, opens);
+    QFETCH(QString, box);
+    this->desktop = desktop;
+    const QString folder = dir->filePath("downloads");
+    if (!folderThere)
+        QVERIFY(QDir(folder).removeRecursively());
+    QSignalSpy out(link.data(), &BrowserLink::outgoing);
+    link->receive(frame("webfile", "openFileFolder", "aaaa"));
+    QCOMPARE(opened, opens ? QList<QUrl>{QUrl::fromLocalFile(folder)} : QList<QUrl>());
+    QCOMPARE(sentOf(out), box.isEmpty() ? QStringList() : QStringList{"event:showBoxMessage " + box.arg(folder)});
 }
 
-void tst_HostSession::malformed_data()
+void tst_HostSession::ignoredMessageWarns()
 {
-    QTest::addColumn<QByteArray>("bytes");
-    QTest::addColumn<int>("warnings");
-    QTest::newRow("one field") << QByteArray("garbage;") << 1;
-    QTest::newRow("two fields") << QByteArray("webfile:getFileList;") << 1;
-    QTest::newRow("unknown category") << frame("bogus", "thing", "x") << 1;
-    QTest::newRow("unknown subcommand") << frame("webfile", "formatDisk", "x") << 1;
-    QTest::newRow("answer keyword from the wrong side") << frame("webfile", "getFileListRes", "{}") << 1;
-    QTest::newRow("list without key") << frame("webfile", "getFileList", "") << 1;
-    QTest::newRow("user info without key") << frame("iq", "currentuserinfo", "  ") << 1;
-    QTest::newRow("bad json") << frame("webfile", "getDownloadOffset", "{not json") << 1;
-    QTest::newRow("json array") << frame("webfile", "removeAllHistory", "[1,2]") << 1;
-    QTest::newRow("remove without file key") << frame("webfile", "removeHistory", R"({"key":"k"})") << 1;
-    QTest::newRow("position of three numbers") << frame("feedback", "savePosition", "1,2,3") << 1;
-    QTest::newRow("position with words") << frame("feedback", "savePosition", "a,b,300,200") << 1;
-    QTest::newRow("binary noise") << QByteArray("\xff\xfe:\x00\x01:\x80;", 8) << 1;
-}
-
-void tst_HostSession::malformed()
-{
-    QFETCH(QByteArray, bytes);
-    QFETCH(int, warnings);
     QSignalSpy warned(session.data(), &HostSession::warning);
-    QSignalSpy out(session.data(), &HostSession::outgoing);
-    session->receive(bytes);
-    QCOMPARE(warned.size(), warnings);
+    QSignalSpy out(link.data(), &BrowserLink::outgoing);
+    link->receive(frame("webfile", "removeHistory", R"({"key":"k"})"));
+    QCOMPARE(warned.size(), 1);
+    QCOMPARE(warned.at(0).at(0).toString(), QString("ignored message \"webfile:removeHistory\": no request key or file key"));
     QCOMPARE(out.size(), 0);
     QCOMPARE(store->records().size(), 1);
-    QCOMPARE(store->position(), QString());
-    // still answering afterwards
-    session->receive(frame("webfile", "removeAllHistory", R"({"key":"k9"})"));
-    QCOMPARE(framesOf(out).size(), 1);
-    QCOMPARE(framesOf(out).at(0).payload, QByteArray(R"({"key":"k9"})"));
+}
+
+namespace {
+
+// reference-host with a stand-in for the browser: a program that only waits
+// until its input closes, started by the host like the browser, and a local
+// socket in this test that speaks for it on the host's endpoint.
+struct StandInSession
+{
+    QTemporaryDir folder;
+    QScopedPointer<ReferenceHost> host;
+    QLocalSocket browser;
+    QByteArray received;
+
+    bool start(const QString &dataDir)
+    {
+        const QString path = folder.filePath("channel-web-browser");
+        QFile program(path);
+        if (!program.open(QIODevice::WriteOnly))
+            return false;
+        program.write("#!/bin/sh\nread line\nexit 0\n");
+        program.close();
+        program.setPermissions(program.permissions() | QFileDevice::ExeOwner);
+        HostOptions options;
+        options.browserPath = path;
+        options.dataDir = dataDir + "/data";
+        options.downloadDir = dataDir + "/downloads";
+        host.reset(new ReferenceHost(options));
+        if (!host->start())
+            return false;
+        QObject::connect(&browser, &QLocalSocket::readyRead, &browser, [this] { received += browser.readAll(); });
+        browser.connectToServer(host->endpoint());
+        return browser.waitForConnected(5000);
+    }
+    QStringList shownUrls() const
+    {
+        QStringList urls;
+        HostFramer framer;
+        for (const HostMessage &m : framer.feed(received))
+            if (m.category == "event" && m.subcommand == "showUrl")
+                urls << QString::fromUtf8(m.payload);
+        return urls;
+    }
+    // What a user closing the window looks like to the host.
+    void closeWindow()
+    {
+        browser.disconnectFromServer();
+        host->browser().closeWriteChannel();
+    }
+};
+
+}
+
+void tst_HostSession::refreshAgainstBrowserStandIn()
+{
+    StandInSession s;
+    QVERIFY(s.start(dir->path()));
+    QTRY_COMPARE(s.shownUrls().size(), 1);
+    const QString demo = s.shownUrls().at(0);
+    QCOMPARE(demo, s.host->site().url().toString());
+    s.browser.write("feedback:refresh:;");
+    QTRY_COMPARE(s.shownUrls(), (QStringList{demo, demo}));
+    // the page the host showed last, not the first one
+    s.host->session()->showUrl(QUrl("http://127.0.0.1:9/other"));
+    s.browser.write("feedback:refresh:;");
+    QTRY_COMPARE(s.shownUrls(), (QStringList{demo, demo, "http://127.0.0.1:9/other", "http://127.0.0.1:9/other"}));
+    s.closeWindow();
+    s.host->shutdown();
+    QCOMPARE(s.host->browser().exitCode(), 0);
+}
+
+void tst_HostSession::closingWindowLetsDownloadsFinish()
+{
+    StandInSession s;
+    QVERIFY(s.start(dir->path()));
+    s.host->site().setLargeRate(2 * 1024 * 1024);   // about 4 s for the 8 MiB
+    QSignalSpy notes(s.host.data(), &ReferenceHost::note);
+    QSignalSpy finished(s.host.data(), &ReferenceHost::finished);
+    const QByteArray url = s.host->site().url().resolved(QUrl("/files/large-sample.bin")).toEncoded();
+    s.browser.write(frame("webfile", "startDownload", R"({"key":"k1","name":"large-sample.bin","url":")" + url + "\"}"));
+    const QString file = dir->filePath("downloads/large-sample.bin");
+    // while it runs, only the ".part" is there
+    QTRY_VERIFY(QFileInfo(file + ".part").size() > 0);
+    QVERIFY(!QFile::exists(file));
+
+    s.closeWindow();
+    QTRY_COMPARE(s.host->browser().state(), QProcess::NotRunning);
+    QCOMPARE(s.host->downloader().runningCount(), 1);
+    QCOMPARE(finished.count(), 0);
+    QVERIFY(notes.contains(QList<QVariant>{QString("the window is closed; finishing 1 running download(s) first (Ctrl-C cancels them)")}));
+
+    QVERIFY(finished.wait(30000));
+    QCOMPARE(finished.at(0).at(0).toInt(), 0);
+    QCOMPARE(QFileInfo(file).size(), DemoSite::kLargeSize);
+    QVERIFY(!QFile::exists(file + ".part"));
+    HostStore onDisk(dir->filePath("data"));
+    QVERIFY(onDisk.load());
+    QCOMPARE(onDisk.records().size(), 2);   // with init()'s own record
+    QCOMPARE(onDisk.records().at(0).value("name").toString(), QString("large-sample.bin"));
+    QCOMPARE(onDisk.records().at(0).value("status").toInt(), 2);
+    s.host->shutdown();
 }
 
 QTEST_GUILESS_MAIN(tst_HostSession)

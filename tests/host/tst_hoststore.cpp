@@ -139,6 +139,9 @@ void tst_HostStore::survivesReload()
         store.put(makeRecord("a", 1526809226485.0));
         store.put(makeRecord("b", 1526809226999.0, HostStore::StatusFailed));
         store.setPosition("100,50,800,600,1");
+        QVERIFY(store.collect("http://127.0.0.1/page"));
+        QVERIFY(store.collect("http://127.0.0.1/other"));
+        QVERIFY(!store.collect("http://127.0.0.1/page"));
     }
     HostStore store(dir->path());
     QVERIFY(store.load());
@@ -151,19 +154,30 @@ void tst_HostStore::survivesReload()
     QCOMPARE(a.value("url").toString(), QString("http://127.0.0.1/a"));
     QCOMPARE(store.record("b").value("status").toInt(), 3);
     QCOMPARE(store.position(), QString("100,50,800,600,1"));
+    QCOMPARE(store.collected(), (QStringList{"http://127.0.0.1/page", "http://127.0.0.1/other"}));
 }
 
 void tst_HostStore::runningBecomesFailedOnReload()
 {
+    // what the interrupted one had written goes; the complete file of the other stays
+    const QString partial = dir->filePath("a.txt");
+    const QString complete = dir->filePath("b.txt");
+    for (const QString &path : {partial + ".part", complete, complete + ".part"}) {
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+    }
     {
         HostStore store(dir->path());
-        store.put(makeRecord("a", 1, HostStore::StatusDownloading));
-        store.put(makeRecord("b", 2, HostStore::StatusSuccess));
+        store.put(makeRecord("a", 1, HostStore::StatusDownloading, partial));
+        store.put(makeRecord("b", 2, HostStore::StatusSuccess, complete));
     }
     HostStore store(dir->path());
     QVERIFY(store.load());
     QCOMPARE(store.record("a").value("status").toInt(), 3);
     QCOMPARE(store.record("b").value("status").toInt(), 2);
+    QVERIFY(!QFile::exists(partial + ".part"));
+    QVERIFY(QFile::exists(complete));
+    QVERIFY(QFile::exists(complete + ".part"));   // not ours to judge: its record is complete
     // written back, not only changed in memory
     QFile file(store.filePath());
     QVERIFY(file.open(QIODevice::ReadOnly));

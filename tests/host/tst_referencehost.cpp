@@ -8,6 +8,8 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+using namespace ChannelWebBrowser;
+
 // reference-host with the real browser and its own demo site, all of it
 // started once: the tests run in order, as one session of a person.
 class tst_ReferenceHost : public QObject
@@ -50,7 +52,7 @@ QJsonObject tst_ReferenceHost::lastAnswer(const QString &subcommand) const
 
 void tst_ReferenceHost::request(const char *subcommand, const QByteArray &payload)
 {
-    host->session()->receive(QByteArray("webfile:") + subcommand + ':' + payload.toBase64() + ';');
+    host->browserLink().receive(QByteArray("webfile:") + subcommand + ':' + payload.toBase64() + ';');
 }
 
 void tst_ReferenceHost::initTestCase()
@@ -74,7 +76,7 @@ void tst_ReferenceHost::initTestCase()
     QCOMPARE(host->endpoint(), browserCopy.endpoint());
     QVERIFY(connected.wait(30000));
     QVERIFY(host->session());
-    outgoing.reset(new QSignalSpy(host->session(), &HostSession::outgoing));
+    outgoing.reset(new QSignalSpy(&host->browserLink(), &BrowserLink::outgoing));
     // The page reports back once its bridge has fetched the current user.
     QTRY_VERIFY_WITH_TIMEOUT(!readyDetail.isEmpty(), 60000);
 }
@@ -162,7 +164,7 @@ void tst_ReferenceHost::positionComesBackOnNextStart()
     // The browser only reports a window that moved away from where we put
     // it, which nothing does here; report one as it would.
     const QString position = "120,80,900,700,0";
-    host->session()->receive("feedback:savePosition:" + position.toLatin1().toBase64() + ';');
+    host->browserLink().receive("feedback:savePosition:" + position.toLatin1().toBase64() + ';');
     QCOMPARE(host->store().position(), position);
 
     host->shutdown();
@@ -173,8 +175,9 @@ void tst_ReferenceHost::positionComesBackOnNextStart()
     HostStore next(dir.filePath("data"));
     QVERIFY(next.load());
     HostDownloader downloader(&next, dir.filePath("downloads"));
-    HostSession session(&next, &downloader, HostSettings());
-    QSignalSpy out(&session, &HostSession::outgoing);
+    BrowserLink link;
+    HostSession session(&link, &next, &downloader, HostSettings());
+    QSignalSpy out(&link, &BrowserLink::outgoing);
     session.sendStartup();
     QByteArray all;
     for (const QList<QVariant> &call : out)

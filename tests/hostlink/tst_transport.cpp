@@ -1,5 +1,6 @@
 #include "config/vellchatwbconfigure.h"
 #include "hostlink/transport.h"
+#include "tests/hostlib/linkrecorder.h"
 
 #include <QtTest>
 #include <functional>
@@ -120,49 +121,64 @@ void tst_Transport::outgoingBytes_data()
 {
     QTest::addColumn<Op>("op");
     QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QString>("heard");   // what the host library makes of the bytes
     const QString k = QStringLiteral("0123456789abcdef0123456789abcdef");
 
-    QTest::newRow("refresh") << Op([](transport *t) { t->refresh(); }) << QByteArray("feedback:refresh:;");
-    QTest::newRow("collect") << Op([](transport *t) { t->storeToVell(); }) << QByteArray("feedback:storeToVell:;");
-    QTest::newRow("share") << Op([](transport *t) { t->shareArtile(); }) << QByteArray("feedback:share:;");
-    QTest::newRow("channel") << Op([](transport *t) { t->showChannel(); }) << QByteArray("feedback:channel:;");
-    QTest::newRow("open outside") << Op([](transport *t) { t->openOutside(); }) << QByteArray("feedback:openOutside:;");
+    QTest::newRow("refresh") << Op([](transport *t) { t->refresh(); }) << QByteArray("feedback:refresh:;") << "refreshClicked()";
+    QTest::newRow("collect") << Op([](transport *t) { t->storeToVell(); }) << QByteArray("feedback:storeToVell:;") << "collectClicked()";
+    QTest::newRow("share") << Op([](transport *t) { t->shareArtile(); }) << QByteArray("feedback:share:;") << "shareClicked()";
+    QTest::newRow("channel") << Op([](transport *t) { t->showChannel(); }) << QByteArray("feedback:channel:;") << "channelClicked()";
+    QTest::newRow("open outside") << Op([](transport *t) { t->openOutside(); }) << QByteArray("feedback:openOutside:;") << "openOutsideClicked()";
     QTest::newRow("position") << Op([](transport *t) { t->savePosition(QStringLiteral("100,80,900,700,0")); })
-                              << QByteArray("feedback:savePosition:MTAwLDgwLDkwMCw3MDAsMA==;");
+                              << QByteArray("feedback:savePosition:MTAwLDgwLDkwMCw3MDAsMA==;")
+                              << "positionSaved(100,80,900,700,0, 100,80 900x700, false)";
     QTest::newRow("log line, non-ASCII") << Op([](transport *t) { t->onReceiveLog(QStringLiteral("h\u00e9llo w\u00f6rld")); })
-                                         << QByteArray("feedback:receiveLog:aMOpbGxvIHfDtnJsZA==;");
+                                         << QByteArray("feedback:receiveLog:aMOpbGxvIHfDtnJsZA==;")
+                                         << QStringLiteral("logReceived(h\u00e9llo w\u00f6rld)");
     QTest::newRow("go to channel") << Op([](transport *t) { t->goToChannel(QStringLiteral("channel-42")); })
-                                   << QByteArray("feedback:gotoChannel:Y2hhbm5lbC00Mg==;");
+                                   << QByteArray("feedback:gotoChannel:Y2hhbm5lbC00Mg==;") << "gotoChannelRequested(channel-42)";
     QTest::newRow("user info") << Op([k](transport *t) { t->currentUserInfo(k); })
-                               << QByteArray("iq:currentuserinfo:MDEyMzQ1Njc4OWFiY2RlZjAxMjM0NTY3ODlhYmNkZWY=;");
+                               << QByteArray("iq:currentuserinfo:MDEyMzQ1Njc4OWFiY2RlZjAxMjM0NTY3ODlhYmNkZWY=;")
+                               << "currentUserInfoRequested(0123456789abcdef0123456789abcdef)";
     QTest::newRow("file list") << Op([k](transport *t) { t->getWebfileList(k); })
-                               << QByteArray("webfile:getFileList:MDEyMzQ1Njc4OWFiY2RlZjAxMjM0NTY3ODlhYmNkZWY=;");
+                               << QByteArray("webfile:getFileList:MDEyMzQ1Njc4OWFiY2RlZjAxMjM0NTY3ODlhYmNkZWY=;")
+                               << "fileListRequested(0123456789abcdef0123456789abcdef)";
     QTest::newRow("open folder") << Op([](transport *t) { t->openFileFoler(QStringLiteral("fk1")); })
-                                 << QByteArray("webfile:openFileFolder:Zmsx;");
+                                 << QByteArray("webfile:openFileFolder:Zmsx;") << "openFileFolderRequested(fk1)";
     // {"key":"K","name":"report.pdf","url":"http://127.0.0.1:8080/report.pdf"}
     QTest::newRow("start download, members sorted")
         << Op([](transport *t) { t->downloadFile(QStringLiteral("K"), QStringLiteral("http://127.0.0.1:8080/report.pdf"), QStringLiteral("report.pdf")); })
-        << QByteArray("webfile:startDownload:eyJrZXkiOiJLIiwibmFtZSI6InJlcG9ydC5wZGYiLCJ1cmwiOiJodHRwOi8vMTI3LjAuMC4xOjgwODAvcmVwb3J0LnBkZiJ9;");
+        << QByteArray("webfile:startDownload:eyJrZXkiOiJLIiwibmFtZSI6InJlcG9ydC5wZGYiLCJ1cmwiOiJodHRwOi8vMTI3LjAuMC4xOjgwODAvcmVwb3J0LnBkZiJ9;")
+        << "startDownloadRequested(K, http://127.0.0.1:8080/report.pdf, report.pdf)";
     // {"fileList":["b2","a1"],"key":"k9"}: the list keeps the caller's order
     QTest::newRow("progress request")
         << Op([](transport *t) { t->getWebfileDownloadOffset(QStringLiteral("k9"), {QStringLiteral("b2"), QStringLiteral("a1")}); })
-        << QByteArray("webfile:getDownloadOffset:eyJmaWxlTGlzdCI6WyJiMiIsImExIl0sImtleSI6Ims5In0=;");
+        << QByteArray("webfile:getDownloadOffset:eyJmaWxlTGlzdCI6WyJiMiIsImExIl0sImtleSI6Ims5In0=;")
+        << "downloadOffsetRequested(k9, b2|a1)";
     // {"fileKey":"f7","key":"k9"}
     QTest::newRow("restart") << Op([](transport *t) { t->redownloadFile(QStringLiteral("k9"), QStringLiteral("f7")); })
-                             << QByteArray("webfile:restartDownload:eyJmaWxlS2V5IjoiZjciLCJrZXkiOiJrOSJ9;");
+                             << QByteArray("webfile:restartDownload:eyJmaWxlS2V5IjoiZjciLCJrZXkiOiJrOSJ9;")
+                             << "restartDownloadRequested(k9, f7)";
     QTest::newRow("remove one") << Op([](transport *t) { t->removeDownloadFile(QStringLiteral("k9"), QStringLiteral("f7")); })
-                                << QByteArray("webfile:removeHistory:eyJmaWxlS2V5IjoiZjciLCJrZXkiOiJrOSJ9;");
+                                << QByteArray("webfile:removeHistory:eyJmaWxlS2V5IjoiZjciLCJrZXkiOiJrOSJ9;")
+                                << "removeHistoryRequested(k9, f7)";
     // {"key":"k9"}
     QTest::newRow("remove all") << Op([](transport *t) { t->removeAllDownloadFile(QStringLiteral("k9")); })
-                                << QByteArray("webfile:removeAllHistory:eyJrZXkiOiJrOSJ9;");
+                                << QByteArray("webfile:removeAllHistory:eyJrZXkiOiJrOSJ9;") << "removeAllHistoryRequested(k9)";
 }
 
 void tst_Transport::outgoingBytes()
 {
     QFETCH(Op, op);
     QFETCH(QByteArray, bytes);
+    QFETCH(QString, heard);
     op(transport::shareInstance());
     QCOMPARE(written, bytes);
+    // The host library reads exactly this, and nothing else, from the bytes.
+    ChannelWebBrowser::BrowserLink host;
+    LinkRecorder recorder(&host);
+    host.receive(written);
+    QCOMPARE(recorder.heard(), QStringList{heard});
 }
 
 QTEST_MAIN(tst_Transport)

@@ -142,8 +142,13 @@ QVariant evalJs(QWebEnginePage *page, const QString &script, int timeoutMs)
 
 QByteArray tinyPng()
 {
-    QImage image(4, 4, QImage::Format_RGB32);
-    image.fill(Qt::red);
+    return pngOf(QSize(4, 4), Qt::red);
+}
+
+QByteArray pngOf(const QSize &size, const QColor &colour)
+{
+    QImage image(size, QImage::Format_RGB32);
+    image.fill(colour);
     QByteArray bytes;
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::WriteOnly);

@@ -1,9 +1,11 @@
 #pragma once
 
 #include <QByteArray>
+#include <QColor>
 #include <QHash>
 #include <QList>
 #include <QMutex>
+#include <QSize>
 #include <QString>
 #include <QUrl>
 #include <QVariant>
@@ -59,3 +61,5 @@ QVariant evalJs(QWebEnginePage *page, const QString &script, int timeoutMs = 100
 
 // A tiny valid PNG for pages that need a real image.
 QByteArray tinyPng();
+// The PNG file of a picture of one colour.
+QByteArray pngOf(const QSize &size, const QColor &colour);

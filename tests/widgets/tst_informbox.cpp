@@ -37,6 +37,7 @@ private slots:
     void singleButton();
     void callbacks_data();
     void callbacks();
+    void longMessage_data();
     void longMessage();
     void markupIsText();
     void whiteFill();
@@ -70,39 +71,67 @@ void tst_InformBox::layout_data()
 {
     // With the bundled font at 100 % the "Ok" button is 28 x 30 and "Cancel" 53 x 30
     // (checked below), so by default: confirm (300 - 28 - 22, 100 - 30 - 16) = (250, 54),
-    // cancel (250 - 53, 54) = (197, 54).
+    // cancel (250 - 53, 54) = (197, 54). A line of the message is 20 px high (the
+    // buttons' 30 less their 10 px of padding) and at most 300 - 20 - 22 = 258 px
+    // wide; 10 px separate the last line from the buttons.
     QTest::addColumn<QSize>("frameSize");    // invalid: the box has no parent
     QTest::addColumn<QSize>("configured");   // invalid: keep the default size and margins
+    QTest::addColumn<QString>("message");
     QTest::addColumn<QSize>("boxSize");
     QTest::addColumn<QPoint>("labelPos");
+    QTest::addColumn<int>("labelHeight");
     QTest::addColumn<QPoint>("confirmPos");
     QTest::addColumn<QPoint>("cancelPos");
-    QTest::newRow("roomy frame") << QSize(640, 480) << QSize() << QSize(300, 100)
-                                 << QPoint(20, 20) << QPoint(250, 54) << QPoint(197, 54);
-    QTest::newRow("no parent") << QSize() << QSize() << QSize(300, 100)
-                               << QPoint(20, 20) << QPoint(250, 54) << QPoint(197, 54);
-    QTest::newRow("exactly fits") << QSize(300, 100) << QSize() << QSize(300, 100)
-                                  << QPoint(20, 20) << QPoint(250, 54) << QPoint(197, 54);
+    const QString shortText = QStringLiteral("Remove all?");
+    QTest::newRow("roomy frame") << QSize(640, 480) << QSize() << shortText << QSize(300, 100)
+                                 << QPoint(20, 20) << 20 << QPoint(250, 54) << QPoint(197, 54);
+    QTest::newRow("no parent") << QSize() << QSize() << shortText << QSize(300, 100)
+                               << QPoint(20, 20) << 20 << QPoint(250, 54) << QPoint(197, 54);
+    QTest::newRow("exactly fits") << QSize(300, 100) << QSize() << shortText << QSize(300, 100)
+                                  << QPoint(20, 20) << 20 << QPoint(250, 54) << QPoint(197, 54);
     // 250 - 28 - 22 = 200, 200 - 53 = 147
-    QTest::newRow("narrow frame") << QSize(250, 400) << QSize() << QSize(250, 100)
-                                  << QPoint(20, 20) << QPoint(200, 54) << QPoint(147, 54);
+    QTest::newRow("narrow frame") << QSize(250, 400) << QSize() << shortText << QSize(250, 100)
+                                  << QPoint(20, 20) << 20 << QPoint(200, 54) << QPoint(147, 54);
     // 80 - 30 - 16 = 34
-    QTest::newRow("low frame") << QSize(400, 80) << QSize() << QSize(300, 80)
-                               << QPoint(20, 20) << QPoint(250, 34) << QPoint(197, 34);
+    QTest::newRow("low frame") << QSize(400, 80) << QSize() << shortText << QSize(300, 80)
+                               << QPoint(20, 20) << 20 << QPoint(250, 34) << QPoint(197, 34);
     // 200 - 28 - 22 = 150, 150 - 53 = 97; 50 - 30 - 16 = 4
-    QTest::newRow("small frame") << QSize(200, 50) << QSize() << QSize(200, 50)
-                                 << QPoint(20, 20) << QPoint(150, 4) << QPoint(97, 4);
+    QTest::newRow("small frame") << QSize(200, 50) << QSize() << shortText << QSize(200, 50)
+                                 << QPoint(20, 20) << 20 << QPoint(150, 4) << QPoint(97, 4);
     // margins (5, 6, 7, 8): 400 - 28 - 7 = 365, 365 - 53 = 312; 150 - 30 - 8 = 112
-    QTest::newRow("configured size and margins") << QSize(640, 480) << QSize(400, 150) << QSize(400, 150)
-                                                 << QPoint(5, 6) << QPoint(365, 112) << QPoint(312, 112);
+    QTest::newRow("configured size and margins") << QSize(640, 480) << QSize(400, 150) << shortText << QSize(400, 150)
+                                                 << QPoint(5, 6) << 20 << QPoint(365, 112) << QPoint(312, 112);
+    // Two lines: 20 + 40 + 10 + 30 + 16 = 116; confirm at 116 - 30 - 16 = 70.
+    QTest::newRow("two lines grow the box")
+        << QSize(640, 480) << QSize() << QStringLiteral("Downloading notes.txt - see Download History")
+        << QSize(300, 116) << QPoint(20, 20) << 40 << QPoint(250, 70) << QPoint(197, 70);
+    // A line break of the host's own counts: three lines, 20 + 60 + 10 + 30 + 16 = 136.
+    QTest::newRow("line breaks in the message")
+        << QSize(640, 480) << QSize() << QStringLiteral("One\nTwo\nThree")
+        << QSize(300, 136) << QPoint(20, 20) << 60 << QPoint(250, 90) << QPoint(197, 90);
+    // An address has no space to break at: it breaks where the line is full.
+    QTest::newRow("a word longer than a line")
+        << QSize(640, 480) << QSize() << QStringLiteral("http://127.0.0.1:8080/files/quarterly-report-2024-final.pdf")
+        << QSize(300, 116) << QPoint(20, 20) << 40 << QPoint(250, 70) << QPoint(197, 70);
+    // Seven lines would need 20 + 140 + 10 + 30 + 16 = 216; the frame allows 150, the
+    // buttons sit at 150 - 30 - 16 = 104 and the text keeps above 104 - 10 = 94: 74 px.
+    QTest::newRow("taller than the frame stops at the frame")
+        << QSize(640, 150) << QSize() << QStringLiteral("1\n2\n3\n4\n5\n6\n7")
+        << QSize(300, 150) << QPoint(20, 20) << 74 << QPoint(250, 104) << QPoint(197, 104);
+    // The configured size is the least: a larger one holds two lines as it is.
+    QTest::newRow("configured size roomy enough")
+        << QSize(640, 480) << QSize(300, 150) << QStringLiteral("Downloading notes.txt - see Download History")
+        << QSize(300, 150) << QPoint(5, 6) << 40 << QPoint(265, 112) << QPoint(212, 112);
 }
 
 void tst_InformBox::layout()
 {
     QFETCH(QSize, frameSize);
     QFETCH(QSize, configured);
+    QFETCH(QString, message);
     QFETCH(QSize, boxSize);
     QFETCH(QPoint, labelPos);
+    QFETCH(int, labelHeight);
     QFETCH(QPoint, confirmPos);
     QFETCH(QPoint, cancelPos);
     if (configured.isValid()) {
@@ -113,11 +142,11 @@ void tst_InformBox::layout()
     InformBox *box = nullptr;
     if (frameSize.isValid()) {
         frame->resize(frameSize);
-        box = makeBox(frame.data(), QStringLiteral("Remove all?"), QStringLiteral("Cancel"));
+        box = makeBox(frame.data(), message, QStringLiteral("Cancel"));
         frame->show();
         QVERIFY(QTest::qWaitForWindowExposed(frame.data()));
     } else {
-        parentless.reset(makeBox(nullptr, QStringLiteral("Remove all?"), QStringLiteral("Cancel")));
+        parentless.reset(makeBox(nullptr, message, QStringLiteral("Cancel")));
         box = parentless.data();
         box->show();
         QVERIFY(QTest::qWaitForWindowExposed(box));
@@ -126,7 +155,16 @@ void tst_InformBox::layout()
     QCOMPARE(confirmOf(box)->size(), QSize(28, 30));
     QCOMPARE(cancelOf(box)->size(), QSize(53, 30));
     QCOMPARE(box->size(), boxSize);
-    QCOMPARE(box->findChild<QLabel *>()->pos(), labelPos);
+    QLabel *label = box->findChild<QLabel *>();
+    QCOMPARE(label->pos(), labelPos);
+    QCOMPARE(label->height(), labelHeight);
+    QCOMPARE(label->text(), message);
+    // within the box's margins, and never under the buttons
+    QVERIFY2(label->geometry().right() < box->width() - VellChatWBConfigure::InfoBoxMargins().right(),
+             qPrintable(QString::number(label->geometry().right())));
+    // A box lower than 20 + 20 + 10 + 30 + 16 = 96 px cannot keep even one line clear.
+    if (boxSize.height() >= 96)
+        QVERIFY(label->geometry().bottom() < confirmOf(box)->y());
     QCOMPARE(confirmOf(box)->pos(), confirmPos);
     QCOMPARE(cancelOf(box)->pos(), cancelPos);
     QVERIFY(cancelOf(box)->isVisible());
@@ -186,17 +224,48 @@ void tst_InformBox::callbacks()
     QCOMPARE(closed.count(), 0);
 }
 
+void tst_InformBox::longMessage_data()
+{
+    QTest::addColumn<QSize>("frameSize");
+    QTest::addColumn<QString>("message");
+    QTest::addColumn<int>("inkedLines");   // 20 px bands from the label's top that hold text
+    QTest::newRow("sentence") << QSize(640, 480)
+                              << QStringLiteral("This message is much longer than the box that is meant to hold it") << 2;
+    // a W is 13 px wide here: 19 to a 258 px line, 90 of them on five lines
+    QTest::newRow("one long word") << QSize(640, 480) << QString(90, QLatin1Char('W')) << 5;
+    // 150 px high: room for three lines and a half; three are drawn, the third ending in an ellipsis
+    QTest::newRow("more than the frame holds") << QSize(640, 150)
+                                               << QStringLiteral("Line one\nLine two\nLine three\nLine four\nLine five") << 3;
+}
+
+// Whatever the message, its ink stays inside the label, the label inside the
+// margins and above the buttons.
 void tst_InformBox::longMessage()
 {
-    const QString longText = QStringLiteral("This message is much longer than the box that is meant to hold it");
-    InformBox *box = makeBox(frame.data(), longText, QStringLiteral("Cancel"));
-    InformBox *shortBox = makeBox(frame.data(), QStringLiteral("Remove all?"), QStringLiteral("Cancel"));
+    QFETCH(QSize, frameSize);
+    QFETCH(QString, message);
+    QFETCH(int, inkedLines);
+    frame->resize(frameSize);
+    InformBox *box = makeBox(frame.data(), message, QString());
     frame->show();
     QVERIFY(QTest::qWaitForWindowExposed(frame.data()));
     QLabel *label = box->findChild<QLabel *>();
-    QCOMPARE(box->size(), QSize(300, 100));
-    QVERIFY2(label->width() > 300, qPrintable(QString::number(label->width())));
-    QCOMPARE(label->height(), shortBox->findChild<QLabel *>()->height());   // one line, no wrap
+    QImage image(box->size(), QImage::Format_ARGB32);
+    image.fill(Qt::white);
+    box->render(&image);
+    const QRect text = label->geometry();
+    const QRect button = confirmOf(box)->geometry();
+    QVector<bool> inked(text.height() / 20 + 1);
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+            if (image.pixelColor(x, y) == QColor(Qt::white) || button.contains(x, y))
+                continue;
+            QVERIFY2(text.contains(x, y), qPrintable(QStringLiteral("ink at (%1, %2) outside %3,%4 %5x%6")
+                                                        .arg(x).arg(y).arg(text.x()).arg(text.y()).arg(text.width()).arg(text.height())));
+            inked[(y - text.y()) / 20] = true;
+        }
+    }
+    QCOMPARE(inked.count(true), inkedLines);
 }
 
 void tst_InformBox::markupIsText()

@@ -1,9 +1,11 @@
 #include "config/vellchatwbconfigure.h"
+#include "downloads/downloadfiletree.h"
 #include "hostlink/transport.h"
 #include "tests/support/fakehost.h"
 #include "web/vellchatwebview.h"
 #include "web/vellwebengineurlrequestinterceptor.h"
 #include "webtestkit.h"
+#include "widgets/imagebutton.h"
 #include "widgets/informbox.h"
 #include "widgets/textbutton.h"
 #include "window/vellchatwebbroswer.h"
@@ -36,6 +38,8 @@ private slots:
     void windowStatesReachTheHost();
     void hostMessagesInBoxes();
     void downloadAnswerShowsInfo();
+    void configWhileShown_data();
+    void configWhileShown();
     void rendererCrashReloadsOnce();
     void laterWindowReleasesEarlierInterceptor();
     void cleanupTestCase() { VellChatWebBroswer::destory(); }
@@ -239,6 +243,85 @@ void tst_BrowserWindow::downloadAnswerShowsInfo()
     host.send("webfile", "startDownloadRes", R"({"info":"again","key":""})");
     host.send("event", "showBoxMessage", "end");
     QTRY_COMPARE(boxTexts(), QStringList{"end"});
+}
+
+void tst_BrowserWindow::configWhileShown_data()
+{
+    QTest::addColumn<QString>("key");
+    QTest::addColumn<QString>("value");
+    QTest::newRow("title background") << "titleBackgroundColor" << "200,30,40,255";
+    QTest::newRow("border colour") << "shadowColor" << "10,200,20,255";
+    QTest::newRow("caption") << "refreshText" << "Reload this page";
+    QTest::newRow("title height") << "titleHeight" << "60";
+    QTest::newRow("logo") << "titleLogoData" << "";
+    QTest::newRow("window title") << "title" << "Renamed pages";
+    QTest::newRow("panel's loading text") << "webFileLoadingText" << "Still asking the host";
+}
+
+// A value the host changes while the window shows reaches every part of the
+// window it concerns, all at once, without anything being hovered.
+void tst_BrowserWindow::configWhileShown()
+{
+    QFETCH(QString, key);
+    QFETCH(QString, value);
+    VellChatWebBroswer *w = VellChatWebBroswer::instance();
+    VellChatWebBroswer_impl *frame = w->impl();
+    frame->hideBG();   // no box dims what is looked at
+    const int refreshWidth = titleButton(0)->width();
+    if (key == "webFileLoadingText")
+        frame->onWebFile();   // the host answers no list here: the panel keeps loading
+    if (key == "titleLogoData")
+        host.sendRaw("config:titleLogoData:" + pngOf(QSize(64, 64), QColor(250, 200, 0)).toBase64() + ';');
+    else
+        host.send("config", key, value);
+
+    if (key == "titleBackgroundColor") {
+        // along the whole bar, between and behind the buttons
+        QTRY_COMPARE(frame->grab().toImage().pixelColor(690, 1), QColor(200, 30, 40));
+        const QImage image = frame->grab().toImage();
+        for (int x = 0; x < frame->width(); x += 7)
+            QCOMPARE(image.pixelColor(x, 1), QColor(200, 30, 40));
+        for (int i = 0; i < 6; ++i) {
+            const QPoint corner = titleButton(i)->pos() + QPoint(1, 1);
+            if (!titleButton(i)->isHidden())
+                QCOMPARE(image.pixelColor(corner), QColor(200, 30, 40));
+        }
+    } else if (key == "shadowColor") {
+        QTRY_COMPARE(w->grab().toImage().pixelColor(0, 250), QColor(10, 200, 20));
+        const QImage image = w->grab().toImage();
+        QCOMPARE(image.pixelColor(w->width() - 1, 100), QColor(10, 200, 20));
+        QCOMPARE(image.pixelColor(350, w->height() - 1), QColor(10, 200, 20));
+    } else if (key == "refreshText") {
+        QTRY_VERIFY(titleButton(0)->width() > refreshWidth + 40);
+        // the buttons after it make room at once
+        QCOMPARE(titleButton(1)->x(), titleButton(0)->x() + titleButton(0)->width() + 5);
+        host.send("config", "refreshText", "Refresh");
+        QTRY_COMPARE(titleButton(0)->width(), refreshWidth);
+    } else if (key == "titleHeight") {
+        QTRY_COMPARE(frame->view()->y(), 60);
+        QCOMPARE(frame->view()->height(), frame->height() - 60 - 1);
+        QCOMPARE(titleButton(0)->y(), 15);   // (60 - 30) / 2
+        const QColor title = VellChatWBConfigure::TitleBG().color();
+        QCOMPARE(frame->grab().toImage().pixelColor(690, 58), title);
+        host.send("config", "titleHeight", "40");
+        QTRY_COMPARE(frame->view()->y(), 40);
+    } else if (key == "titleLogoData") {
+        // fitted to the 40 px bar, and the buttons move along
+        ImageButton *logo = frame->findChild<ImageButton *>();
+        QTRY_COMPARE(logo->size(), QSize(40, 40));
+        QCOMPARE(logo->pos(), QPoint(5, 0));
+        QCOMPARE(titleButton(0)->x(), 5 + 40 + 5);
+    } else if (key == "title") {
+        QTRY_COMPARE(w->windowTitle(), QStringLiteral("Renamed pages"));
+    } else if (key == "webFileLoadingText") {
+        QLabel *text = nullptr;
+        for (QLabel *label : frame->panel()->findChildren<QLabel *>())
+            if (label->pixmap(Qt::ReturnByValue).isNull())
+                text = label;
+        QVERIFY(text && !text->isHidden());
+        QTRY_COMPARE(text->text(), QStringLiteral("Still asking the host"));
+        frame->onWebFileBack();
+    }
 }
 
 void tst_BrowserWindow::rendererCrashReloadsOnce()

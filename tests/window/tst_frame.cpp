@@ -45,11 +45,13 @@ private:
     void moveTo(const QPoint &local, Qt::MouseButtons buttons = Qt::LeftButton);
     QWidget *window = nullptr;
     Frame *frame = nullptr;
+    QPixmap defaultLogo;
 };
 
 void tst_Frame::initTestCase()
 {
     VellChatWBConfigure::init();
+    defaultLogo = *Resource::ShareInstance()->channelLogo();
 }
 
 void tst_Frame::init()
@@ -63,6 +65,7 @@ void tst_Frame::init()
 
 void tst_Frame::cleanup()
 {
+    Resource::ShareInstance()->setChannelLogo(new QPixmap(defaultLogo));
     delete window;
     window = nullptr;
     frame = nullptr;
@@ -293,35 +296,69 @@ void tst_Frame::chromeAtScale()
     QVERIFY(inside.marginsRemoved(m).contains(shown->findChild<QLabel *>()->geometry()));
     for (TextButton *b : shown->findChildren<TextButton *>())
         QVERIFY(b->isHidden() || inside.marginsRemoved(m).contains(b->geometry()));
+
+// A logo of the given size, left half red and right half blue, at a pixel ratio.
+static QPixmap halvedLogo(const QSize &size, qreal ratio)
+{
+    QImage image(size, QImage::Format_ARGB32);
+    image.fill(Qt::blue);
+    for (int y = 0; y < size.height(); ++y)
+        for (int x = 0; x < size.width() / 2; ++x)
+            image.setPixelColor(x, y, Qt::red);
+    QPixmap pixmap = QPixmap::fromImage(image);
+    pixmap.setDevicePixelRatio(ratio);
+    return pixmap;
 }
 
 void tst_Frame::titleBarLayout_data()
 {
     QTest::addColumn<bool>("collect");
     QTest::addColumn<bool>("share");
-    QTest::newRow("all shown") << true << true;
-    QTest::newRow("collect hidden") << false << true;
-    QTest::newRow("both hidden") << false << false;
+    QTest::addColumn<bool>("channel");
+    QTest::addColumn<bool>("openOutside");
+    QTest::addColumn<QSize>("logo");        // device pixels; invalid: the built-in logo
+    QTest::addColumn<double>("logoRatio");
+    QTest::addColumn<QSize>("logoSize");    // the logo button, in the 40 px title bar
+    QTest::newRow("all shown") << true << true << true << true << QSize() << 1.0 << QSize(20, 20);
+    QTest::newRow("collect hidden") << false << true << true << true << QSize() << 1.0 << QSize(20, 20);
+    QTest::newRow("both hidden") << false << false << true << true << QSize() << 1.0 << QSize(20, 20);
+    QTest::newRow("channel only") << true << true << true << false << QSize() << 1.0 << QSize(20, 20);
+    QTest::newRow("open outside only") << true << true << false << true << QSize() << 1.0 << QSize(20, 20);
+    QTest::newRow("neither") << true << true << false << false << QSize() << 1.0 << QSize(20, 20);
+    QTest::newRow("64 x 64 logo fits the bar") << true << true << false << true << QSize(64, 64) << 1.0 << QSize(40, 40);
+    QTest::newRow("wide logo keeps its aspect") << true << true << false << true << QSize(120, 60) << 1.0 << QSize(80, 40);
+    QTest::newRow("small logo is not enlarged") << true << true << false << true << QSize(30, 24) << 1.0 << QSize(30, 24);
+    QTest::newRow("bar-high logo stays") << true << true << false << true << QSize(50, 40) << 1.0 << QSize(50, 40);
+    QTest::newRow("2x logo of 32 px stays") << true << true << false << true << QSize(64, 64) << 2.0 << QSize(32, 32);
+    QTest::newRow("2x logo of 80 px fits") << true << true << false << true << QSize(160, 160) << 2.0 << QSize(40, 40);
 }
 
 void tst_Frame::titleBarLayout()
 {
     QFETCH(bool, collect);
     QFETCH(bool, share);
+    QFETCH(bool, channel);
+    QFETCH(bool, openOutside);
+    QFETCH(QSize, logo);
+    QFETCH(double, logoRatio);
+    QFETCH(QSize, logoSize);
     delete window;
     VellChatWBConfigure::SetTitleStoreToVellShow(collect);
     VellChatWBConfigure::SetTitleShareToFriendShow(share);
-    VellChatWBConfigure::SetTitleCheckChannelShow(true);
-    VellChatWBConfigure::SetTitleOpenOutsideShow(true);
+    VellChatWBConfigure::SetTitleCheckChannelShow(channel);
+    VellChatWBConfigure::SetTitleOpenOutsideShow(openOutside);
+    if (logo.isValid())
+        Resource::ShareInstance()->setChannelLogo(new QPixmap(halvedLogo(logo, logoRatio)));
     window = new QWidget;
     frame = new Frame(window, false);
     frame->setGeometry(0, 0, 500, 400);
     window->show();   // a hidden widget keeps its resize, and so its layout, for later
 
-    // logo at TitleLeft 5; each shown button follows after its width and TitleSkip 5
-    auto *logo = frame->findChild<ImageButton *>();
-    QCOMPARE(logo->pos(), QPoint(5, (40 - logo->height()) / 2));
-    int x = 5 + logo->width() + 5;
+    // logo at TitleLeft 5, centred in the bar; each shown button follows after its width and TitleSkip 5
+    auto *logoButton = frame->findChild<ImageButton *>();
+    QCOMPARE(logoButton->size(), logoSize);
+    QCOMPARE(logoButton->pos(), QPoint(5, (40 - logoSize.height()) / 2));
+    int x = 5 + logoSize.width() + 5;
     QCOMPARE(button("Refresh")->x(), x);
     x += button("Refresh")->width() + 5;
     if (collect) {
@@ -334,11 +371,27 @@ void tst_Frame::titleBarLayout()
     }
     QCOMPARE(button("Download History")->x(), x);
     x += button("Download History")->width() + 5;
-    QCOMPARE(button("Channel")->pos(), button("Open Outside")->pos());
+    // Channel first; Open Outside after it when both show, else in its place.
     QCOMPARE(button("Channel")->x(), x);
+    if (channel)
+        x += button("Channel")->width() + 5;
+    QCOMPARE(button("Open Outside")->x(), x);
+    QCOMPARE(button("Channel")->isHidden(), !channel);
+    QCOMPARE(button("Open Outside")->isHidden(), !openOutside);
     QCOMPARE(button("Refresh")->y(), (40 - button("Refresh")->height()) / 2);
     // the page fills the rest, one pixel in from the sides and the bottom
     QCOMPARE(frame->view()->geometry(), QRect(1, 40, 498, 359));
+
+    if (logoRatio == 2.0) {
+        // Drawn on a 2x surface the logo keeps a pixel-sharp edge in its middle.
+        QImage image(logoSize * 2, QImage::Format_ARGB32);
+        image.setDevicePixelRatio(2);
+        image.fill(Qt::white);
+        logoButton->render(&image);
+        const int middle = logoSize.width() - 1;
+        QCOMPARE(image.pixelColor(middle, logoSize.height()), QColor(Qt::red));
+        QCOMPARE(image.pixelColor(middle + 1, logoSize.height()), QColor(Qt::blue));
+    }
 }
 
 void tst_Frame::visibilityUpdates()
@@ -360,6 +413,17 @@ void tst_Frame::visibilityUpdates()
     frame->updateOpenOutside();
     QVERIFY(!button("Open Outside")->isHidden());
     QCOMPARE(webFile->x(), before);
+    const int place = before + webFile->width() + 5;
+    QCOMPARE(button("Open Outside")->x(), place);
+
+    // the channel button, shown, pushes Open Outside along at once; hidden, gives its place back
+    VellChatWBConfigure::SetTitleCheckChannelShow(true);
+    frame->updateCheckChannel();
+    QCOMPARE(button("Channel")->x(), place);
+    QCOMPARE(button("Open Outside")->x(), place + button("Channel")->width() + 5);
+    VellChatWBConfigure::SetTitleCheckChannelShow(false);
+    frame->updateCheckChannel();
+    QCOMPARE(button("Open Outside")->x(), place);
 }
 
 static QWidget *overlayOf(Frame *frame)

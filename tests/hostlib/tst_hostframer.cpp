@@ -1,6 +1,8 @@
-#include "host/hostframer.h"
+#include "hostlib/hostframer.h"
 
 #include <QtTest>
+
+using namespace ChannelWebBrowser;
 
 // "category|subcommand|payload" for each message, for easy comparison.
 static QStringList flatten(const QList<HostMessage> &messages)

@@ -1,4 +1,6 @@
-#include "host/hostframer.h"
+#include "hostlib/hostframer.h"
+
+namespace ChannelWebBrowser {
 
 QList<HostMessage> HostFramer::feed(const QByteArray &bytes)
 {
@@ -32,7 +34,14 @@ HostMessage HostFramer::parse(const QByteArray &piece)
     return message;
 }
 
+QByteArray HostFramer::encodeBytes(const QString &category, const QString &subcommand, const QByteArray &payload)
+{
+    return category.toLocal8Bit() + ':' + subcommand.toLocal8Bit() + ':' + payload.toBase64() + ';';
+}
+
 QByteArray HostFramer::encode(const QString &category, const QString &subcommand, const QString &payload)
 {
-    return category.toLocal8Bit() + ':' + subcommand.toLocal8Bit() + ':' + payload.toUtf8().toBase64() + ';';
+    return encodeBytes(category, subcommand, payload.toUtf8());
+}
+
 }

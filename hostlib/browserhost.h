@@ -1,0 +1,94 @@
+#pragma once
+
+#include "hostlib/browserlink.h"
+#include "hostlib/hostexport.h"
+
+#include <QByteArray>
+#include <QLocalServer>
+#include <QPointer>
+#include <QProcess>
+#include <QProcessEnvironment>
+#include <QString>
+#include <QStringList>
+
+class QLocalSocket;
+
+namespace ChannelWebBrowser {
+
+// A BrowserLink on the browser's own socket: listens where the browser will
+// look, starts it, and carries the frames both ways. Typical use:
+//
+//     BrowserHost host;
+//     host.setTitle("Docs");
+//     host.showUrl(QUrl("https://example.org/"));   // kept until the browser connects
+//     connect(&host, &BrowserHost::browserFinished, &app, &QCoreApplication::quit);
+//     if (!host.start(browserPath)) qFatal("%s", qPrintable(host.errorString()));
+//
+// Frames written before the browser connects are kept and sent once it does;
+// frames written after it has left are dropped. One browser at a time.
+class CWB_HOST_EXPORT BrowserHost : public BrowserLink
+{
+    Q_OBJECT
+public:
+    explicit BrowserHost(QObject *parent = nullptr);
+    // Hangs up, and kills a browser that has not left five seconds later.
+    ~BrowserHost() override;
+
+    // The socket path a browser installed at browserPath connects to: "/tmp/",
+    // the MD5 of the directory that holds the executable (links followed),
+    // "-ChannelWebBroswerProcess-{87A94AB0-E370-4cde-98D3-ACC110C5967D}".
+    static QString endpointFor(const QString &browserPath);
+
+    // Listens on the endpoint of that browser, removing a socket file an
+    // earlier run left behind. False, with errorString(), when it cannot.
+    bool listen(const QString &browserPath);
+    // Listens (unless listen() already did, for the same path) and starts the
+    // browser with these arguments. False, with errorString(), when the path
+    // is not an executable or the socket cannot be made; a browser that fails
+    // later is reported by browserFinished().
+    bool start(const QString &browserPath, const QStringList &arguments = QStringList());
+
+    // The browser's environment; the default is this process's own. Run as
+    // root, start() adds QTWEBENGINE_DISABLE_SANDBOX=1 unless it is set, since
+    // the page engine refuses to start its sandbox as root.
+    void setProcessEnvironment(const QProcessEnvironment &environment);
+    // The browser process; its output goes to this process's stdout and stderr.
+    QProcess *browserProcess() { return &process; }
+
+    // The socket path listened on; empty before listen().
+    QString endpoint() const { return endpointPath; }
+    // Why the last listen() or start() failed, or why the browser could not start.
+    QString errorString() const { return error; }
+    // A browser is connected now.
+    bool isConnected() const;
+
+    // Closes the connection, after the frames already written: the browser
+    // closes its window and exits with code 0.
+    void hangUp();
+    // Waits up to msecs for the browser process to end; true once it has
+    // (or when none runs).
+    bool waitForBrowserExit(int msecs = 5000);
+
+signals:
+    void browserConnected();
+    // The connection ended: hangUp(), or the browser left (its window was
+    // closed) or crashed.
+    void browserDisconnected();
+    // The browser process ended.
+    void browserFinished(int exitCode, QProcess::ExitStatus status);
+
+private:
+    void onNewConnection();
+    void write(const QByteArray &frame);
+
+    QLocalServer server;
+    QPointer<QLocalSocket> socket;
+    QProcess process;
+    QProcessEnvironment environment;
+    QString endpointPath;
+    QString error;
+    QByteArray waiting;        // frames written before the browser connected
+    bool browserLeft = false;  // it connected once and is gone: write nothing
+};
+
+}

@@ -1,0 +1,188 @@
+#pragma once
+
+#include "hostlib/downloadrecord.h"
+#include "hostlib/hostexport.h"
+#include "hostlib/hostframer.h"
+
+#include <QByteArray>
+#include <QJsonArray>
+#include <QList>
+#include <QMargins>
+#include <QObject>
+#include <QRect>
+#include <QSize>
+#include <QString>
+#include <QStringList>
+#include <QUrl>
+
+namespace ChannelWebBrowser {
+
+// The host's side of the conversation with one browser, without any socket:
+// bytes from the browser go into receive() and come out as typed signals;
+// every call below becomes one frame, emitted by outgoing(). BrowserHost
+// connects both ends to the browser's socket; tests and hosts with a transport
+// of their own can use a BrowserLink alone. Needs nothing but Qt Core.
+//
+// Configuration calls ("config" messages) only store a value in the browser.
+// Send them before showUrl(): the window is built from the stored values when
+// the first showUrl() arrives. Which values also change a window that is
+// already shown is listed in the integrators' guide.
+class CWB_HOST_EXPORT BrowserLink : public QObject
+{
+    Q_OBJECT
+public:
+    explicit BrowserLink(QObject *parent = nullptr);
+
+    // Bytes as the browser wrote them, cut anywhere: complete messages are
+    // dispatched to the signals below at once, the rest is kept for later.
+    void receive(const QByteArray &bytes);
+
+    // ---- Configuration: the window's texts. An empty text is ignored by the
+    // browser, which keeps what it had.
+    void setTitle(const QString &text);                      // "title": the window system's title
+    void setRefreshText(const QString &text);                // "refreshText"
+    void setCollectText(const QString &text);                // "collectText"
+    void setShareText(const QString &text);                  // "shareText"
+    void setChannelText(const QString &text);                // "channelText"
+    void setOpenoutsideText(const QString &text);            // "openoutsideText"
+    void setWebFileText(const QString &text);                // "webFileText": the Download History button
+    void setWebFileEmptyText(const QString &text);           // "webFileEmptyText": the panel without downloads
+    void setWebFileLoadingText(const QString &text);         // "webFileLoadingText": the panel until the first answer
+    void setWebFileSuccessText(const QString &text);         // "webFileSuccessText"
+    void setWebFileFailedText(const QString &text);          // "webFileFailedText": a failed download's second line
+    void setWebFileOpenInFolderText(const QString &text);    // "webFileOpenInFolderText": link of a finished download
+    void setWebFileBackText(const QString &text);            // "webFileBackText": back from the panel to the page
+    void setWebFileRedownloadText(const QString &text);      // "webFileRedownloadText": link of a failed download
+    void setWebFileMissedText(const QString &text);          // "webFileMissedText": a finished file no longer on disk
+    void setWebFileRemoveAllText(const QString &text);       // "webFileRemoveAllText": the panel's clean-all button
+    void setWebFileRemoveTipsText(const QString &text);      // "webFileRemoveTipsText": asks before removing one
+    void setWebFileRemoveAllTipsText(const QString &text);   // "webFileRemoveAllTipsText": asks before cleaning all
+    void setInfoBoxOk(const QString &text);                  // "infoBoxOk": the message box's button
+    void setInfoBoxCancel(const QString &text);              // "infoBoxCancel"
+    void setInfoBoxDelete(const QString &text);              // "infoBoxDelete": confirms removing one
+    void setInfoBoxClean(const QString &text);               // "infoBoxClean": confirms cleaning all
+
+    // ---- Configuration: sizes in screen pixels, used as given; 0 or less is ignored.
+    void setTitleHeight(int pixels);   // "titleHeight"
+    void setTitleLeft(int pixels);     // "titleLeft": space before the logo
+    void setTitleRight(int pixels);    // "titleRight"
+    void setTitleSkip(int pixels);     // "titleSkip": space between title buttons
+    void setMiniWidth(int pixels);     // "miniWidth": the window's minimum width
+    // "infoBoxSize": the message box, "width,height".
+    void setInfoBoxSize(const QSize &size);
+    // "infoBoxMargin": inside the message box, "left,top,right,bottom".
+    void setInfoBoxMargin(const QMargins &margins);
+    // "windowsRect": where the next window opens, "x,y,width,height,1|0". A
+    // maximized flag of 0 leaves an earlier 1 in place.
+    void setWindowsRect(const QRect &rect, bool maximized = false);
+    // The same with a position text as positionSaved() delivered it.
+    void setWindowsRect(const QString &position);
+
+    // ---- Configuration: colours, each part 0 to 255.
+    void setTitleBackgroundColor(int red, int green, int blue, int alpha = 255);   // "titleBackgroundColor"
+    void setShadowColor(int red, int green, int blue, int alpha = 255);           // "shadowColor": the window border
+    // "containerBackgroundColor": 0xRRGGBB, opaque; 0 is ignored.
+    void setContainerBackgroundColor(quint32 rgb);
+
+    // ---- Configuration: pictures, as the bytes of a PNG or JPEG file.
+    void setIcon(const QByteArray &imageFile);                    // "Icon": the window system's icon
+    void setTitleLogoData(const QByteArray &imageFile);           // "titleLogoData": the logo left in the title bar
+    void setTitleMinisizeIconData(const QByteArray &imageFile);   // "titleMinisizeIconData"
+    void setTitleMaxsizeIconData(const QByteArray &imageFile);    // "titleMaxsizeIconData"
+    void setTitleRestoreIconData(const QByteArray &imageFile);    // "titleRestoreIconData"
+    void setTitleCloseIconData(const QByteArray &imageFile);      // "titleCloseIconData"
+
+    // ---- Configuration: the access token, sent as the "X-Access-Token"
+    // header of page requests from the next showUrl() on. Empty: no header.
+    void setAccessToken(const QString &token);
+
+    // Any "config" key, with its value's bytes as they are. For keys of a
+    // newer browser than this library knows.
+    void sendConfig(const QString &key, const QByteArray &value);
+
+    // ---- Events.
+    // "showUrl": shows the page, building the window first if there is none.
+    void showUrl(const QUrl &url);
+    // "active": brings the window to the front.
+    void active();
+    // "updateOpenOutside", "updateCheckChannel", "updateStoreToVell",
+    // "updateShareToFriend": shows or hides that title button, at once and in
+    // later windows. Open Outside and Channel share one place: show one.
+    void updateOpenOutside(bool shown);
+    void updateCheckChannel(bool shown);
+    void updateStoreToVell(bool shown);
+    void updateShareToFriend(bool shown);
+    // "showBoxMessage": a message box over the page, with the OK button.
+    void showBoxMessage(const QString &text);
+
+    // ---- Answers: each repeats the key of the request it answers.
+    // "currentuserinfoRes": info is handed to the page unchanged. Answer
+    // within about three seconds: the page's call waits no longer.
+    void answerCurrentUserInfo(const QString &key, const QString &info);
+    // "getFileListRes": the whole history, newest first.
+    void answerFileList(const QString &key, const QList<DownloadRecord> &records);
+    void answerFileList(const QString &key, const QJsonArray &records);
+    // "getDownloadOffsetRes": the progress of the files asked for.
+    void answerDownloadOffset(const QString &key, const QList<DownloadRecord> &records);
+    void answerDownloadOffset(const QString &key, const QJsonArray &records);
+    // "startDownloadRes": a non-empty info is shown in the message box.
+    void answerStartDownload(const QString &key, const QString &info);
+    // "restartDownloadRes", "removeHistoryRes": the file key the request named.
+    void answerRestartDownload(const QString &key, const QString &fileKey);
+    void answerRemoveHistory(const QString &key, const QString &fileKey);
+    // "removeAllHistoryRes".
+    void answerRemoveAllHistory(const QString &key);
+
+    // One frame of any kind, the payload text sent as UTF-8.
+    void send(const QString &category, const QString &subcommand, const QString &payload);
+
+signals:
+    // Each frame for the browser, in order, complete with its ';'.
+    void outgoing(const QByteArray &frame);
+
+    // Every message the browser sent, before it is checked and dispatched.
+    void messageReceived(const ChannelWebBrowser::HostMessage &message);
+    // A message that reached none of the signals below, and why; also bytes
+    // dropped because no ';' came (message then empty).
+    void messageIgnored(const ChannelWebBrowser::HostMessage &message, const QString &reason);
+
+    // Title-bar clicks ("feedback" "refresh", "storeToVell", "share",
+    // "channel", "openOutside"). The browser does nothing else about them:
+    // reloading, collecting, sharing and opening outside are the host's work.
+    void refreshClicked();
+    void collectClicked();
+    void shareClicked();
+    void channelClicked();
+    void openOutsideClicked();
+    // "gotoChannel": a page asked, through jsbridge, to switch to a channel.
+    void gotoChannelRequested(const QString &channelId);
+    // "receiveLog": a line a page posted through jsbridge, or the browser's own.
+    void logReceived(const QString &line);
+    // "savePosition": the window moved, was resized or closed. Keep position
+    // and give it back with setWindowsRect() before the next window.
+    void positionSaved(const QString &position, const QRect &rect, bool maximized);
+
+    // Requests; answer each with the call named.
+    void currentUserInfoRequested(const QString &key);                             // answerCurrentUserInfo
+    void fileListRequested(const QString &key);                                    // answerFileList
+    void downloadOffsetRequested(const QString &key, const QStringList &fileKeys);   // answerDownloadOffset
+    // A page started a download: fetch url yourself and answerStartDownload.
+    void startDownloadRequested(const QString &key, const QUrl &url, const QString &name);
+    void restartDownloadRequested(const QString &key, const QString &fileKey);   // answerRestartDownload
+    void removeHistoryRequested(const QString &key, const QString &fileKey);     // answerRemoveHistory
+    void removeAllHistoryRequested(const QString &key);                          // answerRemoveAllHistory
+    // "openFileFolder": show the folder of that download; nothing to answer.
+    void openFileFolderRequested(const QString &fileKey);
+
+private:
+    void sendBytes(const QString &category, const QString &subcommand, const QByteArray &payload);
+    void sendJson(const QString &category, const QString &subcommand, const QJsonObject &object);
+    void dispatch(const HostMessage &message);
+    void dispatchFeedback(const HostMessage &message);
+    void dispatchWebfile(const HostMessage &message);
+
+    HostFramer framer;
+    qint64 discardedSeen = 0;
+};
+
+}

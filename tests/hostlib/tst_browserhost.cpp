@@ -1,0 +1,203 @@
+#include "hostlib/browserhost.h"
+
+#include <QFile>
+#include <QLocalSocket>
+#include <QTemporaryDir>
+#include <QtTest>
+#include <unistd.h>
+
+using namespace ChannelWebBrowser;
+
+// The socket side of BrowserHost, with a plain local socket playing the
+// browser; starting the real browser is left to the reference host's tests.
+class tst_BrowserHost : public QObject
+{
+    Q_OBJECT
+private slots:
+    void init();
+    void endpointFollowsLinks();
+    void framesWaitForTheBrowser();
+    void staleSocketFileIsReplaced();
+    void secondConnectionRefused();
+    void hangUpAfterLastFrames();
+    void startNeedsAnExecutable_data();
+    void startNeedsAnExecutable();
+    void sandboxOffOnlyForRoot_data();
+    void sandboxOffOnlyForRoot();
+private:
+    QString browserPath() const { return dir->filePath(QStringLiteral("bin/channel-web-browser")); }
+    QScopedPointer<QTemporaryDir> dir;
+};
+
+// What the browser received, once `count` bytes are in. Both ends live in
+// this thread, so the event loop has to turn for the host's writes to leave.
+static QByteArray readAtLeast(QLocalSocket &socket, int count)
+{
+    QByteArray got;
+    const bool complete = QTest::qWaitFor([&] {
+        got += socket.readAll();
+        return got.size() >= count;
+    }, 5000);
+    Q_UNUSED(complete)   // the caller compares what came
+    return got;
+}
+
+void tst_BrowserHost::init()
+{
+    dir.reset(new QTemporaryDir);
+    QVERIFY(dir->isValid());
+    QVERIFY(QDir(dir->path()).mkpath(QStringLiteral("bin")));
+    QVERIFY(QDir(dir->path()).mkpath(QStringLiteral("elsewhere")));
+    QFile exe(browserPath());
+    QVERIFY(exe.open(QIODevice::WriteOnly));
+    // A stand-in browser that only tells what environment it was given.
+    exe.write("#!/bin/sh\nprintf '%s' \"${QTWEBENGINE_DISABLE_SANDBOX-unset}\" > \"$0.sandbox\"\n");
+    exe.close();
+    exe.setPermissions(exe.permissions() | QFile::ExeOwner);
+}
+
+void tst_BrowserHost::endpointFollowsLinks()
+{
+    const QString link = dir->filePath(QStringLiteral("elsewhere/browser-link"));
+    QVERIFY(QFile::link(browserPath(), link));
+    const QString direct = BrowserHost::endpointFor(browserPath());
+    QCOMPARE(BrowserHost::endpointFor(link), direct);
+    // a browser really installed elsewhere has its own endpoint
+    QVERIFY(QFile::copy(browserPath(), dir->filePath(QStringLiteral("elsewhere/channel-web-browser"))));
+    QVERIFY(BrowserHost::endpointFor(dir->filePath(QStringLiteral("elsewhere/channel-web-browser"))) != direct);
+}
+
+void tst_BrowserHost::framesWaitForTheBrowser()
+{
+    BrowserHost host;
+    QVERIFY2(host.listen(browserPath()), qPrintable(host.errorString()));
+    host.setTitle(QStringLiteral("A"));
+    host.showUrl(QUrl(QStringLiteral("http://127.0.0.1:1/")));
+
+    QSignalSpy connected(&host, &BrowserHost::browserConnected);
+    QLocalSocket browser;
+    browser.connectToServer(host.endpoint());
+    QVERIFY(browser.waitForConnected(5000));
+    QVERIFY(connected.wait(5000));
+    const QByteArray expected = "config:title:QQ==;event:showUrl:aHR0cDovLzEyNy4wLjAuMToxLw==;";
+    QCOMPARE(readAtLeast(browser, expected.size()), expected);
+
+    // and the way back
+    QSignalSpy refresh(&host, &BrowserHost::refreshClicked);
+    browser.write("feedback:refresh:;");
+    QVERIFY(refresh.wait(5000));
+}
+
+void tst_BrowserHost::staleSocketFileIsReplaced()
+{
+    // A host that crashed leaves its socket file behind.
+    const QString endpoint = BrowserHost::endpointFor(browserPath());
+    QFile stale(endpoint);
+    QVERIFY(stale.open(QIODevice::WriteOnly));
+    stale.close();
+    BrowserHost host;
+    QVERIFY2(host.listen(browserPath()), qPrintable(host.errorString()));
+    QCOMPARE(host.endpoint(), endpoint);
+    QLocalSocket browser;
+    browser.connectToServer(endpoint);
+    QVERIFY(browser.waitForConnected(5000));
+}
+
+void tst_BrowserHost::secondConnectionRefused()
+{
+    BrowserHost host;
+    QVERIFY(host.listen(browserPath()));
+    QSignalSpy connected(&host, &BrowserHost::browserConnected);
+    QLocalSocket browser;
+    browser.connectToServer(host.endpoint());
+    QVERIFY(connected.wait(5000));
+    QLocalSocket intruder;
+    intruder.connectToServer(host.endpoint());
+    QVERIFY(intruder.waitForConnected(5000));
+    QTRY_COMPARE(intruder.state(), QLocalSocket::UnconnectedState);
+    QCOMPARE(connected.size(), 1);
+    host.active();
+    QCOMPARE(readAtLeast(browser, 14), QByteArray("event:active:;"));
+}
+
+void tst_BrowserHost::hangUpAfterLastFrames()
+{
+    BrowserHost host;
+    QVERIFY(host.listen(browserPath()));
+    QSignalSpy connected(&host, &BrowserHost::browserConnected);
+    QSignalSpy gone(&host, &BrowserHost::browserDisconnected);
+    QLocalSocket browser;
+    browser.connectToServer(host.endpoint());
+    QVERIFY(connected.wait(5000));
+    const QByteArray big(64 * 1024, 'x');
+    host.showBoxMessage(QString::fromLatin1(big));
+    host.hangUp();
+    QCOMPARE(gone.size(), 1);
+    QVERIFY(!host.isConnected());
+    // everything written before the hang-up arrives, then the end
+    const QByteArray frame = "event:showBoxMessage:" + big.toBase64() + ';';
+    QCOMPARE(readAtLeast(browser, frame.size()), frame);
+    QTRY_COMPARE(browser.state(), QLocalSocket::UnconnectedState);
+    // nothing is kept for a browser that has left
+    host.setTitle(QStringLiteral("late"));
+    QLocalSocket next;
+    next.connectToServer(host.endpoint());
+    QVERIFY(next.waitForConnected(5000));
+    QTRY_VERIFY(host.isConnected());
+    host.active();
+    QCOMPARE(readAtLeast(next, 14), QByteArray("event:active:;"));
+}
+
+void tst_BrowserHost::startNeedsAnExecutable_data()
+{
+    QTest::addColumn<QString>("file");
+    QTest::newRow("missing") << "bin/nothing-here";
+    QTest::newRow("not executable") << "bin/readme.txt";
+    QTest::newRow("a folder") << "bin";
+}
+
+void tst_BrowserHost::startNeedsAnExecutable()
+{
+    QFETCH(QString, file);
+    QFile text(dir->filePath(QStringLiteral("bin/readme.txt")));
+    QVERIFY(text.open(QIODevice::WriteOnly));
+    text.close();
+    BrowserHost host;
+    const QString path = dir->filePath(file);
+    QVERIFY(!host.start(path));
+    QCOMPARE(host.errorString(), QStringLiteral("no browser executable at ") + path);
+    QCOMPARE(host.browserProcess()->state(), QProcess::NotRunning);
+}
+
+void tst_BrowserHost::sandboxOffOnlyForRoot_data()
+{
+    QTest::addColumn<QString>("given");   // "unset": not in the environment
+    QTest::addColumn<QString>("seen");
+    const QString root = ::geteuid() == 0 ? QStringLiteral("1") : QStringLiteral("unset");
+    QTest::newRow("not set") << "unset" << root;
+    QTest::newRow("set by the host") << "0" << "0";
+}
+
+// The page engine will not start its sandbox as root; a host run as root
+// would otherwise only see its browser die.
+void tst_BrowserHost::sandboxOffOnlyForRoot()
+{
+    QFETCH(QString, given);
+    QFETCH(QString, seen);
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.remove(QStringLiteral("QTWEBENGINE_DISABLE_SANDBOX"));
+    if (given != QLatin1String("unset"))
+        env.insert(QStringLiteral("QTWEBENGINE_DISABLE_SANDBOX"), given);
+    BrowserHost host;
+    host.setProcessEnvironment(env);
+    QSignalSpy finished(&host, &BrowserHost::browserFinished);
+    QVERIFY2(host.start(browserPath()), qPrintable(host.errorString()));
+    QVERIFY(finished.wait(10000));
+    QCOMPARE(finished.at(0).at(0).toInt(), 0);
+    QFile report(browserPath() + QStringLiteral(".sandbox"));
+    QVERIFY(report.open(QIODevice::ReadOnly));
+    QCOMPARE(QString::fromLatin1(report.readAll()), seen);
+}
+
+QTEST_GUILESS_MAIN(tst_BrowserHost)
+#include "tst_browserhost.moc"
