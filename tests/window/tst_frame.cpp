@@ -296,6 +296,7 @@ void tst_Frame::chromeAtScale()
     QVERIFY(inside.marginsRemoved(m).contains(shown->findChild<QLabel *>()->geometry()));
     for (TextButton *b : shown->findChildren<TextButton *>())
         QVERIFY(b->isHidden() || inside.marginsRemoved(m).contains(b->geometry()));
+}
 
 // A logo of the given size, left half red and right half blue, at a pixel ratio.
 static QPixmap halvedLogo(const QSize &size, qreal ratio)
