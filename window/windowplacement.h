@@ -24,5 +24,5 @@ public:
     static QRect reachable(const QRect &stored, const QList<QRect> &screens);
 
     // How much of the frame must stay on the screen to grab it.
-    static const int grip = 100;
+    static constexpr int grip = 100;
 };
