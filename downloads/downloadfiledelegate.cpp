@@ -81,6 +81,26 @@ void DownloadFileDelegate::paint(QPainter *painter, const QStyleOptionViewItem &
         paintDate(painter, option, index);
     else if (node->itemType() == 2)
         paintFile(painter, option, index);
+    else
+        return;
+    paintFocus(painter, option);
+}
+
+void DownloadFileDelegate::paintFocus(QPainter *painter, const QStyleOptionViewItem &option) const
+{
+    // The view takes the keyboard only from Tab, so a row is ringed only while
+    // someone moves through the list with keys; the ring takes the host's
+    // title colour.
+    if (!(option.state & QStyle::State_HasFocus))
+        return;
+    const int width = dpiScaled(2);
+    painter->save();
+    painter->setRenderHint(QPainter::Antialiasing, true);
+    painter->setPen(QPen(VellChatWBConfigure::TitleBG().color(), width));
+    painter->setBrush(Qt::NoBrush);
+    const qreal inset = width / 2.0;
+    painter->drawRoundedRect(QRectF(option.rect).adjusted(inset, inset, -inset, -inset), width * 2, width * 2);
+    painter->restore();
 }
 
 void DownloadFileDelegate::paintDate(QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const
@@ -122,6 +142,15 @@ QRect DownloadFileDelegate::deleteRect(const QRect &rect, const Box &box) const
     const QPixmap *icon = Resource::ShareInstance()->fileHistoryDeleteIcon();
     const int top = rect.top() + deleteIconTop;
     return QRect(QPoint(box.right - logicalWidth(icon), top), QPoint(box.right, top + logicalHeight(icon)));
+}
+
+ILink *DownloadFileDelegate::rowLink(const ModelItemFile *file)
+{
+    if (file->status() == ModelItemFile::StatusFailed)
+        return new RedownloadLink(file->key(), nullptr);
+    if (file->status() == ModelItemFile::StatusSuccess && file->fileExists())
+        return new OpenInFolderLink(file->key(), nullptr);
+    return nullptr;
 }
 
 QString DownloadFileDelegate::linkText(const ModelItemFile *file)
@@ -254,9 +283,6 @@ void DownloadFileDelegate::getState(const QPoint &position, const QRect &rect, c
     const QString text = linkText(file);
     if (text.isEmpty() || !linkRect(box, text).contains(position))
         return;
-    if (file->status() == ModelItemFile::StatusFailed)
-        link = new RedownloadLink(file->key(), nullptr);
-    else
-        link = new OpenInFolderLink(file->key(), nullptr);
+    link = rowLink(file);
     cursor = Qt::PointingHandCursor;
 }

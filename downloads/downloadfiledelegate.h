@@ -22,6 +22,9 @@ public:
     // Hit test in the row's own coordinates; a returned link belongs to the caller.
     void getState(const QPoint &position, const QRect &rect, const QModelIndex &index,
                   Qt::CursorShape &cursor, ILink *&link) const;
+    // The link on the right of a file row in its state (open folder or
+    // download again), or none; it belongs to the caller.
+    static ILink *rowLink(const ModelItemFile *file);
 
 private:
     // The content box of a file row, shared by painting and hit testing.
@@ -36,6 +39,7 @@ private:
     Box contentBox(const QRect &rect) const;
     QRect linkRect(const Box &box, const QString &text) const;
     QRect deleteRect(const QRect &rect, const Box &box) const;
+    void paintFocus(QPainter *painter, const QStyleOptionViewItem &option) const;
     // The text of the right-hand link a file offers in its state, or none.
     static QString linkText(const ModelItemFile *file);
 

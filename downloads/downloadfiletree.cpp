@@ -68,6 +68,7 @@ DownloadFileTree::DownloadFileTree(QWidget *parent)
     treeView.setMouseTracking(true);
     treeView.setFrameShape(QFrame::NoFrame);
     treeView.setSizePolicy(QSizePolicy::MinimumExpanding, QSizePolicy::Expanding);
+    nameForScreenReaders();
     connect(&treeView, &TreeView::openFileFoler, this, &DownloadFileTree::openFileFoler);
     connect(&treeView, &TreeView::redownloadFile, this, &DownloadFileTree::onRedownloadFile);
     connect(&treeView, &TreeView::removeDownloadFile, this, &DownloadFileTree::onRemoveDownloadFile);
@@ -180,8 +181,16 @@ void DownloadFileTree::setStateText()
     emptyText.adjustSize();
 }
 
+void DownloadFileTree::nameForScreenReaders()
+{
+    // Named, like the button that opens them, for screen readers.
+    setAccessibleName(VellChatWBConfigure::TitleWebFileText());
+    treeView.setAccessibleName(VellChatWBConfigure::TitleWebFileText());
+}
+
 void DownloadFileTree::applyConfig()
 {
+    nameForScreenReaders();
     setStateText();
     foot->updateText();
     treeView.viewport()->update();
@@ -265,7 +274,9 @@ bool DownloadFileTree::populateRecords(int count, const std::function<bool(int, 
     }
     for (int index : qAsConst(updates)) {
         read(index, &record);
-        filesByKey.value(record.value(keyName).toString())->fromJson(record);
+        ModelItemFile *file = filesByKey.value(record.value(keyName).toString());
+        file->fromJson(record);
+        treeView.rowChanged(file);
     }
     if (model && !added.isEmpty()) {
         const bool reset = added.size() >= DownloadFileModel::resetThreshold;
@@ -351,6 +362,7 @@ void DownloadFileTree::updateFileStatus(const QJsonArray &array)
         if (!file)
             continue;
         file->fromJson(record);
+        treeView.rowChanged(file);
         updated = true;
     }
     if (updated)
@@ -369,6 +381,7 @@ void DownloadFileTree::onRestartDownloadResponse(const QByteArray &json)
     if (!file)
         return;
     file->setStatus(ModelItemFile::StatusDownloading);
+    treeView.rowChanged(file);
     startPolling();
 }
 

@@ -79,6 +79,7 @@ private:
     // panel says it is loading, and that it is empty only once an answer
     // without records came.
     enum class Shown { Loading, Empty, List };
+    void nameForScreenReaders();
     void showList();
     void showEmpty();
     void showLoading();

@@ -16,6 +16,7 @@ signals:
     void clearAll();
 protected:
     void paintEvent(QPaintEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
 private:
     QPushButton *button = nullptr;   // child, dies with the footer
 };

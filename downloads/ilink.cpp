@@ -19,7 +19,12 @@ RedownloadLink::RedownloadLink(const QString &key, QObject *parent)
 
 void RedownloadLink::onClick(Qt::MouseButton button, Callback callback)
 {
-    report(button, callback, QStringLiteral("redownloadfile"));
+    report(button, callback, action());
+}
+
+QString RedownloadLink::action() const
+{
+    return QStringLiteral("redownloadfile");
 }
 
 RemoveLink::RemoveLink(const QString &key, QObject *parent)
@@ -29,7 +34,12 @@ RemoveLink::RemoveLink(const QString &key, QObject *parent)
 
 void RemoveLink::onClick(Qt::MouseButton button, Callback callback)
 {
-    report(button, callback, QStringLiteral("removedownloadfile"));
+    report(button, callback, action());
+}
+
+QString RemoveLink::action() const
+{
+    return QStringLiteral("removedownloadfile");
 }
 
 OpenInFolderLink::OpenInFolderLink(const QString &key, QObject *parent)
@@ -39,5 +49,10 @@ OpenInFolderLink::OpenInFolderLink(const QString &key, QObject *parent)
 
 void OpenInFolderLink::onClick(Qt::MouseButton button, Callback callback)
 {
-    report(button, callback, QStringLiteral("openfilefolder"));
+    report(button, callback, action());
+}
+
+QString OpenInFolderLink::action() const
+{
+    return QStringLiteral("openfilefolder");
 }

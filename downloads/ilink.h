@@ -14,6 +14,9 @@ public:
     ILink(const QString &key, QObject *parent);
 
     virtual void onClick(Qt::MouseButton button, Callback callback) = 0;
+    // The name a click reports, which is also how the keyboard and assistive
+    // technology ask for this link.
+    virtual QString action() const = 0;
     QString key() const { return m_key; }
 
 protected:
@@ -30,6 +33,7 @@ class RedownloadLink : public ILink
 public:
     RedownloadLink(const QString &key, QObject *parent);
     void onClick(Qt::MouseButton button, Callback callback) override;
+    QString action() const override;
 };
 
 class RemoveLink : public ILink
@@ -38,6 +42,7 @@ class RemoveLink : public ILink
 public:
     RemoveLink(const QString &key, QObject *parent);
     void onClick(Qt::MouseButton button, Callback callback) override;
+    QString action() const override;
 };
 
 class OpenInFolderLink : public ILink
@@ -46,4 +51,5 @@ class OpenInFolderLink : public ILink
 public:
     OpenInFolderLink(const QString &key, QObject *parent);
     void onClick(Qt::MouseButton button, Callback callback) override;
+    QString action() const override;
 };

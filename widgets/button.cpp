@@ -1,10 +1,18 @@
 #include "widgets/button.h"
 
+#include "config/vellchatwbconfigure.h"
+
+#include <QAccessible>
+#include <QFocusEvent>
+#include <QKeyEvent>
 #include <QMouseEvent>
+#include <QPainter>
 
 Button::Button(QWidget *parent)
     : QWidget(parent)
 {
+    // Reached with Tab only: a click must not take the keyboard from the page.
+    setFocusPolicy(Qt::TabFocus);
 }
 
 void Button::setAcceptBoth(bool accept)
@@ -35,12 +43,76 @@ int Button::getState() const
     return state;
 }
 
+void Button::click()
+{
+    emit clicked();
+}
+
 void Button::setFlag(int flag, bool on)
 {
     const int old = state;
     state = on ? (state | flag) : (state & ~flag);
-    if (state != old)
-        emit stateChanged(old);
+    if (state == old)
+        return;
+    if (flag & StateDisabled) {
+        QAccessible::State changed;
+        changed.disabled = true;
+        QAccessibleStateChangeEvent event(this, changed);
+        QAccessible::updateAccessibility(&event);
+    }
+    emit stateChanged(old);
+}
+
+void Button::focusInEvent(QFocusEvent *event)
+{
+    // A box gives its button the focus when it opens; the ring waits for a
+    // key, so nothing changes for someone who uses the mouse. Coming back to
+    // the window keeps what was shown before.
+    const Qt::FocusReason reason = event->reason();
+    if (reason == Qt::TabFocusReason || reason == Qt::BacktabFocusReason || reason == Qt::ShortcutFocusReason)
+        keyboardFocus = true;
+    else if (reason != Qt::ActiveWindowFocusReason)
+        keyboardFocus = false;
+    QWidget::focusInEvent(event);
+}
+
+void Button::focusOutEvent(QFocusEvent *event)
+{
+    if (event->reason() != Qt::ActiveWindowFocusReason)
+        keyboardFocus = false;
+    QWidget::focusOutEvent(event);
+}
+
+void Button::keyPressEvent(QKeyEvent *event)
+{
+    if (!keyboardFocus) {
+        keyboardFocus = true;
+        update();
+    }
+    const bool pressKey = event->key() == Qt::Key_Space || event->key() == Qt::Key_Return
+                          || event->key() == Qt::Key_Enter || event->key() == Qt::Key_Select;
+    if (!pressKey || (event->modifiers() & ~Qt::KeypadModifier)) {
+        QWidget::keyPressEvent(event);
+        return;
+    }
+    // A held key presses once.
+    if (!event->isAutoRepeat())
+        click();
+    event->accept();
+}
+
+void Button::paintFocusRing(QPainter &painter, const QColor &color) const
+{
+    if (!hasFocus() || !keyboardFocus)
+        return;
+    painter.save();
+    painter.setRenderHint(QPainter::Antialiasing, true);
+    painter.setOpacity(1.0);
+    painter.setPen(QPen(color, 1));
+    painter.setBrush(Qt::NoBrush);
+    const qreal radius = dpiScaled(3);
+    painter.drawRoundedRect(QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5), radius, radius);
+    painter.restore();
 }
 
 void Button::mousePressEvent(QMouseEvent *event)

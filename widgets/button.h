@@ -2,6 +2,8 @@
 
 #include <QWidget>
 
+class QPainter;
+
 // A clickable area that keeps its own hover and press state instead of
 // borrowing a platform push button, so the chrome looks the same everywhere.
 class Button : public QWidget
@@ -21,6 +23,8 @@ public:
     void setOver(bool over);
     void clearState();
     int getState() const;
+    // What a click does, for the keyboard and for assistive technology.
+    void click();
 
 signals:
     void clicked();
@@ -32,10 +36,16 @@ protected:
     void mouseMoveEvent(QMouseEvent *event) override;
     void enterEvent(QEvent *event) override;
     void leaveEvent(QEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+    void focusInEvent(QFocusEvent *event) override;
+    void focusOutEvent(QFocusEvent *event) override;
+    // A ring just inside the edge while someone works the button with keys.
+    void paintFocusRing(QPainter &painter, const QColor &color) const;
 
 private:
     void setFlag(int flag, bool on);
 
     int state = 0;
     bool acceptBoth = false;
+    bool keyboardFocus = false;   // came by Tab, or a key was pressed since
 };

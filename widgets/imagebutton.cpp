@@ -42,4 +42,5 @@ void ImageButton::paintEvent(QPaintEvent *)
     QPainter p(this);
     p.setOpacity(opacity);
     p.drawPixmap(0, 0, pixmap);
+    paintFocusRing(p, palette().color(QPalette::Highlight));
 }

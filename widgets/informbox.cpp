@@ -2,9 +2,12 @@
 
 #include "config/logcategories.h"
 #include "config/vellchatwbconfigure.h"
+#include "widgets/keyboardtrap.h"
 #include "widgets/messagelabel.h"
 #include "widgets/textbutton.h"
 
+#include <QApplication>
+#include <QKeyEvent>
 #include <QPaintEvent>
 #include <QPainter>
 
@@ -38,6 +41,10 @@ InformBox::InformBox(QWidget *parent, const QString &message, const QString &con
 
     connect(confirmButton, &Button::clicked, this, &InformBox::onConfirm);
     connect(cancelButton, &Button::clicked, this, &InformBox::onCancel);
+
+    // Shown, the box has the keyboard, starting on its confirm button.
+    setFocusProxy(confirmButton);
+    new KeyboardTrap(this);
 }
 
 int InformBox::textGap()
@@ -60,6 +67,35 @@ void InformBox::onCancel()
 {
     if (cancelCallback)
         cancelCallback(this);
+}
+
+void InformBox::keyPressEvent(QKeyEvent *event)
+{
+    // Escape does what cancel does, or closes a box that has only one button.
+    // Enter confirms unless a focused button took it first. No key goes on to
+    // the page or the panel behind the box.
+    event->accept();
+    if (event->isAutoRepeat() || (event->modifiers() & ~Qt::KeypadModifier))
+        return;
+    if (event->key() == Qt::Key_Escape)
+        (cancelButton->isHidden() ? confirmButton : cancelButton)->click();
+    else if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter)
+        confirmButton->click();
+}
+
+bool InformBox::focusNextPrevChild(bool next)
+{
+    // Tab goes round the box's own buttons only, while the box is there.
+    if (!isVisible())
+        return QWidget::focusNextPrevChild(next);
+    QList<QWidget *> buttons;
+    for (QWidget *button : {static_cast<QWidget *>(cancelButton), static_cast<QWidget *>(confirmButton)}) {
+        if (!button->isHidden())
+            next ? buttons.append(button) : buttons.prepend(button);
+    }
+    const int at = buttons.indexOf(QApplication::focusWidget());
+    buttons.at((at + 1) % buttons.size())->setFocus(next ? Qt::TabFocusReason : Qt::BacktabFocusReason);
+    return true;
 }
 
 void InformBox::paintEvent(QPaintEvent *event)

@@ -2,6 +2,7 @@
 
 #include "config/vellchatwbconfigure.h"
 
+#include <QAccessible>
 #include <QPainter>
 
 TextButton::TextButton(QWidget *parent, const QString &text, const QFont &font, const QColor &color)
@@ -28,6 +29,9 @@ void TextButton::setText(const QString &text)
     textWidth = m_fontMetrics.horizontalAdvance(text);
     resize(textWidth + dpiScaled(10), textHeight + dpiScaled(10));
     update();
+    // Screen readers name the button by its caption.
+    QAccessibleEvent event(this, QAccessible::NameChanged);
+    QAccessible::updateAccessibility(&event);
 }
 
 void TextButton::setHoverFont(const QFont &font)
@@ -57,4 +61,5 @@ void TextButton::paintEvent(QPaintEvent *)
     const int x = (width() - textWidth) / 2;
     const int y = (height() - textHeight) / 2 + over + m_fontMetrics.ascent();
     p.drawText(QPoint(x, y), text);
+    paintFocusRing(p, over ? hoverColor : color);
 }

@@ -43,6 +43,7 @@ VellChatWebBroswer::VellChatWebBroswer(QWidget *parent, bool maxed)
     , interceptor(new VellWebEngineUrlRequestInterceptor(nullptr))
     , maximizedFlag(maxed)
 {
+    VellChatWebBroswer_impl::installAccessibility();
     frame = new VellChatWebBroswer_impl(this, maxed);
     QWebEngineProfile::defaultProfile()->setUrlRequestInterceptor(interceptor);
     delete s_installedInterceptor;

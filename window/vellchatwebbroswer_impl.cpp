@@ -1,21 +1,27 @@
 #include "window/vellchatwebbroswer_impl.h"
 
 #include "config/vellchatwbconfigure.h"
+#include "downloads/accessiblehistoryview.h"
 #include "downloads/downloadfiletree.h"
 #include "resources/resource.h"
 #include "web/vellchatwebview.h"
 #include "web/vellwebenginepage.h"
+#include "widgets/accessiblebutton.h"
+#include "widgets/accessibleinformbox.h"
 #include "widgets/informbox.h"
 #include "window/vellchatwebbroswer.h"
 #include "window/windowplacement.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QDateTime>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QWebChannel>
+#include <QWebEngineHistory>
 #include <QWebEngineProfile>
 #include <QWindow>
 #include <QtMath>
@@ -40,6 +46,7 @@ VellChatWebBroswer_impl::VellChatWebBroswer_impl(QWidget *parent, bool maxed)
     , titleHeight(dpiScaled(Config::TitleHeight()))
     , titleBrush(Config::TitleBG())
 {
+    installAccessibility();
     overlay = new QWidget(this);
     fitLogo();
 
@@ -88,6 +95,15 @@ VellChatWebBroswer_impl::VellChatWebBroswer_impl(QWidget *parent, bool maxed)
     connect(&webFileButton, &Button::clicked, this, &VellChatWebBroswer_impl::onWebFile);
     connect(&backButton, &Button::clicked, this, &VellChatWebBroswer_impl::onWebFileBack);
     backButton.hide();
+    // The logo does nothing, so Tab passes it.
+    nameLogo();
+    logoButton.setFocusPolicy(Qt::NoFocus);
+    miniButton.setAccessibleName(QStringLiteral("Minimize"));
+    maxButton.setAccessibleName(QStringLiteral("Maximize"));
+    restoreButton.setAccessibleName(QStringLiteral("Restore"));
+    closeButton.setAccessibleName(QStringLiteral("Close"));
+    // The page has the keyboard when the window first comes up.
+    webView->setFocus(Qt::OtherFocusReason);
 
     channelButton.setVisible(Config::TitleCheckChannelShow());
     openOutsideButton.setVisible(Config::TitleOpenOutsideShow());
@@ -100,6 +116,17 @@ VellChatWebBroswer_impl::VellChatWebBroswer_impl(QWidget *parent, bool maxed)
     overlay->setGeometry(0, 0, width(), height());
     overlay->setAutoFillBackground(true);
     overlay->hide();
+}
+
+void VellChatWebBroswer_impl::installAccessibility()
+{
+    static const bool installed = [] {
+        QAccessible::installFactory(AccessibleButton::factory);
+        QAccessible::installFactory(AccessibleInformBox::factory);
+        QAccessible::installFactory(AccessibleHistoryView::factory);
+        return true;
+    }();
+    Q_UNUSED(installed)
 }
 
 int VellChatWebBroswer_impl::hitTest(int x, int y)
@@ -383,6 +410,88 @@ void VellChatWebBroswer_impl::resizeEvent(QResizeEvent *event)
     overlay->setGeometry(0, 0, width(), height());
 }
 
+// Keys reach the frame from its own buttons, from the panel and, for the keys
+// a page leaves alone, from the page itself; a page that handles a key keeps
+// it. An open box takes every key before it gets here.
+void VellChatWebBroswer_impl::keyPressEvent(QKeyEvent *event)
+{
+    const int key = event->key();
+    const Qt::KeyboardModifiers mods = event->modifiers() & ~(Qt::KeypadModifier | Qt::ShiftModifier);
+    const bool panelShowing = webView->isHidden();
+    enum { None, Refresh, Back, Forward, Leave } command = None;
+    if ((key == Qt::Key_F5 && mods == Qt::NoModifier) || (key == Qt::Key_R && mods == Qt::ControlModifier))
+        command = Refresh;
+    else if ((key == Qt::Key_Left && mods == Qt::AltModifier) || key == Qt::Key_Back)
+        command = Back;
+    else if ((key == Qt::Key_Right && mods == Qt::AltModifier) || key == Qt::Key_Forward)
+        command = Forward;
+    else if (key == Qt::Key_Escape && mods == Qt::NoModifier && panelShowing)
+        command = Leave;
+    if (command == None) {
+        QWidget::keyPressEvent(event);
+        return;
+    }
+    event->accept();
+    // Holding a key down acts once: one refresh for the host per press.
+    if (event->isAutoRepeat())
+        return;
+    QWebEngineHistory *history = webView->history();
+    if (command == Refresh)
+        emit refresh();
+    else if ((command == Back && panelShowing) || command == Leave) {
+        // Back to the page, keys included.
+        onWebFileBack();
+        webView->setFocus(Qt::OtherFocusReason);
+    }
+    else if (command == Back && !panelShowing && history->canGoBack())
+        history->back();
+    else if (command == Forward && !panelShowing && history->canGoForward())
+        history->forward();
+}
+
+static void addFocusStops(QWidget *widget, QList<QWidget *> &stops)
+{
+    if (widget->isHidden() || !widget->isEnabled())
+        return;
+    if (widget->focusPolicy() & Qt::TabFocus) {
+        stops << widget;
+        return;
+    }
+    for (QObject *child : widget->children()) {
+        auto *inner = qobject_cast<QWidget *>(child);
+        if (inner && !inner->isWindow())
+            addFocusStops(inner, stops);
+    }
+}
+
+// Tab goes round the title buttons as they stand, then the page or the
+// panel: the toolkit's own chain follows the order widgets were made in, and
+// the page's widget is made late.
+bool VellChatWebBroswer_impl::focusNextPrevChild(bool next)
+{
+    QList<QWidget *> stops;
+    for (QWidget *widget : {static_cast<QWidget *>(&backButton), static_cast<QWidget *>(&refreshButton),
+                            static_cast<QWidget *>(&collectButton), static_cast<QWidget *>(&shareButton),
+                            static_cast<QWidget *>(&webFileButton), static_cast<QWidget *>(&channelButton),
+                            static_cast<QWidget *>(&openOutsideButton), static_cast<QWidget *>(webView),
+                            static_cast<QWidget *>(downloadTree)}) {
+        if (widget)
+            addFocusStops(widget, stops);
+    }
+    if (stops.isEmpty())
+        return QWidget::focusNextPrevChild(next);
+    const QWidget *focus = QApplication::focusWidget();
+    int at = -1;
+    for (int i = 0; i < stops.size(); ++i) {
+        if (stops.at(i) == focus || stops.at(i)->isAncestorOf(focus))
+            at = i;
+    }
+    const int count = stops.size();
+    const int to = next ? (at + 1) % count : (at <= 0 ? count - 1 : at - 1);
+    stops.at(to)->setFocus(next ? Qt::TabFocusReason : Qt::BacktabFocusReason);
+    return true;
+}
+
 void VellChatWebBroswer_impl::showBG()
 {
     if (!overlay->isHidden())
@@ -462,8 +571,15 @@ void VellChatWebBroswer_impl::fitLogo()
     logoButton.setImage(logo ? fitToHeight(*logo, titleHeight, devicePixelRatioF()) : QPixmap());
 }
 
+void VellChatWebBroswer_impl::nameLogo()
+{
+    // For screen readers the logo says which channel this is.
+    logoButton.setAccessibleName(Config::Title().isEmpty() ? QGuiApplication::applicationDisplayName() : Config::Title());
+}
+
 void VellChatWebBroswer_impl::applyConfig()
 {
+    nameLogo();
     refreshButton.setText(Config::TitleRefreshText());
     collectButton.setText(Config::TitleCollectText());
     shareButton.setText(Config::TitleShareText());
@@ -532,6 +648,11 @@ void VellChatWebBroswer_impl::onWebFile()
     }
     if (webView->isHidden())
         return;
+    // Keys that were in the page stay in the window, on the frame, where no
+    // ring shows; left to the toolkit they would land on a title button.
+    QWidget *focus = window()->focusWidget();
+    if (focus && (focus == webView || webView->isAncestorOf(focus)))
+        setFocus(Qt::OtherFocusReason);
     webView->hide();
     const qint64 now = QDateTime::currentMSecsSinceEpoch();
     if (quint64(now - lastListRequestTime) > 1000) {
@@ -547,7 +668,12 @@ void VellChatWebBroswer_impl::onWebFileBack()
 {
     if (!webView->isHidden())
         return;
+    // Keys that were in the panel, or on Back, go on in the page.
+    QWidget *focus = window()->focusWidget();
+    const bool keysInPanel = focus && (focus == &backButton || (downloadTree && downloadTree->isAncestorOf(focus)));
     webView->show();
+    if (keysInPanel)
+        webView->setFocus(Qt::OtherFocusReason);
     if (downloadTree)
         downloadTree->hide();
     backButton.hide();

@@ -37,6 +37,8 @@ public:
     };
 
     VellChatWebBroswer_impl(QWidget *parent, bool maxed);
+    // Our own widgets described to assistive technology; before any is made.
+    static void installAccessibility();
 
     int hitTest(int x, int y);
     void setParentPos(QPoint pos);
@@ -116,9 +118,12 @@ protected:
     void leaveEvent(QEvent *event) override;
     void paintEvent(QPaintEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+    bool focusNextPrevChild(bool next) override;
 
 private:
     void relayout() { resizeEvent(nullptr); }
+    void nameLogo();
     void fitLogo();
     void onRenderProcessTerminated(int status, int exitCode);
     void openBox(const QString &text, const QString &confirmText, std::function<void()> onConfirm,

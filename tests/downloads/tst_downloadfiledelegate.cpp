@@ -300,13 +300,15 @@ void tst_DownloadFileDelegate::separator_data()
     QTest::addColumn<QList<int>>("onRule");
     QTest::addColumn<QList<int>>("offRule");
     // History: day 20 holds "new" (downloading) and "old" (finished, with a link);
-    // day 19 holds "last" (downloading).
+    // day 19 holds "last" (downloading) and "link" (finished, with a link).
     QTest::newRow("not the last file of its day") << 100 << "new" << QSize(600, 120) << 118
                                                   << QList<int>{58, 300, 541} << QList<int>{57, 542};
-    QTest::newRow("a link row ends the rule at the text edge") << 100 << "old" << QSize(600, 120) << 118
-                                                               << QList<int>{} << QList<int>{58, 300, 536};
-    QTest::newRow("last file of the oldest day") << 100 << "last" << QSize(600, 120) << 118
-                                                 << QList<int>{58, 300, 541} << QList<int>{57, 542};
+    QTest::newRow("last file of a day before an older day") << 100 << "old" << QSize(600, 120) << 118
+                                                            << QList<int>{} << QList<int>{58, 300, 536};
+    QTest::newRow("a link row ends the rule at the text edge") << 100 << "link" << QSize(600, 120) << 118
+                                                               << QList<int>{58, 300, 536} << QList<int>{57, 537, 541};
+    QTest::newRow("not the last file of the oldest day") << 100 << "last" << QSize(600, 120) << 118
+                                                         << QList<int>{58, 300, 541} << QList<int>{57, 542};
     QTest::newRow("150 %") << 150 << "new" << QSize(900, 180) << 178 << QList<int>{87, 500, 812}
                            << QList<int>{86, 813};
 }
@@ -326,6 +328,7 @@ void tst_DownloadFileDelegate::separator()
     files["new"] = history.add("new", day20, R"("name":"a.7z","status":1,"fileSize":10)");
     files["old"] = history.add("old", day20 - 1, R"("name":"a.7z","status":2,"fileExists":true,"fileSize":10)");
     files["last"] = history.add("last", day19, R"("name":"a.7z","status":1,"fileSize":10)");
+    files["link"] = history.add("link", day19 - 1, R"("name":"a.7z","status":2,"fileExists":true,"fileSize":10)");
     const QImage image = render(delegate, files.value(which), size);
     for (int x : onRule)
         QCOMPARE(image.pixel(x, y), rule);

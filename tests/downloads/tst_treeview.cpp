@@ -12,6 +12,7 @@
 #include <QImage>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QtTest>
 
@@ -50,6 +51,10 @@ private slots:
     void hoveredRowBackground();
     void linkClicks_data();
     void linkClicks();
+    void keys_data();
+    void keys();
+    void visibleRows();
+    void focusedRowRing();
 private:
     void move(const QPoint &position);
     QScopedPointer<ModelItemRoot> root;
@@ -230,6 +235,90 @@ void tst_TreeView::linkClicks()
     QCOMPARE(calls, action.isEmpty() ? QStringList() : QStringList{action + "/k1"});
     // Without a callback a click is harmless.
     link->onClick(Qt::LeftButton, ILink::Callback());
+}
+
+void tst_TreeView::keys_data()
+{
+    QTest::addColumn<int>("row");        // on screen: 0 the day, 1 done, 2 failed, 3 running
+    QTest::addColumn<int>("key");
+    QTest::addColumn<int>("modifiers");
+    QTest::addColumn<bool>("held");      // an auto-repeated press
+    QTest::addColumn<QString>("signal");
+    QTest::addColumn<bool>("dayOpen");
+    QTest::newRow("Return opens the folder") << 1 << int(Qt::Key_Return) << 0 << false << "openFileFoler" << true;
+    QTest::newRow("keypad Enter too") << 1 << int(Qt::Key_Enter) << int(Qt::KeypadModifier) << false << "openFileFoler" << true;
+    QTest::newRow("Space downloads again") << 2 << int(Qt::Key_Space) << 0 << false << "redownloadFile" << true;
+    QTest::newRow("Return while downloading") << 3 << int(Qt::Key_Return) << 0 << false << QString() << true;
+    QTest::newRow("Delete on a finished file") << 1 << int(Qt::Key_Delete) << 0 << false << "removeDownloadFile" << true;
+    QTest::newRow("Delete while downloading") << 3 << int(Qt::Key_Delete) << 0 << false << "removeDownloadFile" << true;
+    QTest::newRow("held Delete") << 1 << int(Qt::Key_Delete) << 0 << true << QString() << true;
+    QTest::newRow("Ctrl+Return") << 1 << int(Qt::Key_Return) << int(Qt::ControlModifier) << false << QString() << true;
+    QTest::newRow("Return closes a day") << 0 << int(Qt::Key_Return) << 0 << false << QString() << false;
+    QTest::newRow("Delete on a day") << 0 << int(Qt::Key_Delete) << 0 << false << QString() << true;
+}
+
+void tst_TreeView::keys()
+{
+    QFETCH(int, row);
+    QFETCH(int, key);
+    QFETCH(int, modifiers);
+    QFETCH(bool, held);
+    QFETCH(QString, signal);
+    QFETCH(bool, dayOpen);
+    QSignalSpy open(view.data(), &TreeView::openFileFoler);
+    QSignalSpy again(view.data(), &TreeView::redownloadFile);
+    QSignalSpy remove(view.data(), &TreeView::removeDownloadFile);
+    view->setCurrentIndex(view->indexAtVisibleRow(row));
+    QKeyEvent press(QEvent::KeyPress, key, Qt::KeyboardModifiers(modifiers), QString(), held);
+    QApplication::sendEvent(view.data(), &press);
+    QCOMPARE(open.count(), signal == "openFileFoler" ? 1 : 0);
+    QCOMPARE(again.count(), signal == "redownloadFile" ? 1 : 0);
+    QCOMPARE(remove.count(), signal == "removeDownloadFile" ? 1 : 0);
+    const QStringList keys = {"", "done", "failed", "running"};
+    for (QSignalSpy *spy : {&open, &again, &remove}) {
+        if (spy->count())
+            QCOMPARE(spy->at(0).at(0).toString(), keys.at(row));
+    }
+    QCOMPARE(view->isExpanded(model->index(0, 0)), dayOpen);
+}
+
+void tst_TreeView::visibleRows()
+{
+    const QModelIndex day = model->index(0, 0);
+    QCOMPARE(view->visibleRowCount(), 4);
+    QCOMPARE(view->indexAtVisibleRow(0), day);
+    QCOMPARE(view->indexAtVisibleRow(3), model->index(2, 0, day));
+    QCOMPARE(view->indexAtVisibleRow(4), QModelIndex());
+    QCOMPARE(view->visibleRow(model->index(1, 0, day)), 2);
+    QCOMPARE(view->linkActions(model->index(1, 0, day)), QStringList({"redownloadfile", "removedownloadfile"}));
+    QCOMPARE(view->linkActions(day), QStringList());
+    view->collapse(day);
+    QCOMPARE(view->visibleRowCount(), 1);
+    QCOMPARE(view->indexAtVisibleRow(1), QModelIndex());
+    QCOMPARE(view->visibleRow(model->index(1, 0, day)), -1);
+}
+
+// The current row is ringed in the host's title colour while the list has
+// the keyboard, and only then.
+void tst_TreeView::focusedRowRing()
+{
+    VellChatWBConfigure::SetTitleBG(QColor(10, 120, 200));
+    QVERIFY(QTest::qWaitForWindowActive(view.data()));
+    view->clearFocus();   // a window coming up gives it to the view
+    view->setCurrentIndex(view->indexAtVisibleRow(2));
+    QWidget *viewport = view->viewport();
+    const QImage rest = viewport->grab().toImage();
+    QCOMPARE(rest.pixel(0, rowTop[1] + 60), qRgb(255, 255, 255));
+
+    view->setFocus(Qt::TabFocusReason);
+    QImage focused = viewport->grab().toImage();
+    for (int x : {0, 1, 598, 599})
+        QCOMPARE(focused.pixel(x, rowTop[1] + 60), qRgb(10, 120, 200));
+    QCOMPARE(focused.pixel(2, rowTop[1] + 60), qRgb(255, 255, 255));
+    QCOMPARE(focused.pixel(0, rowTop[0] + 60), qRgb(255, 255, 255));   // not the other rows
+
+    view->clearFocus();
+    QCOMPARE(viewport->grab().toImage(), rest);
 }
 
 QTEST_MAIN(tst_TreeView)

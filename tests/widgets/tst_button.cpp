@@ -2,6 +2,7 @@
 #include "widgets/button.h"
 
 #include <QApplication>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QtTest>
 
@@ -17,6 +18,12 @@ void sendMouse(Button *b, QEvent::Type type, const QPointF &pos, Qt::MouseButton
                Qt::MouseButtons held)
 {
     QMouseEvent e(type, pos, pos, b->mapToGlobal(pos.toPoint()), button, held, Qt::NoModifier);
+    QApplication::sendEvent(b, &e);
+}
+
+void sendKey(Button *b, int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier, bool repeat = false)
+{
+    QKeyEvent e(QEvent::KeyPress, key, modifiers, QString(), repeat);
     QApplication::sendEvent(b, &e);
 }
 
@@ -52,6 +59,20 @@ void step(Button *b, const QString &op)
         sendMouse(b, QEvent::MouseMove, lastPixel, Qt::NoButton, Qt::LeftButton);
     else if (op == "hoverOut")
         sendMouse(b, QEvent::MouseMove, outside, Qt::NoButton, Qt::NoButton);
+    else if (op == "space")
+        sendKey(b, Qt::Key_Space);
+    else if (op == "spaceHeld")
+        sendKey(b, Qt::Key_Space, Qt::NoModifier, true);
+    else if (op == "return")
+        sendKey(b, Qt::Key_Return);
+    else if (op == "keypadEnter")
+        sendKey(b, Qt::Key_Enter, Qt::KeypadModifier);
+    else if (op == "ctrlReturn")
+        sendKey(b, Qt::Key_Return, Qt::ControlModifier);
+    else if (op == "escape")
+        sendKey(b, Qt::Key_Escape);
+    else if (op == "letter")
+        sendKey(b, Qt::Key_A);
     else if (op == "over+")
         b->setOver(true);
     else if (op == "over-")
@@ -116,6 +137,15 @@ void tst_Button::stateMachine_data()
     QTest::newRow("unset flags already clear") << false << "over- disable-" << "" << 0 << false;
     QTest::newRow("disable twice, enable") << false << "disable+ disable+ disable-"
                                            << "s0 s4" << 0 << false;
+    // Keys press the way a click does, without touching the pointer's state.
+    QTest::newRow("space") << false << "space" << "c" << 0 << false;
+    QTest::newRow("return") << false << "return" << "c" << 0 << false;
+    QTest::newRow("keypad enter") << false << "keypadEnter" << "c" << 0 << false;
+    QTest::newRow("space held down") << false << "space spaceHeld spaceHeld" << "c" << 0 << false;
+    QTest::newRow("space while hovered") << false << "enter space" << "s0 c" << 1 << true;
+    QTest::newRow("ctrl+return") << false << "ctrlReturn" << "" << 0 << false;
+    QTest::newRow("other keys") << false << "escape letter" << "" << 0 << false;
+    QTest::newRow("disabled still presses") << false << "disable+ space" << "s0 c" << 4 << false;
 }
 
 void tst_Button::stateMachine()

@@ -3,6 +3,8 @@
 #include "widgets/textbutton.h"
 
 #include <QLabel>
+#include <QLineEdit>
+#include <QMetaEnum>
 #include <QPointer>
 #include <QSignalSpy>
 #include <QtTest>
@@ -37,6 +39,9 @@ private slots:
     void singleButton();
     void callbacks_data();
     void callbacks();
+    void keyboardStaysInTheBox();
+    void replacedBoxHandsBack();
+    void goneFocusGoesToTheParent();
     void longMessage_data();
     void longMessage();
     void markupIsText();
@@ -182,19 +187,34 @@ void tst_InformBox::singleButton()
 
 void tst_InformBox::callbacks_data()
 {
-    QTest::addColumn<bool>("pressConfirm");
+    // "click confirm" / "click cancel", or keys pressed one after the other
+    // where the keyboard is; the box opens with it on its confirm button.
+    QTest::addColumn<QString>("press");
+    QTest::addColumn<bool>("single");   // a box with only the confirm button
     QTest::addColumn<bool>("confirmSet");
     QTest::addColumn<bool>("cancelSet");
     QTest::addColumn<QString>("heard");
-    QTest::newRow("confirm") << true << true << true << "confirm";
-    QTest::newRow("cancel") << false << true << true << "cancel";
-    QTest::newRow("confirm without callback") << true << false << true << "";
-    QTest::newRow("cancel without callback") << false << true << false << "";
+    QTest::newRow("confirm") << "click confirm" << false << true << true << "confirm";
+    QTest::newRow("cancel") << "click cancel" << false << true << true << "cancel";
+    QTest::newRow("confirm without callback") << "click confirm" << false << false << true << "";
+    QTest::newRow("cancel without callback") << "click cancel" << false << true << false << "";
+    QTest::newRow("Return confirms") << "Return" << false << true << true << "confirm";
+    QTest::newRow("keypad Enter confirms") << "Enter" << false << true << true << "confirm";
+    QTest::newRow("Space presses the focused button") << "Space" << false << true << true << "confirm";
+    QTest::newRow("Escape cancels") << "Escape" << false << true << true << "cancel";
+    QTest::newRow("Escape without a cancel callback") << "Escape" << false << true << false << "";
+    QTest::newRow("Escape closes a one-button box") << "Escape" << true << true << false << "confirm";
+    QTest::newRow("Tab, then Return presses cancel") << "Tab Return" << false << true << true << "cancel";
+    QTest::newRow("Tab goes round the two buttons") << "Tab Tab Space" << false << true << true << "confirm";
+    QTest::newRow("Shift+Tab goes round too") << "Backtab Space" << false << true << true << "cancel";
+    QTest::newRow("Tab stays on a lone button") << "Tab Return" << true << true << false << "confirm";
+    QTest::newRow("other keys do nothing") << "A Down F5 Delete" << false << true << true << "";
 }
 
 void tst_InformBox::callbacks()
 {
-    QFETCH(bool, pressConfirm);
+    QFETCH(QString, press);
+    QFETCH(bool, single);
     QFETCH(bool, confirmSet);
     QFETCH(bool, cancelSet);
     QFETCH(QString, heard);
@@ -203,16 +223,23 @@ void tst_InformBox::callbacks()
     auto record = [&](const QString &name) {
         return [&log, &seen, name](QWidget *box) { log << name; seen = box; };
     };
-    InformBox *box = makeBox(frame.data(), QStringLiteral("Delete?"), QStringLiteral("Cancel"),
+    InformBox *box = makeBox(frame.data(), QStringLiteral("Delete?"), single ? QString() : QStringLiteral("Cancel"),
                              confirmSet ? InformBox::Callback(record("confirm")) : InformBox::Callback(),
                              cancelSet ? InformBox::Callback(record("cancel")) : InformBox::Callback());
     QPointer<InformBox> alive(box);
     QSignalSpy closed(box, &InformBox::closed);
     frame->show();
-    QVERIFY(QTest::qWaitForWindowExposed(frame.data()));
+    QVERIFY(QTest::qWaitForWindowActive(frame.data()));
 
-    TextButton *pressed = pressConfirm ? confirmOf(box) : cancelOf(box);
-    QTest::mouseClick(pressed, Qt::LeftButton, Qt::NoModifier, QPoint(5, 5));
+    if (press.startsWith("click")) {
+        TextButton *pressed = press == "click confirm" ? confirmOf(box) : cancelOf(box);
+        QTest::mouseClick(pressed, Qt::LeftButton, Qt::NoModifier, QPoint(5, 5));
+    } else {
+        QCOMPARE(QApplication::focusWidget(), static_cast<QWidget *>(confirmOf(box)));
+        const QMetaEnum keys = QMetaEnum::fromType<Qt::Key>();
+        for (const QString &name : press.split(' '))
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key(keys.keyToValue(qPrintable("Key_" + name))));
+    }
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 
     QCOMPARE(log.join(' '), heard);
@@ -222,6 +249,79 @@ void tst_InformBox::callbacks()
     QVERIFY(alive);
     QVERIFY(box->isVisible());
     QCOMPARE(closed.count(), 0);
+}
+
+// While a box is shown nothing else in its window gets a key: not what had
+// the keyboard before (the page, say), not what tries to take it back.
+void tst_InformBox::keyboardStaysInTheBox()
+{
+    auto *behind = new QLineEdit(frame.data());
+    frame->show();
+    QVERIFY(QTest::qWaitForWindowActive(frame.data()));
+    behind->setFocus();
+    QStringList log;
+    InformBox *box = makeBox(frame.data(), QStringLiteral("Downloading..."), QString(),
+                             [&log](QWidget *) { log << "confirm"; });
+    box->show();
+    QCOMPARE(QApplication::focusWidget(), static_cast<QWidget *>(confirmOf(box)));
+
+    // keys that still reach the field get no further
+    QTest::keyClicks(behind, "ab");
+    QTest::keyClick(behind, Qt::Key_Return);
+    QCOMPARE(behind->text(), QString());
+    QCOMPARE(log, QStringList());
+
+    // the field grabbing the focus: its keys go to the box until the box
+    // has taken the focus back
+    behind->setFocus();
+    QTest::keyClicks(behind, "ab");
+    QTest::keyClick(behind, Qt::Key_Return);
+    QCOMPARE(behind->text(), QString());
+    QCOMPARE(log, QStringList{"confirm"});
+    QTRY_COMPARE(QApplication::focusWidget(), static_cast<QWidget *>(confirmOf(box)));
+
+    // once the box is gone, the field has the keyboard again
+    box->hide();
+    QCOMPARE(QApplication::focusWidget(), static_cast<QWidget *>(behind));
+    QTest::keyClicks(behind, "c");
+    QCOMPARE(behind->text(), QStringLiteral("c"));
+    QCOMPARE(log, QStringList{"confirm"});
+}
+
+// A box that replaces another still on screen hands the keyboard back to
+// where it was before the first one opened.
+void tst_InformBox::replacedBoxHandsBack()
+{
+    auto *behind = new QLineEdit(frame.data());
+    frame->show();
+    QVERIFY(QTest::qWaitForWindowActive(frame.data()));
+    behind->setFocus();
+    InformBox *first = makeBox(frame.data(), QStringLiteral("Saved"), QString());
+    first->show();
+    InformBox *second = makeBox(frame.data(), QStringLiteral("Delete?"), QStringLiteral("Cancel"));
+    second->show();
+    QCOMPARE(QApplication::focusWidget(), static_cast<QWidget *>(confirmOf(second)));
+    // the first one, still shown until it is deleted, does not pull the keyboard back
+    QCoreApplication::processEvents();
+    QCOMPARE(QApplication::focusWidget(), static_cast<QWidget *>(confirmOf(second)));
+    delete first;
+    second->hide();
+    QCOMPARE(QApplication::focusWidget(), static_cast<QWidget *>(behind));
+}
+
+// What had the keyboard went away while the box was open: the box's parent
+// takes it, not a button of the box on its way out.
+void tst_InformBox::goneFocusGoesToTheParent()
+{
+    auto *behind = new QLineEdit(frame.data());
+    frame->show();
+    QVERIFY(QTest::qWaitForWindowActive(frame.data()));
+    behind->setFocus();
+    InformBox *box = makeBox(frame.data(), QStringLiteral("Saved"), QString());
+    box->show();
+    delete behind;
+    box->hide();
+    QCOMPARE(QApplication::focusWidget(), frame.data());
 }
 
 void tst_InformBox::longMessage_data()

@@ -67,6 +67,9 @@ private slots:
     void stateChangeRepaints();
     void captionCentring_data();
     void captionCentring();
+    void newCaption();
+    void focusRing_data();
+    void focusRing();
 private:
     QFont font;
 };
@@ -210,6 +213,71 @@ void tst_TextButton::captionCentring()
     const int h = reference.height() - shift.y();
     QCOMPARE(after.copy(shift.x(), shift.y(), w, h), before.copy(0, 0, w, h));
     QCOMPARE(firstInkRow(after), firstInkRow(before) + shift.y());
+}
+
+// A caption the host changes later looks exactly like one given at the start.
+void tst_TextButton::newCaption()
+{
+    TextButton button(nullptr, QStringLiteral("Refresh"), font, Qt::black);
+    TextButton fresh(nullptr, QStringLiteral("Reload the page"), font, Qt::black);
+    button.setText(QStringLiteral("Reload the page"));
+    QCOMPARE(button.caption(), QStringLiteral("Reload the page"));
+    QCOMPARE(button.size(), fresh.size());
+    QCOMPARE(paint(&button), paint(&fresh));
+}
+
+void tst_TextButton::focusRing_data()
+{
+    QTest::addColumn<QString>("how");   // how the keyboard came to the button
+    QTest::addColumn<bool>("ring");
+    QTest::newRow("no focus") << "" << false;
+    QTest::newRow("by Tab") << "tab" << true;
+    QTest::newRow("by Shift+Tab") << "backtab" << true;
+    QTest::newRow("given by an opening box") << "given" << false;
+    QTest::newRow("given, then a key") << "given key" << true;
+    QTest::newRow("by Tab, then moved on") << "tab away" << false;
+}
+
+// The ring is the caption's colour along the edge; without keyboard use the
+// button looks exactly as at rest.
+void tst_TextButton::focusRing()
+{
+    QFETCH(QString, how);
+    QFETCH(bool, ring);
+    QWidget window;
+    window.resize(300, 100);
+    TextButton *button = new TextButton(&window, QStringLiteral("Refresh"), font, Qt::black);
+    TextButton *other = new TextButton(&window, QStringLiteral("Share"), font, Qt::black);
+    other->move(150, 0);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowActive(&window));
+    other->setFocus(Qt::OtherFocusReason);
+    const QImage rest = paint(button);
+
+    for (const QString &step : how.split(' ', Qt::SkipEmptyParts)) {
+        if (step == "tab")
+            button->setFocus(Qt::TabFocusReason);
+        else if (step == "backtab")
+            button->setFocus(Qt::BacktabFocusReason);
+        else if (step == "given")
+            button->setFocus(Qt::OtherFocusReason);
+        else if (step == "key")
+            QTest::keyClick(button, Qt::Key_Down);
+        else if (step == "away")
+            other->setFocus(Qt::TabFocusReason);
+    }
+    const QImage now = paint(button);
+    if (!ring) {
+        QCOMPARE(now, rest);
+        return;
+    }
+    const int w = button->width();
+    const int h = button->height();
+    QCOMPARE(now.pixel(w / 2, 0), qRgb(0, 0, 0));
+    QCOMPARE(now.pixel(w / 2, h - 1), qRgb(0, 0, 0));
+    QCOMPARE(now.pixel(0, h / 2), qRgb(0, 0, 0));
+    QCOMPARE(now.pixel(w - 1, h / 2), qRgb(0, 0, 0));
+    QCOMPARE(rest.pixel(w / 2, 0), qRgb(255, 255, 255));
 }
 
 QTEST_MAIN(tst_TextButton)

@@ -7,7 +7,7 @@ wb_test(window tst_browserwindow wb_window wb_hostlink wb_webtestkit)
 wb_test(window tst_downloadpanel wb_window wb_hostlink)
 # Real clicks need a real X server: run this one under its own xvfb-run.
 add_executable(tst_realclicks window/tst_realclicks.cpp)
-target_link_libraries(tst_realclicks PRIVATE wb_testsupport Qt5::Test)
+target_link_libraries(tst_realclicks PRIVATE wb_testsupport wb_webtestkit Qt5::Test)
 set_target_properties(tst_realclicks PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${PROJECT_BINARY_DIR}/tests)
 add_dependencies(tst_realclicks channel-web-browser)
 add_test(NAME tst_realclicks COMMAND xvfb-run -a -s "-screen 0 1024x768x24 -dpi 96" $<TARGET_FILE:tst_realclicks>)
@@ -24,3 +24,19 @@ foreach(_test tst_browser_e2e tst_browserwindow tst_downloadpanel)
     set_tests_properties(${_test}_wayland PROPERTIES TIMEOUT 300
         ENVIRONMENT "QTWEBENGINE_DISABLE_SANDBOX=1;QTWEBENGINE_CHROMIUM_FLAGS=--disable-gpu;QT_QUICK_BACKEND=software")
 endforeach()
+# In a session with an accessibility bus, on a virtual X screen.
+add_executable(tst_accessibility window/tst_accessibility.cpp)
+target_link_libraries(tst_accessibility PRIVATE wb_window wb_hostlink wb_testsupport Qt5::Test)
+set_target_properties(tst_accessibility PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${PROJECT_BINARY_DIR}/tests)
+add_test(NAME tst_accessibility COMMAND ${PROJECT_SOURCE_DIR}/tests/support/a11y-session $<TARGET_FILE:tst_accessibility>)
+set_tests_properties(tst_accessibility PROPERTIES TIMEOUT 300
+    ENVIRONMENT "QTWEBENGINE_DISABLE_SANDBOX=1;QTWEBENGINE_CHROMIUM_FLAGS=--disable-gpu")
+# The built browser through the accessibility bus, as a screen reader meets it.
+add_executable(tst_atspi window/tst_atspi.cpp)
+target_link_libraries(tst_atspi PRIVATE wb_testsupport Qt5::Test)
+target_compile_definitions(tst_atspi PRIVATE WB_ATSPI_SCRIPT="${PROJECT_SOURCE_DIR}/tests/support/atspi.py")
+set_target_properties(tst_atspi PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${PROJECT_BINARY_DIR}/tests)
+add_dependencies(tst_atspi channel-web-browser)
+add_test(NAME tst_atspi COMMAND ${PROJECT_SOURCE_DIR}/tests/support/a11y-session $<TARGET_FILE:tst_atspi>)
+set_tests_properties(tst_atspi PROPERTIES TIMEOUT 300
+    ENVIRONMENT "QTWEBENGINE_DISABLE_SANDBOX=1;QTWEBENGINE_CHROMIUM_FLAGS=--disable-gpu")

@@ -1,5 +1,6 @@
 #include "tests/support/browserprocess.h"
 #include "tests/support/fakehost.h"
+#include "webtestkit.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -8,9 +9,10 @@
 #include <QtTest>
 
 // The built browser on a real X server (the test runs under xvfb-run), clicked
-// with xdotool the way a person would. There is no window manager, so the
-// window sits exactly where the host puts it and every target below can be
-// worked out from the configured geometry.
+// and typed at with xdotool the way a person would. There is no window
+// manager, so the window sits exactly where the host puts it and every target
+// below can be worked out from the configured geometry; the keyboard goes to
+// the window under the pointer.
 class tst_RealClicks : public QObject
 {
     Q_OBJECT
@@ -18,9 +20,16 @@ private slots:
     void initTestCase();
     void titleButtonSendsItsBytes();
     void panelRemovesAfterConfirmation();
+    void refreshKeysSendOnce();
+    void boxKeepsTheKeys();
+    void keysWalkTheTitleBar();
     void cleanupTestCase();
 private:
     static bool click(int x, int y);
+    static bool keys(const QStringList &names);
+    void showKeysPage();
+    int pageKeys(const QString &key) const { return server.requestsFor("/key/" + key).size(); }
+    PageServer server;
     BrowserProcess browser;
     QScopedPointer<FakeHost> host;
 };
@@ -30,11 +39,17 @@ bool tst_RealClicks::click(int x, int y)
     return QProcess::execute("xdotool", {"mousemove", QString::number(x), QString::number(y), "click", "1"}) == 0;
 }
 
+bool tst_RealClicks::keys(const QStringList &names)
+{
+    return QProcess::execute("xdotool", QStringList{"key", "--delay", "50"} + names) == 0;
+}
+
 void tst_RealClicks::initTestCase()
 {
     if (qEnvironmentVariableIsEmpty("DISPLAY"))
         QSKIP("needs an X server: ctest runs this under xvfb-run");
     QVERIFY(browser.isValid());
+    QVERIFY(server.startHttp());
     host.reset(new FakeHost(browser.endpoint()));
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert("QT_QPA_PLATFORM", "xcb");
@@ -92,6 +107,74 @@ void tst_RealClicks::panelRemovesAfterConfirmation()
     const QJsonObject asked = QJsonDocument::fromJson(removal.payload).object();
     QCOMPARE(asked.value("fileKey").toString(), QStringLiteral("k1"));
     QCOMPARE(asked.value("key").toString().size(), 32);
+}
+
+// A page that reports every key it gets to the server, with one link to a
+// download; a click anywhere puts the keyboard on the link.
+void tst_RealClicks::showKeysPage()
+{
+    server.setContent("/keys", "<html><body onclick=\"dl.focus()\" style=\"height:100%\">"
+                               "<a id=dl href=\"/file.bin\" download=\"file.bin\">file</a>"
+                               "<script>addEventListener('keydown', function (e) {"
+                               " fetch('/key/' + encodeURIComponent(e.key)); });</script></body></html>",
+                      "text/html");
+    server.setContent("/file.bin", QByteArray(64, 'x'), "application/octet-stream");
+    const int loadsBefore = server.requestsFor("/keys").size();
+    host->send("event", "showUrl", server.url("/keys").toString());
+    QTRY_COMPARE_WITH_TIMEOUT(server.requestsFor("/keys").size(), loadsBefore + 1, 10000);
+    QTest::qWait(500);   // nothing to observe from outside until the page is painted
+    QVERIFY(click(300, 300));
+}
+
+// F5 and Ctrl+R in the page: the host hears one refresh per press and the
+// browser does not load the page again; the page saw the keys first.
+void tst_RealClicks::refreshKeysSendOnce()
+{
+    showKeysPage();
+    host->clear();
+    QVERIFY(keys({"F5", "ctrl+r"}));
+    QTRY_COMPARE_WITH_TIMEOUT(host->framesOf("feedback", "refresh").size(), 2, 5000);
+    QVERIFY(keys({"x"}));
+    QTRY_COMPARE_WITH_TIMEOUT(pageKeys("x"), 1, 5000);
+    QCOMPARE(host->rawBytes(), QByteArray("feedback:refresh:;feedback:refresh:;"));
+    QCOMPARE(server.requestsFor("/keys").size(), 1);
+    QCOMPARE(pageKeys("F5"), 1);
+}
+
+// Return on a download link starts a download and the host's "Downloading..."
+// box opens; while it is open no key reaches the page, and Return closes it
+// without starting the download again.
+void tst_RealClicks::boxKeepsTheKeys()
+{
+    host->clear();
+    QVERIFY(keys({"Return"}));
+    const HostFrame started = host->waitFor("webfile", "startDownload");
+    const QString key = QJsonDocument::fromJson(started.payload).object().value("key").toString();
+    QCOMPARE(key.size(), 32);
+    host->send("webfile", "startDownloadRes", QJsonDocument(QJsonObject{{"key", key}, {"info", "Downloading..."}}).toJson());
+    QTest::qWait(500);   // the box has to be on screen before the keys
+    const int xBefore = pageKeys("x");
+    QVERIFY(keys({"x", "F5", "Tab", "Return"}));
+    // the box is gone: keys reach the page again
+    QVERIFY(keys({"y"}));
+    QTRY_COMPARE_WITH_TIMEOUT(pageKeys("y"), 1, 5000);
+    QCOMPARE(pageKeys("x"), xBefore);
+    QCOMPARE(host->framesOf("webfile", "startDownload").size(), 1);
+    QCOMPARE(host->framesOf("feedback", "refresh").size(), 0);
+}
+
+// From the page, Tab reaches the title buttons and Space presses one; the
+// panel opened with Return leaves with Escape and the page has the keys again.
+void tst_RealClicks::keysWalkTheTitleBar()
+{
+    QVERIFY(click(300, 300));
+    host->clear();
+    QVERIFY(keys({"Tab", "space"}));   // off the link, onto "R"
+    QTRY_COMPARE_WITH_TIMEOUT(host->rawBytes(), QByteArray("feedback:refresh:;"), 5000);
+    QVERIFY(keys({"Tab", "Return"}));   // Download History
+    host->waitFor("webfile", "getFileList");
+    QVERIFY(keys({"Escape", "z"}));
+    QTRY_COMPARE_WITH_TIMEOUT(pageKeys("z"), 1, 5000);
 }
 
 void tst_RealClicks::cleanupTestCase()

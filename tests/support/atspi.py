@@ -1,0 +1,130 @@
+#!/usr/bin/python3
+"""What a screen reader finds of an application on the accessibility bus.
+
+    atspi.py APP buttons                 the push buttons on screen, as JSON
+    atspi.py APP press NAME              press the push button named NAME
+    atspi.py APP rows                    the list rows on screen, as JSON
+    atspi.py APP act NAME ACTION         do ACTION of the list row named NAME
+    atspi.py APP focus                   the focused object, as JSON
+    atspi.py APP renamed TIMEOUT         print "listening", then the first new
+                                         name of a list row (or nothing)
+
+Runs on Debian's own python3 with python3-pyatspi; exits non-zero with a
+message when the application or the object is not there.
+"""
+import json
+import sys
+import time
+
+import pyatspi
+from gi.repository import GLib
+
+# Qt shows the items of a tree as table cells.
+ROWS = (pyatspi.ROLE_TABLE_CELL, pyatspi.ROLE_TREE_ITEM)
+
+
+def application(name, timeout=20):
+    desktop = pyatspi.Registry.getDesktop(0)
+    deadline = time.monotonic() + timeout
+    while time.monotonic() < deadline:
+        for index in range(desktop.childCount):
+            app = desktop.getChildAtIndex(index)
+            if app is not None and app.name == name:
+                return app
+        time.sleep(0.1)
+    sys.exit("no application %r on the accessibility bus" % name)
+
+
+def objects(node):
+    """Every object under node, leaving out the page's own document."""
+    yield node
+    if node.getRole() in (pyatspi.ROLE_DOCUMENT_WEB, pyatspi.ROLE_DOCUMENT_FRAME):
+        return
+    for index in range(node.childCount):
+        child = node.getChildAtIndex(index)
+        if child is not None:
+            yield from objects(child)
+
+
+def showing(node):
+    return node.getState().contains(pyatspi.STATE_SHOWING)
+
+
+def actions(node):
+    try:
+        action = node.queryAction()
+    except NotImplementedError:
+        return []
+    return [action.getName(index) for index in range(action.nActions)]
+
+
+def describe(node):
+    state = node.getState()
+    return {
+        "role": node.getRoleName(),
+        "name": node.name,
+        "focusable": state.contains(pyatspi.STATE_FOCUSABLE),
+        "focused": state.contains(pyatspi.STATE_FOCUSED),
+        "enabled": state.contains(pyatspi.STATE_ENABLED),
+        "actions": actions(node),
+    }
+
+
+def find(app, roles, name):
+    for node in objects(app):
+        if node.getRole() in roles and node.name == name and showing(node):
+            return node
+    sys.exit("nothing named %r" % name)
+
+
+def do(node, wanted):
+    action = node.queryAction()
+    for index in range(action.nActions):
+        if action.getName(index).lower() == wanted.lower():
+            action.doAction(index)
+            return
+    sys.exit("%r offers no action %r" % (node.name, wanted))
+
+
+def listen_for_rename(timeout):
+    loop = GLib.MainLoop()
+    names = []
+
+    def renamed(event):
+        if event.source.getRole() in ROWS:
+            names.append(event.source.name)
+            loop.quit()
+
+    pyatspi.Registry.registerEventListener(renamed, "object:property-change:accessible-name")
+    print("listening", flush=True)
+    GLib.timeout_add(int(timeout * 1000), loop.quit)
+    loop.run()
+    pyatspi.Registry.deregisterEventListener(renamed, "object:property-change:accessible-name")
+    if names:
+        print(names[0], flush=True)
+
+
+def main(argv):
+    app = application(argv[1])
+    command = argv[2]
+    if command == "buttons":
+        found = [describe(n) for n in objects(app) if n.getRole() == pyatspi.ROLE_PUSH_BUTTON and showing(n)]
+        print(json.dumps(found))
+    elif command == "press":
+        do(find(app, (pyatspi.ROLE_PUSH_BUTTON,), argv[3]), "press")
+    elif command == "rows":
+        found = [describe(n) for n in objects(app) if n.getRole() in ROWS and showing(n)]
+        print(json.dumps(found))
+    elif command == "act":
+        do(find(app, ROWS, argv[3]), argv[4])
+    elif command == "focus":
+        focused = [describe(n) for n in objects(app) if n.getState().contains(pyatspi.STATE_FOCUSED)]
+        print(json.dumps(focused))
+    elif command == "renamed":
+        listen_for_rename(float(argv[3]))
+    else:
+        sys.exit("unknown command %r" % command)
+
+
+if __name__ == "__main__":
+    main(sys.argv)
