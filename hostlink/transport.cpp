@@ -447,6 +447,12 @@ void transport::reportDropped()
     write(encodeMessage(kFeedback, kReceiveLog, note));
 }
 
+void transport::flush()
+{
+    if (socket.state() == QLocalSocket::ConnectedState)
+        socket.flush();
+}
+
 void transport::writeIQ(QString subcommand, QString payload)
 {
     write(encodeMessage(kIQ, subcommand, payload));

@@ -34,6 +34,8 @@ public:
     void shareArtile();
     void storeToVell();
     void refresh();
+    // Hands what is still buffered to the host now, as the process is ending.
+    void flush();
 
     // One read pass over bytes that arrived; the socket handler feeds it, and
     // so can anything that wants to drive the dispatcher from memory.

@@ -40,21 +40,45 @@ Resource *Resource::ShareInstance()
     return instance;
 }
 
-QPixmap *Resource::loadScreenPixmap(const QString &path)
+static QImage readPng(const QString &file)
 {
-    const bool retina = VellChatWBConfigure::Retina();
     // Our pictures are all PNG. Saying so keeps the image reader from loading
     // every image format plugin at start-up to ask whether it reads ".png".
-    QImageReader reader(QStringLiteral(":/%1%2").arg(path, retina ? QStringLiteral("@2x.png") : QStringLiteral(".png")), "png");
+    QImageReader reader(file, "png");
     reader.setAutoDetectImageFormat(false);
-    auto *pixmap = new QPixmap(QPixmap::fromImage(reader.read()));
-    if (retina) {
-        pixmap->setDevicePixelRatio(VellChatWBConfigure::RetinaFactor());
-    } else if (VellChatWBConfigure::ScreenScale() != VellChatWBConfigure::dbisOne && !pixmap->isNull()) {
-        auto *scaled = new QPixmap(pixmap->scaledToWidth(dpiScaled(pixmap->width()), Qt::SmoothTransformation));
-        delete pixmap;
-        pixmap = scaled;
+    return reader.read();
+}
+
+static QSize pngSize(const QString &file)
+{
+    QImageReader reader(file, "png");
+    reader.setAutoDetectImageFormat(false);
+    return reader.size();
+}
+
+QPixmap *Resource::loadScreenPixmap(const QString &path)
+{
+    const QString normal = QStringLiteral(":/%1.png").arg(path);
+    const QString doubled = QStringLiteral(":/%1@2x.png").arg(path);
+    const bool retina = VellChatWBConfigure::Retina();
+    const bool enlarged = !retina && VellChatWBConfigure::ScreenScale() != VellChatWBConfigure::dbisOne;
+    QImage image = readPng(retina || enlarged ? doubled : normal);
+    if (image.isNull() && enlarged)
+        image = readPng(normal);   // a picture drawn at one size only
+    // An enlarged picture is the @2x drawing brought down to its pixel size,
+    // which stays sharp where the normal one blown up would not; the same for
+    // a pixel ratio other than the 2 the drawing was made for.
+    const QSize base = pngSize(normal);
+    if (retina && VellChatWBConfigure::RetinaFactor() != 2.0 && !image.isNull() && base.isValid()) {
+        const qreal factor = VellChatWBConfigure::RetinaFactor();
+        image = image.scaled(qRound(base.width() * factor), qRound(base.height() * factor), Qt::IgnoreAspectRatio,
+                             Qt::SmoothTransformation);
+    } else if (enlarged && !image.isNull()) {
+        image = image.scaledToWidth(dpiScaled(base.isValid() ? base.width() : image.width()), Qt::SmoothTransformation);
     }
+    auto *pixmap = new QPixmap(QPixmap::fromImage(image));
+    // The reader gives an "@2x" file a ratio of 2 by itself; the ratio here is the screen's.
+    pixmap->setDevicePixelRatio(retina ? VellChatWBConfigure::RetinaFactor() : 1.0);
     return pixmap;
 }
 

@@ -5,15 +5,15 @@
 class QPixmap;
 
 // Process-wide cache of the built-in pictures, ready for the current screen:
-// the @2x file on high-density screens, otherwise the normal file scaled to
-// the configured screen scale. Pixmaps live until the process ends.
+// the normal file at 100 %, otherwise the @2x file at the pixel size the
+// screen scale asks for. Pixmaps live until the process ends.
 class Resource
 {
 public:
     static Resource *ShareInstance();
     // Registers the three compiled bundles; safe to call any number of times.
     static void ensureBundles();
-    // Loads ":/<path>.png" or ":/<path>@2x.png" and adapts it to the screen.
+    // Loads ":/<path>.png" or ":/<path>@2x.png" and fits it to the screen.
     static QPixmap *loadScreenPixmap(const QString &path);
 
     void init();

@@ -6,6 +6,7 @@
 #include "web/pageprofile.h"
 #include "web/vellwebengineurlrequestinterceptor.h"
 #include "window/vellchatwebbroswer_impl.h"
+#include "window/windowplacement.h"
 
 #include <QDateTime>
 #include <QFileInfo>
@@ -17,6 +18,7 @@
 #include <QPainterPath>
 #include <QPointer>
 #include <QBitmap>
+#include <QCloseEvent>
 #include <QWebEngineDownloadItem>
 #include <QWebEngineProfile>
 #include <QWindow>
@@ -78,6 +80,10 @@ VellChatWebBroswer::VellChatWebBroswer(QWidget *parent, bool maxed)
     borderColour = VellChatWBConfigure::ShadowColor();
 
     lastPosition = positionText(VellChatWBConfigure::Geometry(), maxed);
+    normalRect = VellChatWBConfigure::Geometry();
+    normalSettle.setSingleShot(true);
+    normalSettle.setInterval(100);
+    connect(&normalSettle, &QTimer::timeout, this, &VellChatWebBroswer::noteNormalPlacement);
 
     savePosTimer.setInterval(1000);
     savePosTimer.setSingleShot(false);
@@ -102,11 +108,23 @@ void VellChatWebBroswer::newVellChatWebBroswer(QString url, QWidget *parent)
     const bool maxed = VellChatWBConfigure::Maxsized();
     s_window = new VellChatWebBroswer(parent, maxed);
     VellChatWebBroswer *w = s_window;
+    // At the scales this program applies itself the title bar is wider too.
+    w->setMinimumWidth(dpiScaled(VellChatWBConfigure::MiniWidth()));
+    const QRect stored = VellChatWBConfigure::Geometry();
+    if (WindowPlacement::windowsPlaceThemselves()) {
+        w->normalRect = WindowPlacement::reachable(stored, WindowPlacement::availableScreens());
+        // Before the native window exists, move() sets where the frame's
+        // corner goes and the window manager fits its decoration inside it;
+        // once it exists, move() would put the client area's corner there and
+        // the window would creep by its decoration on every start.
+        w->resize(w->normalRect.size());
+        w->move(w->normalRect.topLeft());
+    } else {
+        const QRect fitted = WindowPlacement::reachable(stored, WindowPlacement::availableScreens());
+        w->normalRect = QRect(stored.topLeft(), fitted.size());
+        w->resize(fitted.size());
+    }
     w->createWinId();
-    w->setMinimumWidth(VellChatWBConfigure::MiniWidth());
-    const QRect geometry = VellChatWBConfigure::Geometry();
-    w->resize(geometry.size());
-    w->move(geometry.topLeft());
     w->setUrl(url);
     w->show();
     if (QWindow *handle = w->windowHandle())
@@ -145,6 +163,14 @@ void VellChatWebBroswer::activeWnd()
         return;
     if (s_window->isHidden())
         s_window->show();
+    // Minimised, it comes back as it was before: maximised or not.
+    if (s_window->windowState() & Qt::WindowMinimized) {
+        Qt::WindowStates state = s_window->windowState() & ~Qt::WindowMinimized;
+        if (s_window->maximizedFlag)
+            state |= Qt::WindowMaximized;
+        s_window->setWindowState(state);
+    }
+    s_window->raise();
     s_window->activateWindow();
 }
 
@@ -153,8 +179,9 @@ void VellChatWebBroswer::setUrl(QString url)
     interceptor->setAccessToken(VellChatWBConfigure::AccessToken());
     interceptor->setAccessTokenHosts(VellChatWBConfigure::AccessTokenHosts());
     frame->setUrl(url);
+    const bool wasMaximized = maximizedFlag;   // the state change below clears it
     setWindowState(Qt::WindowActive);
-    if (maximizedFlag)
+    if (wasMaximized)
         onMaxSize();
     frame->show();
     if (!savePosTimer.isActive())
@@ -217,7 +244,7 @@ void VellChatWebBroswer::resizeEvent(QResizeEvent *event)
 {
     Q_UNUSED(event)
     frame->resize(width() - 2, height() - 2);
-    VellChatWBConfigure::SetGeometry(geometry());
+    normalSettle.start();
     const int radius = frame->roundRadius();
     if (radius == 0)
         return;
@@ -237,6 +264,57 @@ void VellChatWebBroswer::resizeEvent(QResizeEvent *event)
     path.closeSubpath();
     painter.fillPath(path, QColor(255, 0, 0, 255));
     setMask(mask);
+}
+
+void VellChatWebBroswer::moveEvent(QMoveEvent *event)
+{
+    QWidget::moveEvent(event);
+    normalSettle.start();
+}
+
+void VellChatWebBroswer::changeEvent(QEvent *event)
+{
+    QWidget::changeEvent(event);
+    if (event->type() != QEvent::WindowStateChange)
+        return;
+    // Maximised by the own title bar or by the window manager (its button, a
+    // double-click on its title bar), the window tells the host the same.
+    // Minimising leaves the flag alone: the window comes back as it was.
+    const Qt::WindowStates state = windowState();
+    if (!state.testFlag(Qt::WindowMinimized))
+        maximizedFlag = state.testFlag(Qt::WindowMaximized);
+    normalSettle.start();
+}
+
+// Closed by the window manager's own controls, the window still tells the
+// host where it was; the process then ends with its last window.
+void VellChatWebBroswer::closeEvent(QCloseEvent *event)
+{
+    onSavePos();
+    QWidget::closeEvent(event);
+}
+
+bool VellChatWebBroswer::inNormalState() const
+{
+    return !(windowState() & (Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen));
+}
+
+QRect VellChatWebBroswer::currentPlacement() const
+{
+    // Where the compositor places windows, none reports a position; the corner
+    // the window was given stays in the text, so that a text saved there puts
+    // the window back where it last was on a desktop that lets it place itself.
+    if (!WindowPlacement::windowsPlaceThemselves())
+        return QRect(normalRect.topLeft(), size());
+    return QRect(frameGeometry().topLeft(), size());
+}
+
+void VellChatWebBroswer::noteNormalPlacement()
+{
+    if (!inNormalState() || !windowHandle() || !windowHandle()->isExposed())
+        return;
+    normalRect = currentPlacement();
+    VellChatWBConfigure::SetGeometry(normalRect);
 }
 
 void VellChatWebBroswer::stateChanged(Qt::WindowState state)
@@ -301,11 +379,15 @@ void VellChatWebBroswer::onRemoveAllDownloadFile(QString requestid) { transport:
 
 void VellChatWebBroswer::onSavePos()
 {
-    // The host gives this text back as "windowsRect", which the next window
-    // takes with move() (frame corner) and resize() (client size). Reporting
-    // the frame's size instead would grow the window by its decoration on
-    // every start.
-    const QString text = positionText(QRect(frameGeometry().topLeft(), size()), maximizedFlag);
+    // Until the window is on the screen its frame is not known yet, and a
+    // minimised window has none to show: what was sent last holds meanwhile.
+    if (!windowHandle() || !windowHandle()->isExposed())
+        return;
+    // The host gives this text back as "windowsRect": the frame's corner and
+    // the client size, which the next window is placed and sized by. A
+    // maximised window reports where it goes when it is restored.
+    const QRect rect = inNormalState() ? currentPlacement() : normalRect;
+    const QString text = positionText(rect, maximizedFlag);
     if (text == lastPosition)
         return;
     lastPosition = text;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QRect>
 #include <QColor>
 #include <QString>
 #include <QTimer>
@@ -60,6 +61,9 @@ public:
     VellChatWebBroswer_impl *impl() const { return frame; }
     VellWebEngineUrlRequestInterceptor *requestInterceptor() const { return interceptor; }
     static QString positionText(const QRect &rect, bool maximized);
+    // Where the window is when it is neither maximised nor minimised: the
+    // frame's top-left corner and the client size, as the position text has them.
+    QRect normalPlacement() const { return normalRect; }
 
 public slots:
     void stateChanged(Qt::WindowState state);
@@ -88,9 +92,15 @@ public slots:
 protected:
     void paintEvent(QPaintEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
+    void moveEvent(QMoveEvent *event) override;
+    void changeEvent(QEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
 
 private:
     static void dispose(VellChatWebBroswer *window);
+    QRect currentPlacement() const;
+    bool inNormalState() const;
+    void noteNormalPlacement();
     void applyConfig();
     void showTitleAndIcon();
 
@@ -101,6 +111,11 @@ private:
     QString lastPosition;
     QString pendingDownloadKey;
     qint64 lastDownloadTime = 0;
+    QRect normalRect;
+    // Window managers report a new state and the geometry that goes with it
+    // as two events, in either order; the normal placement is taken only once
+    // both have arrived, so that a maximised rectangle is never taken for it.
+    QTimer normalSettle;
     QColor borderColour;   // as configured when last applied
     // The host sends its configuration as many messages in a row; they are
     // shown together once the read pass that carried them is over.

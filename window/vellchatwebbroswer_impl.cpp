@@ -10,6 +10,8 @@
 #include "widgets/accessiblebutton.h"
 #include "widgets/accessibleinformbox.h"
 #include "widgets/informbox.h"
+#include "window/vellchatwebbroswer.h"
+#include "window/windowplacement.h"
 
 #include <QAccessible>
 #include <QApplication>
@@ -22,6 +24,7 @@
 #include <QWebChannel>
 #include <QWebEngineHistory>
 #include <QWebEngineProfile>
+#include <QWindow>
 #include <QtMath>
 
 using Config = VellChatWBConfigure;
@@ -41,7 +44,7 @@ VellChatWebBroswer_impl::VellChatWebBroswer_impl(QWidget *parent, bool maxed)
     , restoreButton(this, Resource::ShareInstance()->restoreIcon())
     , closeButton(this, Resource::ShareInstance()->closeIcon())
     , backButton(this, Config::WebFileBackText(), Config::font(), Qt::white)
-    , titleHeight(Config::TitleHeight())
+    , titleHeight(dpiScaled(Config::TitleHeight()))
     , titleBrush(Config::TitleBG())
 {
     installAccessibility();
@@ -66,6 +69,9 @@ VellChatWebBroswer_impl::VellChatWebBroswer_impl(QWidget *parent, bool maxed)
     channel->registerObject(QStringLiteral("jsbridge"), &jsBridge);
     page->setWebChannel(channel);
     webView->setPage(page);
+    // Pages grow with the chrome around them: where the toolkit leaves the
+    // scaling to this program (up to 150 %), the page is zoomed to match.
+    webView->setZoomFactor(dpiScaled(100) / 100.0);
 
     connect(&jsBridge, &VellJsBridge::getWebMessage, this, &VellChatWebBroswer_impl::onGetWebMessage);
     connect(&jsBridge, &VellJsBridge::receiveLog, this, &VellChatWebBroswer_impl::receiveLog);
@@ -192,13 +198,22 @@ static QPoint roundedPoint(const QPointF &p)
     return QPoint(qFloor(p.x() + 0.5), qFloor(p.y() + 0.5));
 }
 
+bool VellChatWebBroswer_impl::parentMaximized() const
+{
+    return parentWidget() && parentWidget()->isMaximized();
+}
+
 void VellChatWebBroswer_impl::mousePressEvent(QMouseEvent *event)
 {
     if (event->button() != Qt::LeftButton)
         return;
     pressGlobalPos = roundedPoint(event->screenPos());
-    if (QWidget *w = parentWidget())
+    if (QWidget *w = parentWidget()) {
         pressFrameGeometry = w->frameGeometry();
+        const QRect client = w->geometry();
+        pressFrameMargins = QMargins(client.left() - pressFrameGeometry.left(), client.top() - pressFrameGeometry.top(),
+                                     pressFrameGeometry.right() - client.right(), pressFrameGeometry.bottom() - client.bottom());
+    }
     event->accept();
     if (QWidget *w = parentWidget())
         w->activateWindow();
@@ -219,11 +234,27 @@ void VellChatWebBroswer_impl::mouseMoveEvent(QMouseEvent *event)
     if (event->buttons() != Qt::LeftButton)
         return;
     event->accept();
-    const QPoint delta = roundedPoint(event->screenPos()) - pressGlobalPos;
-    if (dragMode == HitMove) {
-        setParentPos(pressFrameGeometry.topLeft() + delta);
+    const QPoint pointer = roundedPoint(event->screenPos());
+    const bool placesItself = WindowPlacement::windowsPlaceThemselves();
+    // A drag that changes the window state or hands the pointer to the
+    // compositor waits until the pointer has really travelled, so that a click
+    // or a double-click on the title bar stays one.
+    if ((!placesItself || (dragMode == HitMove && parentMaximized()))
+        && (pointer - pressGlobalPos).manhattanLength() < QApplication::startDragDistance())
+        return;
+    if (!placesItself && handOverDrag()) {
+        dragMode = HitNone;   // the compositor has the pointer until the drag ends
         return;
     }
+    if (dragMode == HitMove) {
+        if (parentMaximized())
+            restoreUnderPointer(pointer);
+        setParentPos(pressFrameGeometry.topLeft() + pointer - pressGlobalPos);
+        return;
+    }
+    if (parentMaximized())
+        return;   // a maximised window keeps its size; window managers do the same
+    const QPoint delta = pointer - pressGlobalPos;
 
     // Every step starts from the press, and the edges not dragged stay put.
     const QRect &g = pressFrameGeometry;
@@ -249,7 +280,68 @@ void VellChatWebBroswer_impl::mouseMoveEvent(QMouseEvent *event)
         height = qMax(g.bottom() - g.top() + 1 - delta.y(), mh);
         top = g.bottom() - height + 1;
     }
-    setParentGeometry(QRect(left, top, width, height));
+    // The arithmetic is the frame's; the window is sized by its client area.
+    setParentGeometry(QRect(left, top, width, height).marginsRemoved(pressFrameMargins));
+}
+
+// A maximised window dragged by its title bar comes back at its normal size
+// with the pointer over the same share of its width, as window managers do it,
+// and the drag goes on from there.
+void VellChatWebBroswer_impl::restoreUnderPointer(const QPoint &pointer)
+{
+    QWidget *w = parentWidget();
+    QSize normal = w->normalGeometry().size();
+    if (auto *browser = qobject_cast<VellChatWebBroswer *>(w))
+        normal = browser->normalPlacement().size();
+    const QMargins &m = pressFrameMargins;
+    const QRect &g = pressFrameGeometry;
+    const QSize frameSize(normal.width() + m.left() + m.right(), normal.height() + m.top() + m.bottom());
+    const int grabX = g.width() > 0 ? int(qint64(pressGlobalPos.x() - g.left()) * frameSize.width() / g.width()) : 0;
+    const QPoint corner(pointer.x() - grabX, pointer.y() - (pressGlobalPos.y() - g.top()));
+    emit clearWindowState();
+    w->setGeometry(QRect(corner + QPoint(m.left(), m.top()), normal));
+    pressGlobalPos = pointer;
+    pressFrameGeometry = QRect(corner, frameSize);
+}
+
+// Where windows cannot place themselves, the compositor moves or resizes the
+// window under the pointer itself.
+bool VellChatWebBroswer_impl::handOverDrag()
+{
+    QWindow *handle = window()->windowHandle();
+    if (!handle)
+        return false;
+    Qt::Edges edges;
+    switch (dragMode) {
+    case HitMove:
+        return handle->startSystemMove();
+    case HitTop: edges = Qt::TopEdge; break;
+    case HitLeft: edges = Qt::LeftEdge; break;
+    case HitBottom: edges = Qt::BottomEdge; break;
+    case HitRight: edges = Qt::RightEdge; break;
+    case HitTopLeft: edges = Qt::TopEdge | Qt::LeftEdge; break;
+    case HitTopRight: edges = Qt::TopEdge | Qt::RightEdge; break;
+    case HitBottomLeft: edges = Qt::BottomEdge | Qt::LeftEdge; break;
+    case HitBottomRight: edges = Qt::BottomEdge | Qt::RightEdge; break;
+    default: return false;
+    }
+    return handle->startSystemResize(edges);
+}
+
+// As on a window manager's title bar, a double-click maximises or restores.
+void VellChatWebBroswer_impl::mouseDoubleClickEvent(QMouseEvent *event)
+{
+    if (event->button() != Qt::LeftButton)
+        return;
+    const QPoint local = roundedPoint(event->localPos());
+    if (local.y() >= titleHeight || hitTest(local.x(), local.y()) != HitMove)
+        return;
+    event->accept();
+    dragMode = HitNone;
+    if (parentMaximized())
+        emit restoreClicked();
+    else
+        emit maxSizeClicked();
 }
 
 void VellChatWebBroswer_impl::mouseReleaseEvent(QMouseEvent *event)
@@ -285,10 +377,10 @@ void VellChatWebBroswer_impl::resizeEvent(QResizeEvent *event)
 {
     Q_UNUSED(event)
     const int t = titleHeight;
-    const int skip = Config::TitleSkip();
+    const int skip = dpiScaled(Config::TitleSkip());
     auto yFor = [t](const QWidget &b) { return (t - b.height()) / 2; };
 
-    int x = Config::TitleLeft();
+    int x = dpiScaled(Config::TitleLeft());
     auto place = [&](QWidget &b, bool advance) {
         b.move(x, yFor(b));
         if (advance)
@@ -308,7 +400,7 @@ void VellChatWebBroswer_impl::resizeEvent(QResizeEvent *event)
     place(channelButton, !channelButton.isHidden());
     place(openOutsideButton, false);
 
-    int r = width() - Config::TitleRight();
+    int r = width() - dpiScaled(Config::TitleRight());
     r -= closeButton.width();
     closeButton.move(r, yFor(closeButton));
     r -= skip + maxButton.width();
@@ -500,7 +592,7 @@ void VellChatWebBroswer_impl::applyConfig()
     openOutsideButton.setText(Config::TitleOpenOutsideText());
     webFileButton.setText(Config::TitleWebFileText());
     backButton.setText(Config::WebFileBackText());
-    titleHeight = Config::TitleHeight();
+    titleHeight = dpiScaled(Config::TitleHeight());
     titleBrush = Config::TitleBG();
     fitLogo();
     webView->move(1, titleHeight);

@@ -5,6 +5,7 @@
 #include "widgets/textbutton.h"
 
 #include <QByteArray>
+#include <QMargins>
 #include <QRect>
 #include <QStringList>
 #include <QWidget>
@@ -113,6 +114,7 @@ protected:
     void mousePressEvent(QMouseEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
     void mouseMoveEvent(QMouseEvent *event) override;
+    void mouseDoubleClickEvent(QMouseEvent *event) override;
     void enterEvent(QEvent *event) override;
     void leaveEvent(QEvent *event) override;
     void paintEvent(QPaintEvent *event) override;
@@ -128,6 +130,9 @@ private:
     void openBox(const QString &text, const QString &confirmText, std::function<void()> onConfirm,
                  const QString &cancelText);
     static Qt::CursorShape cursorFor(int code);
+    bool parentMaximized() const;
+    bool handOverDrag();
+    void restoreUnderPointer(const QPoint &pointer);
 
     VellChatWebView *webView = nullptr;
     VellWebEnginePage *webPage = nullptr;   // the view's, for all its life
@@ -149,6 +154,7 @@ private:
     int dragMode = HitNone;
     QPoint pressGlobalPos;
     QRect pressFrameGeometry;
+    QMargins pressFrameMargins;   // the decoration around the client area at the press
     int radius = 0;
     QWidget *overlay = nullptr;
     // What the title bar is painted and laid out with, taken from the

@@ -1,11 +1,9 @@
-#include "hostlink/endpoint.h"
 #include "tests/support/browserprocess.h"
 #include "tests/support/fakehost.h"
 #include "webtestkit.h"
 
 #include <QElapsedTimer>
 #include <QFile>
-#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -33,35 +31,6 @@ private:
 };
 
 namespace {
-
-// A built program copied into a folder of its own, so that it gets an
-// endpoint of its own, like BrowserProcess does for the plain browser.
-class OwnCopy
-{
-public:
-    explicit OwnCopy(const QString &built)
-        : file(dir.filePath(QFileInfo(built).fileName()))
-    {
-        ok = dir.isValid() && QFile::copy(built, file);
-        proc.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    }
-    ~OwnCopy()
-    {
-        if (proc.state() != QProcess::NotRunning) {
-            proc.kill();
-            proc.waitForFinished(5000);
-        }
-    }
-    bool isValid() const { return ok; }
-    QString endpoint() const { return endpointName(QFileInfo(file).absolutePath()); }
-    void start() { proc.start(file, QStringList()); }
-    QProcess &process() { return proc; }
-private:
-    QTemporaryDir dir;
-    QString file;
-    QProcess proc;
-    bool ok = false;
-};
 
 const char kUserInfoPage[] =
     "<html><head><script src='/qwebchannel.js'></script></head><body><script>"
@@ -229,7 +198,7 @@ void tst_HostFaults::hangUpInTheMiddle()
 {
     QFETCH(QString, program);
     QFETCH(Scene, scene);
-    OwnCopy browser(program);
+    BrowserProcess browser(program);
     QVERIFY(browser.isValid());
     FakeHost host(browser.endpoint());
     QVERIFY(host.isListening());

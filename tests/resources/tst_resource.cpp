@@ -72,16 +72,20 @@ void tst_Resource::screenReady_data()
     QTest::newRow("close at 100 %") << close << 1 << 0 << false << 1.0 << QSize(23, 19) << 1.0;
     // The @2x file is 47 wide, not twice 23.
     QTest::newRow("close, retina x2") << close << 1 << 1 << true << 2.0 << QSize(47, 38) << 2.0;
-    QTest::newRow("close, retina x1.5") << close << 1 << 1 << true << 1.5 << QSize(47, 38) << 1.5;
+    // Other ratios get the @2x drawing resampled to cover as many logical
+    // pixels as the normal picture: 23 x 1.5 = 34.5 -> 35, 19 x 1.5 = 28.5 -> 29.
+    QTest::newRow("close, retina x1.5") << close << 1 << 1 << true << 1.5 << QSize(35, 29) << 1.5;
+    QTest::newRow("close, retina x3") << close << 1 << 1 << true << 3.0 << QSize(69, 57) << 3.0;
     QTest::newRow("retina ignores the screen scale") << close << 3 << 0 << true << 2.0 << QSize(47, 38) << 2.0;
     QTest::newRow("pdf at 150 %") << pdf << 3 << 0 << false << 1.0 << QSize(72, 72) << 1.0;
     QTest::newRow("pdf at 125 %") << pdf << 2 << 0 << false << 1.0 << QSize(60, 60) << 1.0;
     QTest::newRow("pdf at 200 %") << pdf << 4 << 0 << false << 1.0 << QSize(96, 96) << 1.0;
     QTest::newRow("100 % screen ignores real 150 %") << pdf << 1 << 3 << false << 1.0 << QSize(48, 48) << 1.0;
-    // 23 x 1.5 = 34.5 rounds down after the 0.01 nudge; the height follows the
-    // width and the toolkit rounds it up: 19 x 34 / 23 = 28.09 -> 29.
-    QTest::newRow("close at 150 %") << close << 3 << 0 << false << 1.0 << QSize(34, 29) << 1.0;
-    // 23 x 1.25 = 28.75 -> 29; 19 x 29 / 23 = 23.96 -> 24.
+    // Enlarged pictures are the @2x drawing (47 x 38) brought down, not the
+    // normal one blown up. 23 x 1.5 = 34.5 rounds down after the 0.01 nudge;
+    // the height follows the width and the toolkit rounds it up: 38 x 34 / 47 = 27.49 -> 28.
+    QTest::newRow("close at 150 %") << close << 3 << 0 << false << 1.0 << QSize(34, 28) << 1.0;
+    // 23 x 1.25 = 28.75 -> 29; 38 x 29 / 47 = 23.45 -> 24.
     QTest::newRow("close at 125 %") << close << 2 << 0 << false << 1.0 << QSize(29, 24) << 1.0;
     // The real scale wins over the screen scale once the screen is not 100 %.
     QTest::newRow("real 200 % over screen 125 %") << pdf << 2 << 4 << false << 1.0 << QSize(96, 96) << 1.0;

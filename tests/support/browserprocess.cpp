@@ -6,8 +6,12 @@
 #include <QFileInfo>
 
 BrowserProcess::BrowserProcess()
+    : BrowserProcess(QStringLiteral(WB_BROWSER_PATH))
 {
-    const QString built = QStringLiteral(WB_BROWSER_PATH);
+}
+
+BrowserProcess::BrowserProcess(const QString &built)
+{
     ok = dir.isValid() && QFile::copy(built, executable());
     proc.setProcessChannelMode(QProcess::ForwardedErrorChannel);
 }

@@ -7,10 +7,12 @@
 
 // The built browser copied into a folder of its own, so that every test run
 // has its own endpoint name and parallel tests never meet on one socket.
+// Another build of the browser's main() can be copied the same way.
 class BrowserProcess
 {
 public:
     BrowserProcess();
+    explicit BrowserProcess(const QString &built);
     ~BrowserProcess();
 
     bool isValid() const { return ok; }

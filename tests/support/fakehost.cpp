@@ -31,6 +31,11 @@ bool FakeHost::waitForClient(int timeoutMs)
     return spy.wait(timeoutMs) || client;
 }
 
+bool FakeHost::clientOpen() const
+{
+    return client && client->state() == QLocalSocket::ConnectedState;
+}
+
 void FakeHost::onNewConnection()
 {
     while (QLocalSocket *socket = server.nextPendingConnection()) {

@@ -33,6 +33,8 @@ public:
     bool isListening() const { return server.isListening(); }
     bool waitForClient(int timeoutMs = 10000);
     bool hasClient() const { return !client.isNull(); }
+    // False once the browser has closed its end and everything it sent is read.
+    bool clientOpen() const;
 
     void send(const QString &category, const QString &subcommand, const QString &payload);
     void sendRaw(const QByteArray &bytes);

@@ -1,6 +1,8 @@
 wb_test(window tst_frame wb_window wb_hostlink)
+wb_test(window tst_windowplacement wb_window)
 wb_test(window tst_browser_e2e wb_webtestkit Qt5::WebChannel)
-add_dependencies(tst_browser_e2e channel-web-browser)
+add_dependencies(tst_browser_e2e channel-web-browser browser-opening-history)
+target_compile_definitions(tst_browser_e2e PRIVATE WB_HISTORY_BROWSER_PATH="$<TARGET_FILE:browser-opening-history>")
 wb_test(window tst_browserwindow wb_window wb_hostlink wb_webtestkit)
 wb_test(window tst_downloadpanel wb_window wb_hostlink)
 # Real clicks need a real X server: run this one under its own xvfb-run.
@@ -11,6 +13,17 @@ add_dependencies(tst_realclicks channel-web-browser)
 add_test(NAME tst_realclicks COMMAND xvfb-run -a -s "-screen 0 1024x768x24 -dpi 96" $<TARGET_FILE:tst_realclicks>)
 set_tests_properties(tst_realclicks PROPERTIES TIMEOUT 300
     ENVIRONMENT "QTWEBENGINE_DISABLE_SANDBOX=1;QTWEBENGINE_CHROMIUM_FLAGS=--disable-gpu")
+# Real desktops the test starts itself: Xvfb, openbox, Xephyr for two screens.
+wb_test(window tst_realdesktop wb_webtestkit Qt5::WebChannel)
+add_dependencies(tst_realdesktop channel-web-browser)
+set_tests_properties(tst_realdesktop PROPERTIES TIMEOUT 1200)
+# The host-driven session on Wayland: the same tests as clients of a headless
+# weston that each run starts for itself.
+foreach(_test tst_browser_e2e tst_browserwindow tst_downloadpanel)
+    add_test(NAME ${_test}_wayland COMMAND bash ${PROJECT_SOURCE_DIR}/tests/support/with-weston $<TARGET_FILE:${_test}>)
+    set_tests_properties(${_test}_wayland PROPERTIES TIMEOUT 300
+        ENVIRONMENT "QTWEBENGINE_DISABLE_SANDBOX=1;QTWEBENGINE_CHROMIUM_FLAGS=--disable-gpu;QT_QUICK_BACKEND=software")
+endforeach()
 # In a session with an accessibility bus, on a virtual X screen.
 add_executable(tst_accessibility window/tst_accessibility.cpp)
 target_link_libraries(tst_accessibility PRIVATE wb_window wb_hostlink wb_testsupport Qt5::Test)

@@ -3,6 +3,7 @@
 #include "webtestkit.h"
 
 #include <QFile>
+#include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QRegularExpression>
@@ -24,6 +25,7 @@ private slots:
     void bridgeOnlyForListedOrigins_data();
     void bridgeOnlyForListedOrigins();
     void downloadIsHandedToHost();
+    void historyPanelAsksTheHost();
     void hangUpWhileUserInfoWaits();
 private:
     void show(const QString &path) { host->send("event", "showUrl", server.url(path).toString()); }
@@ -236,6 +238,31 @@ void tst_BrowserE2E::downloadIsHandedToHost()
     // the second click came 100 ms later and is dropped; give it time to show up if it were sent
     QTest::qWait(1500);
     QCOMPARE(host->framesOf("webfile", "startDownload").size(), 1);
+}
+
+// The browser's own main() with a user who opens Download History at once.
+void tst_BrowserE2E::historyPanelAsksTheHost()
+{
+    BrowserProcess history(QStringLiteral(WB_HISTORY_BROWSER_PATH));
+    QVERIFY(history.isValid());
+    FakeHost historyHost(history.endpoint());
+    history.start();
+    QVERIFY(historyHost.waitForClient());
+    historyHost.send("event", "showUrl", server.url("/hello").toString());
+    const HostFrame ask = historyHost.waitFor("webfile", "getFileList", 20000);
+    QCOMPARE(ask.payload.size(), 32);
+    const QJsonObject downloading{{"key", "k1"}, {"name", "report.pdf"}, {"createTime", 1765000000000.0},
+                                  {"updateTime", 1765000000000.0}, {"fileSize", 2048}, {"status", 1},
+                                  {"downloadOffset", 512}, {"fileExists", true}};
+    historyHost.send("webfile", "getFileListRes",
+                     QJsonDocument(QJsonObject{{"data", QJsonArray{downloading}}, {"key", QString::fromUtf8(ask.payload)}})
+                         .toJson(QJsonDocument::Compact));
+    // the panel took the record in: it asks for the progress of the download
+    const HostFrame poll = historyHost.waitFor("webfile", "getDownloadOffset", 10000);
+    QCOMPARE(QJsonDocument::fromJson(poll.payload).object().value("fileList").toArray(), QJsonArray{"k1"});
+    historyHost.hangUp();
+    QVERIFY(history.process().waitForFinished(15000));
+    QCOMPARE(history.process().exitCode(), 0);
 }
 
 void tst_BrowserE2E::hangUpWhileUserInfoWaits()

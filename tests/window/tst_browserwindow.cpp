@@ -10,9 +10,11 @@
 #include "widgets/textbutton.h"
 #include "window/vellchatwebbroswer.h"
 #include "window/vellchatwebbroswer_impl.h"
+#include "window/windowplacement.h"
 
 #include <QLabel>
 #include <QPointer>
+#include <QWindow>
 #include <QWebEnginePage>
 #include <csignal>
 #include <QtTest>
@@ -32,6 +34,8 @@ private slots:
     void titleButtonsSendTheirBytes();
     void positionIsReportedOnChange();
     void positionRoundTrips();
+    void windowStatesReachTheHost_data();
+    void windowStatesReachTheHost();
     void hostMessagesInBoxes();
     void downloadAnswerShowsInfo();
     void configWhileShown_data();
@@ -102,8 +106,10 @@ void tst_BrowserWindow::showUrlMakesOneWindow()
     QCOMPARE(windows().size(), 1);
     VellChatWebBroswer *w = VellChatWebBroswer::instance();
     QCOMPARE(w->windowTitle(), QStringLiteral("Channel pages"));
-    // move() places the frame's corner, resize() the client area
-    QCOMPARE(w->frameGeometry().topLeft(), QPoint(40, 30));
+    // the frame's corner where the text says, the client area at its size;
+    // where the compositor places windows, only the size is ours to set
+    if (WindowPlacement::windowsPlaceThemselves())
+        QCOMPARE(w->frameGeometry().topLeft(), QPoint(40, 30));
     QCOMPARE(w->size(), QSize(700, 500));
     QCOMPARE(w->minimumWidth(), 520);
     QTRY_VERIFY(!server.requestsFor("/p99").isEmpty());
@@ -148,10 +154,19 @@ void tst_BrowserWindow::positionIsReportedOnChange()
     // settle: whatever the first tick had to say has been said
     QTest::qWait(1200);
     host.clear();
-    w->move(w->pos() + QPoint(1, 0));
+    // Frame corner and client size: exactly what "windowsRect" gives back.
+    // Where nothing reports a position (Wayland), the corner the window was
+    // given stays in the text, so that it means the same place on X11 later.
+    QString expected;
+    if (WindowPlacement::windowsPlaceThemselves()) {
+        w->move(w->pos() + QPoint(1, 0));
+        expected = QStringLiteral("41,30,700,500,0");
+    } else {
+        w->resize(w->size() + QSize(1, 0));
+        expected = QStringLiteral("40,30,701,500,0");
+    }
     const HostFrame sent = host.waitFor("feedback", "savePosition", 3000);
-    // frame corner and client size: exactly what "windowsRect" gives back
-    QCOMPARE(QString::fromUtf8(sent.payload), QStringLiteral("41,30,700,500,0"));
+    QCOMPARE(QString::fromUtf8(sent.payload), expected);
     QTest::qWait(2200);   // two more ticks with nothing new to say
     QCOMPARE(host.framesOf("feedback", "savePosition").size(), 1);
 }
@@ -163,8 +178,49 @@ void tst_BrowserWindow::positionRoundTrips()
     const QStringList v = text.split(',');
     QCOMPARE(v.size(), 5);
     VellChatWebBroswer *w = VellChatWebBroswer::instance();
-    QCOMPARE(QPoint(v[0].toInt(), v[1].toInt()), w->frameGeometry().topLeft());
+    if (WindowPlacement::windowsPlaceThemselves())
+        QCOMPARE(QPoint(v[0].toInt(), v[1].toInt()), w->frameGeometry().topLeft());
     QCOMPARE(QSize(v[2].toInt(), v[3].toInt()), w->size());
+}
+
+void tst_BrowserWindow::windowStatesReachTheHost_data()
+{
+    QTest::addColumn<QString>("action");
+    QTest::addColumn<bool>("maximized");
+    // one window through all rows, in order; "outside": the window system's
+    // own change, as a window manager's button or title bar makes it
+    QTest::newRow("maximised from outside") << "outside max" << true;
+    QTest::newRow("restored from outside") << "outside restore" << false;
+    QTest::newRow("own maximise") << "onMaxSize" << true;
+    QTest::newRow("minimised, back maximised on the host's activation") << "onMiniSize" << true;
+    QTest::newRow("own restore") << "onRestore" << false;
+}
+
+// The fifth field says maximised whoever maximised the window, and the
+// rectangle stays the normal one meanwhile.
+void tst_BrowserWindow::windowStatesReachTheHost()
+{
+    QFETCH(QString, action);
+    QFETCH(bool, maximized);
+    VellChatWebBroswer *w = VellChatWebBroswer::instance();
+    if (action == "onMiniSize" && !WindowPlacement::windowsPlaceThemselves())
+        QSKIP("a Wayland client cannot bring itself back from minimised");
+    const QString last = QString::fromUtf8(host.framesOf("feedback", "savePosition").last().payload);
+    const QString normal = last.left(last.lastIndexOf(','));
+    if (action == "outside max")
+        w->windowHandle()->setWindowState(Qt::WindowMaximized);
+    else if (action == "outside restore")
+        w->windowHandle()->setWindowState(Qt::WindowNoState);
+    else
+        QVERIFY(QMetaObject::invokeMethod(w, action.toLatin1().constData()));
+    if (action == "onMiniSize") {
+        QTRY_VERIFY(w->isMinimized());
+        host.send("event", "active", QString());
+        QTRY_VERIFY(!w->isMinimized());
+    }
+    QTRY_COMPARE(w->isMaximized(), maximized);
+    QTRY_COMPARE(QString::fromUtf8(host.framesOf("feedback", "savePosition").last().payload),
+                 normal + (maximized ? ",1" : ",0"));
 }
 
 void tst_BrowserWindow::hostMessagesInBoxes()

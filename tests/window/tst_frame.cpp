@@ -6,6 +6,7 @@
 #include "window/vellchatwebbroswer_impl.h"
 
 #include <QLabel>
+#include <QScreen>
 #include <QtTest>
 
 using Frame = VellChatWebBroswer_impl;
@@ -27,6 +28,11 @@ private slots:
     void drag_data();
     void drag();
     void otherButtonsDoNotDrag();
+    void doubleClick_data();
+    void doubleClick();
+    void maximisedDragRestoresUnderThePointer();
+    void chromeAtScale_data();
+    void chromeAtScale();
     void titleBarLayout_data();
     void titleBarLayout();
     void visibilityUpdates();
@@ -123,29 +129,44 @@ void tst_Frame::drag_data()
     QTest::addColumn<QPoint>("delta");
     QTest::addColumn<QRect>("geometry");
     QTest::addColumn<Qt::CursorShape>("cursor");
+    QTest::addColumn<bool>("decorated");
     // window at (100,100) 500x400: right edge x = 599, bottom edge y = 499
-    QTest::newRow("title bar moves") << QPoint(250, 20) << QPoint(15, 7) << QRect(115, 107, 500, 400) << Qt::ArrowCursor;
-    QTest::newRow("right edge") << QPoint(497, 200) << QPoint(30, 9) << QRect(100, 100, 530, 400) << Qt::SizeHorCursor;
-    QTest::newRow("left edge keeps the right edge") << QPoint(2, 200) << QPoint(30, 9) << QRect(130, 100, 470, 400) << Qt::SizeHorCursor;
-    QTest::newRow("top edge keeps the bottom edge") << QPoint(200, 2) << QPoint(4, -20) << QRect(100, 80, 500, 420) << Qt::SizeVerCursor;
-    QTest::newRow("bottom edge") << QPoint(200, 398) << QPoint(4, -20) << QRect(100, 100, 500, 380) << Qt::SizeVerCursor;
-    QTest::newRow("top-left corner") << QPoint(3, 3) << QPoint(-10, 25) << QRect(90, 125, 510, 375) << Qt::SizeFDiagCursor;
-    QTest::newRow("top-right corner") << QPoint(495, 3) << QPoint(-10, 25) << QRect(100, 125, 490, 375) << Qt::SizeBDiagCursor;
-    QTest::newRow("bottom-left corner") << QPoint(3, 395) << QPoint(-10, 25) << QRect(90, 100, 510, 425) << Qt::SizeBDiagCursor;
-    QTest::newRow("bottom-right corner") << QPoint(495, 395) << QPoint(-10, 25) << QRect(100, 100, 490, 425) << Qt::SizeFDiagCursor;
+    QTest::newRow("title bar moves") << QPoint(250, 20) << QPoint(15, 7) << QRect(115, 107, 500, 400) << Qt::ArrowCursor << false;
+    QTest::newRow("right edge") << QPoint(497, 200) << QPoint(30, 9) << QRect(100, 100, 530, 400) << Qt::SizeHorCursor << false;
+    QTest::newRow("left edge keeps the right edge") << QPoint(2, 200) << QPoint(30, 9) << QRect(130, 100, 470, 400) << Qt::SizeHorCursor << false;
+    QTest::newRow("top edge keeps the bottom edge") << QPoint(200, 2) << QPoint(4, -20) << QRect(100, 80, 500, 420) << Qt::SizeVerCursor << false;
+    QTest::newRow("bottom edge") << QPoint(200, 398) << QPoint(4, -20) << QRect(100, 100, 500, 380) << Qt::SizeVerCursor << false;
+    QTest::newRow("top-left corner") << QPoint(3, 3) << QPoint(-10, 25) << QRect(90, 125, 510, 375) << Qt::SizeFDiagCursor << false;
+    QTest::newRow("top-right corner") << QPoint(495, 3) << QPoint(-10, 25) << QRect(100, 125, 490, 375) << Qt::SizeBDiagCursor << false;
+    QTest::newRow("bottom-left corner") << QPoint(3, 395) << QPoint(-10, 25) << QRect(90, 100, 510, 425) << Qt::SizeBDiagCursor << false;
+    QTest::newRow("bottom-right corner") << QPoint(495, 395) << QPoint(-10, 25) << QRect(100, 100, 490, 425) << Qt::SizeFDiagCursor << false;
+    // Shown, the window gets a frame of 2 pixels around it: the same drags
+    // change the client area by exactly the same amounts.
+    QTest::newRow("decorated: title bar moves") << QPoint(250, 20) << QPoint(15, 7) << QRect(115, 107, 500, 400)
+                                                << Qt::ArrowCursor << true;
+    QTest::newRow("decorated: right edge") << QPoint(497, 200) << QPoint(30, 9) << QRect(100, 100, 530, 400)
+                                           << Qt::SizeHorCursor << true;
+    QTest::newRow("decorated: top-left corner") << QPoint(3, 3) << QPoint(-10, 25) << QRect(90, 125, 510, 375)
+                                                << Qt::SizeFDiagCursor << true;
 }
 
 void tst_Frame::drag()
 {
     QFETCH(QPoint, pressAt);
     QFETCH(QPoint, delta);
+    QFETCH(QRect, geometry);
+    QFETCH(bool, decorated);
+    if (decorated) {
+        window->show();
+        QTRY_COMPARE(window->frameGeometry(), QRect(98, 98, 504, 404));
+    }
     QSignalSpy clears(frame, &Frame::clearWindowState);
     press(pressAt);
     QTEST(frame->cursor().shape(), "cursor");
     // two steps: the second starts again from the press, not from the first step
     moveTo(pressAt + QPoint(3, 3));
     moveTo(pressAt + delta);
-    QTEST(window->geometry(), "geometry");
+    QTRY_COMPARE(window->geometry(), geometry);
     const bool moving = frame->hitTest(pressAt.x(), pressAt.y()) == Frame::HitMove;
     QCOMPARE(clears.count(), moving ? 2 : 0);
 
@@ -165,6 +186,116 @@ void tst_Frame::otherButtonsDoNotDrag()
     moveTo(QPoint(40, 200), Qt::LeftButton | Qt::RightButton);
     QCOMPARE(window->geometry(), QRect(100, 100, 500, 400));
     QCOMPARE(frame->cursor().shape(), Qt::SizeHorCursor);
+}
+
+void tst_Frame::doubleClick_data()
+{
+    QTest::addColumn<QPoint>("at");
+    QTest::addColumn<bool>("maximized");
+    QTest::addColumn<QString>("signal");   // empty: neither
+    QTest::newRow("title bar") << QPoint(250, 20) << false << "maxSizeClicked";
+    QTest::newRow("title bar, maximised") << QPoint(250, 20) << true << "restoreClicked";
+    QTest::newRow("title bar's last row") << QPoint(250, 39) << false << "maxSizeClicked";
+    QTest::newRow("below the title bar") << QPoint(250, 40) << false << "";
+    QTest::newRow("top edge") << QPoint(250, 3) << false << "";
+    QTest::newRow("top-left corner") << QPoint(8, 8) << false << "";
+}
+
+// A double-click on the title bar maximises or restores, as on the window
+// manager's; the edges stay handles.
+void tst_Frame::doubleClick()
+{
+    QFETCH(QPoint, at);
+    QFETCH(bool, maximized);
+    QFETCH(QString, signal);
+    window->show();
+    if (maximized)
+        window->setWindowState(Qt::WindowMaximized);
+    QSignalSpy maxSpy(frame, &Frame::maxSizeClicked);
+    QSignalSpy restoreSpy(frame, &Frame::restoreClicked);
+    QTest::mouseDClick(frame, Qt::LeftButton, Qt::NoModifier, at);
+    QCOMPARE(maxSpy.count(), signal == "maxSizeClicked" ? 1 : 0);
+    QCOMPARE(restoreSpy.count(), signal == "restoreClicked" ? 1 : 0);
+}
+
+// Dragged by its title bar, a maximised window comes back at its normal size
+// with the pointer over the same share of its width, then follows the pointer.
+void tst_Frame::maximisedDragRestoresUnderThePointer()
+{
+    // Shown, the offscreen window gets a 2-pixel frame around its 500 x 400
+    // client area; maximised, its frame covers the 800 x 600 screen.
+    window->show();
+    window->setWindowState(Qt::WindowMaximized);
+    QTRY_COMPARE(window->frameGeometry(), QRect(0, 0, 800, 600));
+    auto send = [this](QEvent::Type type, const QPoint &global) {
+        // the frame lies at the client area's corner, (2, 2)
+        QMouseEvent e(type, global - QPoint(2, 2), global, Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(frame, &e);
+    };
+    QMouseEvent down(QEvent::MouseButtonPress, QPointF(248, 18), QPointF(250, 20), Qt::LeftButton, Qt::LeftButton,
+                     Qt::NoModifier);
+    QCoreApplication::sendEvent(frame, &down);
+    send(QEvent::MouseMove, QPoint(252, 21));   // a hand's tremble is no drag yet
+    QVERIFY(window->isMaximized());
+
+    // Pressed 250 of 800 in: the same share of the normal frame's 504 is 157;
+    // the pointer stays 20 below the frame's top.
+    send(QEvent::MouseMove, QPoint(310, 50));
+    QVERIFY(!window->isMaximized());
+    QTRY_COMPARE(window->frameGeometry(), QRect(310 - 157, 50 - 20, 504, 404));
+    send(QEvent::MouseMove, QPoint(320, 55));
+    QTRY_COMPARE(window->frameGeometry(), QRect(163, 35, 504, 404));
+}
+
+void tst_Frame::chromeAtScale_data()
+{
+    QTest::addColumn<double>("dpi");
+    QTest::addColumn<double>("ratio");   // the toolkit's device pixel ratio
+    QTest::addColumn<int>("title");
+    QTest::addColumn<double>("zoom");
+    QTest::addColumn<QSize>("box");
+    QTest::newRow("100 %") << 96.0 << 1.0 << 40 << 1.0 << QSize(300, 100);
+    QTest::newRow("125 %") << 120.0 << 1.0 << 50 << 1.25 << QSize(375, 125);
+    QTest::newRow("150 %") << 144.0 << 1.0 << 60 << 1.5 << QSize(450, 150);
+    // the toolkit's scaling switched off by the user: this program scales on its own
+    QTest::newRow("200 %, by this program") << 192.0 << 1.0 << 80 << 2.0 << QSize(600, 200);
+    // the toolkit scales every logical pixel, page included
+    QTest::newRow("200 %, by the toolkit") << 96.0 << 2.0 << 40 << 1.0 << QSize(300, 100);
+}
+
+// Title bar, page and boxes grow together, and nothing is cut off.
+void tst_Frame::chromeAtScale()
+{
+    QFETCH(double, dpi);
+    QFETCH(double, ratio);
+    QFETCH(int, title);
+    QFETCH(double, zoom);
+    QFETCH(QSize, box);
+    delete window;
+    VellChatWBConfigure::measureScreen(dpi, ratio);
+    VellChatWBConfigure::setDefaults();
+    VellChatWBConfigure::SetTitleCheckChannelShow(true);
+    window = new QWidget;
+    frame = new Frame(window, false);
+    frame->setGeometry(0, 0, 1000, 700);
+    window->show();
+
+    QCOMPARE(frame->view()->geometry(), QRect(1, title, 998, 700 - title - 1));
+    QCOMPARE(frame->view()->zoomFactor(), zoom);
+    const QRect bar(0, 0, 1000, title);
+    for (QWidget *child : frame->findChildren<QWidget *>(QString(), Qt::FindDirectChildrenOnly))
+        if (qobject_cast<Button *>(child) && child->isVisible())
+            QVERIFY2(bar.contains(child->geometry()), child->metaObject()->className());
+
+    frame->showInfo(VellChatWBConfigure::WebFileRemoveTipsText());
+    InformBox *shown = frame->findChild<InformBox *>();
+    QVERIFY(shown);
+    QCOMPARE(shown->size(), box);
+    const QRect inside(QPoint(0, 0), box);
+    const QMargins m = VellChatWBConfigure::InfoBoxMargins();
+    QVERIFY(inside.marginsRemoved(m).contains(shown->findChild<QLabel *>()->geometry()));
+    for (TextButton *b : shown->findChildren<TextButton *>())
+        QVERIFY(b->isHidden() || inside.marginsRemoved(m).contains(b->geometry()));
 }
 
 // A logo of the given size, left half red and right half blue, at a pixel ratio.
