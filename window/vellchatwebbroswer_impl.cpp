@@ -21,11 +21,13 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QTimer>
 #include <QWebChannel>
 #include <QWebEngineHistory>
 #include <QWebEngineProfile>
 #include <QWindow>
 #include <QtMath>
+#include <utility>
 
 using Config = VellChatWBConfigure;
 
@@ -63,7 +65,8 @@ VellChatWebBroswer_impl::VellChatWebBroswer_impl(QWidget *parent, bool maxed)
 
     webPage = page;
     jsBridge.setPage(page);
-    connect(page, &VellWebEnginePage::certificateRefused, this, &VellChatWebBroswer_impl::receiveLog);
+    connect(page, &VellWebEnginePage::certificateRefused, this, &VellChatWebBroswer_impl::onCertificateRefused);
+    connect(page, &QWebEnginePage::loadFinished, this, [this] { settleRefusal(); });
 
     auto *channel = new QWebChannel(this);
     channel->registerObject(QStringLiteral("jsbridge"), &jsBridge);
@@ -607,10 +610,40 @@ void VellChatWebBroswer_impl::applyConfig()
 void VellChatWebBroswer_impl::setUrl(QString url)
 {
     onWebFileBack();
+    if (refusalSettling) {
+        urlAfterRefusal = url;
+        return;
+    }
+    loadUrlNow(url);
+}
+
+void VellChatWebBroswer_impl::loadUrlNow(const QString &url)
+{
     webPage->setStrictCertificates(Config::StrictCertificates());
     jsBridge.setAllowedOrigins(Config::BridgeOrigins());
     webView->setUrl(QUrl(url, QUrl::TolerantMode));
     webView->show();
+}
+
+// The engine commits the error page of a refused page after the refusal, and
+// that commit cancels a page asked for in between: such a page would never
+// show. So what the host asks for meanwhile waits for the error page (or a
+// second at most, should the engine never report it).
+void VellChatWebBroswer_impl::onCertificateRefused(const QString &line)
+{
+    emit receiveLog(line);
+    refusalSettling = true;
+    QTimer::singleShot(1000, this, [this] { settleRefusal(); });
+}
+
+void VellChatWebBroswer_impl::settleRefusal()
+{
+    if (!refusalSettling)
+        return;
+    refusalSettling = false;
+    const QString next = std::exchange(urlAfterRefusal, QString());
+    if (!next.isEmpty())
+        loadUrlNow(next);
 }
 
 // Users expect the page back when its renderer dies, but a page that kills

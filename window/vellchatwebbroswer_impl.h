@@ -127,6 +127,9 @@ private:
     void nameLogo();
     void fitLogo();
     void onRenderProcessTerminated(int status, int exitCode);
+    void onCertificateRefused(const QString &line);
+    void loadUrlNow(const QString &url);
+    void settleRefusal();
     void openBox(const QString &text, const QString &confirmText, std::function<void()> onConfirm,
                  const QString &cancelText);
     static Qt::CursorShape cursorFor(int code);
@@ -164,4 +167,6 @@ private:
     qint64 logoKey = 0;      // the configured logo the button shows, fitted to
     int logoHeight = 0;      // this title bar height
     qint64 lastRendererRecovery = 0;   // ms since the epoch; 0: never
+    bool refusalSettling = false;      // a refused page's error page is on its way
+    QString urlAfterRefusal;            // asked for while it was
 };
