@@ -334,7 +334,7 @@ void tst_BrowserWindow::rendererCrashReloadsOnce()
     ::kill(pid_t(page->renderProcessPid()), SIGKILL);
     const HostFrame log = host.waitFor("feedback", "receiveLog");
     QVERIFY2(log.payload.contains("reloading"), log.payload.constData());
-    QTRY_COMPARE(server.requestsFor("/fragile").size(), 2);
+    QTRY_COMPARE_WITH_TIMEOUT(server.requestsFor("/fragile").size(), 2, 20000);
 
     // dies again at once: told, but no third load
     QTRY_VERIFY(page->renderProcessPid() > 0);
