@@ -6,6 +6,7 @@
 #include "window/vellchatwebbroswer.h"
 
 #include <QApplication>
+#include <QDBusConnection>
 #include <QFileInfo>
 #include <QSocketNotifier>
 #include <csignal>
@@ -41,6 +42,30 @@ static void quitOnSignals(QCoreApplication *app)
     for (int signal : {SIGTERM, SIGINT, SIGHUP})
         sigaction(signal, &action, nullptr);
 }
+
+// Qt 5.15's AT-SPI bridge, meeting an accessibility bus that is already up
+// (as it always is under a screen reader), asks the session bus for the
+// accessibility bus's address and, before the answer is in, switches itself on
+// through a queued call over a connection that does not exist yet. It then
+// never registers the application, and the screen reader finds no window.
+// Dropping that one premature call leaves the switch-on to the answer, which
+// comes with the connection made. When the connection is already there (the
+// address read off the X root window) the call goes through untouched.
+class AccessibilityBridgeGuard : public QObject
+{
+public:
+    using QObject::QObject;
+protected:
+    bool eventFilter(QObject *receiver, QEvent *event) override
+    {
+        if (event->type() != QEvent::MetaCall || !receiver->inherits("QSpiAccessibleBridge"))
+            return false;
+        qApp->removeEventFilter(this);
+        deleteLater();
+        // The bridge's own connection to the accessibility bus, by its name.
+        return !QDBusConnection(QStringLiteral("a11y")).isConnected();
+    }
+};
 
 // The directory the endpoint is named after, found the way the toolkit finds
 // it once the application object exists: the executable, links resolved.
@@ -107,6 +132,7 @@ int main(int argc, char *argv[])
     if (qgetenv("QT_QPA_PLATFORM") == "offscreen" && !qEnvironmentVariableIsSet("QT_QUICK_BACKEND"))
         qputenv("QT_QUICK_BACKEND", "software");
     QApplication app(argc, argv);
+    app.installEventFilter(new AccessibilityBridgeGuard(&app));
     quitOnSignals(&app);
     // Start the page engine first: its helper processes come up while we
     // read the host's configuration and build the window, not after.

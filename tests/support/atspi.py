@@ -1,6 +1,8 @@
 #!/usr/bin/python3
 """What a screen reader finds of an application on the accessibility bus.
 
+APP is the application's name or its process id.
+
     atspi.py APP buttons                 the push buttons on screen, as JSON
     atspi.py APP press NAME              press the push button named NAME
     atspi.py APP rows                    the list rows on screen, as JSON
@@ -29,7 +31,7 @@ def application(name, timeout=20):
     while time.monotonic() < deadline:
         for index in range(desktop.childCount):
             app = desktop.getChildAtIndex(index)
-            if app is not None and app.name == name:
+            if app is not None and name in (app.name, str(app.get_process_id())):
                 return app
         time.sleep(0.1)
     sys.exit("no application %r on the accessibility bus" % name)

@@ -33,7 +33,7 @@ set_tests_properties(tst_accessibility PROPERTIES TIMEOUT 300
     ENVIRONMENT "QTWEBENGINE_DISABLE_SANDBOX=1;QTWEBENGINE_CHROMIUM_FLAGS=--disable-gpu")
 # The built browser through the accessibility bus, as a screen reader meets it.
 add_executable(tst_atspi window/tst_atspi.cpp)
-target_link_libraries(tst_atspi PRIVATE wb_testsupport Qt5::Test)
+target_link_libraries(tst_atspi PRIVATE wb_testsupport Qt5::DBus Qt5::Test)
 target_compile_definitions(tst_atspi PRIVATE WB_ATSPI_SCRIPT="${PROJECT_SOURCE_DIR}/tests/support/atspi.py")
 set_target_properties(tst_atspi PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${PROJECT_BINARY_DIR}/tests)
 add_dependencies(tst_atspi channel-web-browser)

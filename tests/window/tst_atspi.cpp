@@ -1,6 +1,8 @@
 #include "tests/support/browserprocess.h"
 #include "tests/support/fakehost.h"
 
+#include <QDBusConnection>
+#include <QDBusConnectionInterface>
 #include <QDateTime>
 #include <QDeadlineTimer>
 #include <QJsonArray>
@@ -8,6 +10,8 @@
 #include <QJsonObject>
 #include <QProcess>
 #include <QtTest>
+
+static const QString app = QStringLiteral("channel-web-browser");
 
 // The built browser as a screen reader meets it: the test runs in a session
 // with an accessibility bus (tests/support/a11y-session), and a small pyatspi
@@ -18,6 +22,7 @@ class tst_AtSpi : public QObject
     Q_OBJECT
 private slots:
     void initTestCase();
+    void buttonsByName_data();
     void buttonsByName();
     void pressSendsTheClickBytes();
     void historyRows();
@@ -25,8 +30,10 @@ private slots:
     void removalAsksThroughTheBox();
     void cleanupTestCase();
 private:
-    QByteArray atspi(const QStringList &arguments);
-    QJsonArray atspiJson(const QStringList &arguments);
+    // Starts a browser on its host and waits until its window titled title is on screen.
+    static bool showWindow(BrowserProcess &browser, FakeHost &host, const QString &title);
+    QByteArray atspi(const QStringList &arguments, const QString &application = app);
+    QJsonArray atspiJson(const QStringList &arguments, const QString &application = app);
     // Asks again (each run of the script takes a while) until the summary
     // holds the line or the time is up.
     QStringList waitForLine(const QString &command, const QString &line);
@@ -37,8 +44,6 @@ private:
 };
 
 namespace {
-
-const char *const app = "channel-web-browser";
 const qint64 noon = QDateTime(QDate(2026, 12, 7), QTime(12, 0)).toMSecsSinceEpoch();
 
 QJsonObject record(const QString &key, const QString &name, int status, qint64 size, qint64 offset)
@@ -50,19 +55,19 @@ QJsonObject record(const QString &key, const QString &name, int status, qint64 s
 
 } // namespace
 
-QByteArray tst_AtSpi::atspi(const QStringList &arguments)
+QByteArray tst_AtSpi::atspi(const QStringList &arguments, const QString &application)
 {
     QProcess python;
     python.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    python.start("/usr/bin/python3", QStringList{WB_ATSPI_SCRIPT, app} + arguments);
+    python.start("/usr/bin/python3", QStringList{WB_ATSPI_SCRIPT, application} + arguments);
     if (!python.waitForFinished(60000) || python.exitCode() != 0)
         return QByteArray("failed: ") + arguments.join(' ').toUtf8();
     return python.readAllStandardOutput().trimmed();
 }
 
-QJsonArray tst_AtSpi::atspiJson(const QStringList &arguments)
+QJsonArray tst_AtSpi::atspiJson(const QStringList &arguments, const QString &application)
 {
-    const QByteArray out = atspi(arguments);
+    const QByteArray out = atspi(arguments, application);
     const QJsonDocument document = QJsonDocument::fromJson(out);
     if (!document.isArray())
         qWarning("not a list: %s", out.constData());
@@ -101,30 +106,65 @@ QStringList tst_AtSpi::summary(const QJsonArray &objects)
     return out;
 }
 
+bool tst_AtSpi::showWindow(BrowserProcess &browser, FakeHost &host, const QString &title)
+{
+    browser.start();
+    if (!host.waitForClient())
+        return false;
+    host.send("config", "title", title);
+    host.send("config", "refreshText", "Reload page");
+    host.send("config", "webFileText", "History");
+    host.send("config", "windowsRect", "0,0,700,600");
+    host.send("event", "showUrl", "about:blank");
+    return QProcess::execute("timeout", {"30", "xdotool", "search", "--sync", "--onlyvisible", "--name", title}) == 0;
+}
+
 void tst_AtSpi::initTestCase()
 {
     if (qEnvironmentVariableIsEmpty("DBUS_SESSION_BUS_ADDRESS") || qEnvironmentVariableIsEmpty("DISPLAY"))
         QSKIP("needs a session bus and an X server: ctest runs this under tests/support/a11y-session");
     QVERIFY(browser.isValid());
     host.reset(new FakeHost(browser.endpoint()));
-    browser.start();
-    QVERIFY(host->waitForClient());
-    host->send("config", "title", "Reader Test");
-    host->send("config", "refreshText", "Reload page");
-    host->send("config", "webFileText", "History");
-    host->send("config", "windowsRect", "0,0,700,600");
-    host->send("event", "showUrl", "about:blank");
-    QCOMPARE(QProcess::execute("timeout", {"30", "xdotool", "search", "--sync", "--onlyvisible", "--name", "Reader Test"}), 0);
+    QVERIFY(showWindow(browser, *host, "Reader Test"));
+}
+
+void tst_AtSpi::buttonsByName_data()
+{
+    QTest::addColumn<bool>("busUpFirst");
+    QTest::addColumn<QString>("title");
+    // The session's accessibility bus comes up when the first screen reader
+    // query asks for it, after this test's first browser has started.
+    QTest::newRow("bus started after the browser") << false << "Reader Test";
+    // As on a desktop where a screen reader is already running.
+    QTest::newRow("bus up before the browser") << true << "Late Reader";
 }
 
 void tst_AtSpi::buttonsByName()
 {
-    QCOMPARE(summary(atspiJson({"buttons"})),
-             QStringList({"Reader Test: Press; ",
+    QFETCH(bool, busUpFirst);
+    QFETCH(QString, title);
+    QScopedPointer<BrowserProcess> late;
+    QScopedPointer<FakeHost> lateHost;
+    QString application = app;
+    if (busUpFirst) {
+        QVERIFY(QDBusConnection::sessionBus().interface()->isServiceRegistered("org.a11y.Bus"));
+        late.reset(new BrowserProcess);
+        QVERIFY(late->isValid());
+        lateHost.reset(new FakeHost(late->endpoint()));
+        QVERIFY(showWindow(*late, *lateHost, title));
+        application = QString::number(late->process().processId());
+    }
+    QCOMPARE(summary(atspiJson({"buttons"}, application)),
+             QStringList({title + ": Press; ",
                           "Reload page: Press,SetFocus; enabled,focusable",
                           "Collect: Press,SetFocus; enabled,focusable",
                           "Share: Press,SetFocus; enabled,focusable",
                           "History: Press,SetFocus; enabled,focusable"}));
+    if (late) {
+        lateHost->hangUp();
+        QVERIFY(late->process().waitForFinished(10000));
+        QCOMPARE(late->process().exitCode(), 0);
+    }
 }
 
 void tst_AtSpi::pressSendsTheClickBytes()
