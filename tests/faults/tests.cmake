@@ -5,7 +5,7 @@ target_link_libraries(faulthost PRIVATE wb_common Qt5::Network Qt5::Gui)
 set_target_properties(faulthost PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${PROJECT_BINARY_DIR}/tests)
 
 add_executable(browser-opening-history ${PROJECT_SOURCE_DIR}/app/main.cpp faults/openhistory.cpp)
-target_link_libraries(browser-opening-history PRIVATE wb_hostlink wb_window wb_config wb_resources)
+target_link_libraries(browser-opening-history PRIVATE wb_hostlink wb_window wb_config wb_resources Qt5::DBus)
 target_compile_definitions(browser-opening-history PRIVATE WB_VERSION="${PROJECT_VERSION}")
 set_target_properties(browser-opening-history PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${PROJECT_BINARY_DIR}/tests)
 
