@@ -329,6 +329,9 @@ void tst_BrowserWindow::rendererCrashReloadsOnce()
     host.send("event", "showUrl", server.url("/fragile").toString());
     QTRY_COMPARE(server.requestsFor("/fragile").size(), 1);
     QWebEnginePage *page = VellChatWebBroswer::instance()->impl()->view()->page();
+    // The page's own renderer, not the one of the page before it that may
+    // still be on its way out: kill only once the page is shown.
+    QTRY_COMPARE_WITH_TIMEOUT(page->title(), QStringLiteral("/fragile"), 20000);
     QTRY_VERIFY(page->renderProcessPid() > 0);
     host.clear();
     ::kill(pid_t(page->renderProcessPid()), SIGKILL);
