@@ -48,6 +48,11 @@ int main(int argc, char *argv[])
     const bool platformChosen = !qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM");
     if (noDisplay && !platformChosen)
         qputenv("QT_QPA_PLATFORM", "offscreen");
+    // The position text is in the browser's logical pixels: from 175 % up the
+    // browser lets the toolkit scale by whole steps, so measure the screen for
+    // the first window the same way, or the window opens twice as far out.
+    QCoreApplication::setAttribute(Qt::AA_EnableHighDpiScaling);
+    QGuiApplication::setHighDpiScaleFactorRoundingPolicy(Qt::HighDpiScaleFactorRoundingPolicy::RoundPreferFloor);
     QGuiApplication app(argc, argv);
     if (noDisplay && !platformChosen)
         qunsetenv("QT_QPA_PLATFORM");   // not for the browser
