@@ -111,18 +111,18 @@ void VellChatWebBroswer::newVellChatWebBroswer(QString url, QWidget *parent)
     // At the scales this program applies itself the title bar is wider too.
     w->setMinimumWidth(dpiScaled(VellChatWBConfigure::MiniWidth()));
     const QRect stored = VellChatWBConfigure::Geometry();
+    const QRect fitted = WindowPlacement::reachable(stored, WindowPlacement::availableScreens());
+    w->resize(fitted.size());
     if (WindowPlacement::windowsPlaceThemselves()) {
-        w->normalRect = WindowPlacement::reachable(stored, WindowPlacement::availableScreens());
         // Before the native window exists, move() sets where the frame's
         // corner goes and the window manager fits its decoration inside it;
         // once it exists, move() would put the client area's corner there and
         // the window would creep by its decoration on every start.
-        w->resize(w->normalRect.size());
-        w->move(w->normalRect.topLeft());
+        w->move(fitted.topLeft());
+        w->normalRect = fitted;
     } else {
-        const QRect fitted = WindowPlacement::reachable(stored, WindowPlacement::availableScreens());
+        // The compositor places it; the stored corner is kept for the text.
         w->normalRect = QRect(stored.topLeft(), fitted.size());
-        w->resize(fitted.size());
     }
     w->createWinId();
     w->setUrl(url);
@@ -218,7 +218,7 @@ void VellChatWebBroswer::applyConfig()
 {
     configPending = false;
     showTitleAndIcon();
-    setMinimumWidth(VellChatWBConfigure::MiniWidth());
+    setMinimumWidth(dpiScaled(VellChatWBConfigure::MiniWidth()));
     borderColour = VellChatWBConfigure::ShadowColor();
     frame->applyConfig();
     update();
