@@ -61,6 +61,24 @@ QStringList VellChatWBConfigure::accessTokenHosts;
 bool VellChatWBConfigure::strictCertificates = false;
 QStringList VellChatWBConfigure::bridgeOrigins;
 
+namespace {
+// Pictures are fitted to the screen this store measured, whenever they load.
+ScreenDensity currentDensity()
+{
+    ScreenDensity density;
+    density.retina = VellChatWBConfigure::Retina();
+    density.retinaFactor = VellChatWBConfigure::RetinaFactor();
+    density.enlarged = VellChatWBConfigure::ScreenScale() != VellChatWBConfigure::dbisOne;
+    density.scaled = &dpiScaled;
+    return density;
+}
+
+struct DensityRegistrar
+{
+    DensityRegistrar() { Resource::setDensitySource(&currentDensity); }
+} densityRegistrar;
+}
+
 void VellChatWBConfigure::init()
 {
     qreal dpi = 96.0;

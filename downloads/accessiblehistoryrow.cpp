@@ -2,6 +2,7 @@
 
 #include "config/vellchatwbconfigure.h"
 #include "downloads/downloadfilemodel.h"
+#include "downloads/ilink.h"
 #include "downloads/modelitemdate.h"
 #include "downloads/modelitemfile.h"
 #include "downloads/treeview.h"
@@ -90,11 +91,11 @@ QString AccessibleHistoryRow::text(QAccessible::Text t) const
     ModelItemBase *item = node();
     if (t != QAccessible::Name || !item)
         return QString();
-    if (item->itemType() == 1) {
+    if (item->itemType() == ModelItemBase::DayItem) {
         const qint64 time = qint64(static_cast<ModelItemDate *>(item)->time());
         return QDateTime::fromMSecsSinceEpoch(time).toString(QStringLiteral("MM-dd"));
     }
-    if (item->itemType() == 2)
+    if (item->itemType() == ModelItemBase::FileItem)
         return fileSummary(static_cast<ModelItemFile *>(item));
     return QString();
 }
@@ -130,7 +131,7 @@ QAccessible::State AccessibleHistoryRow::state() const
     s.focused = view->hasFocus() && view->currentIndex() == at;
     s.invisible = !view->isVisible();
     s.offscreen = !view->viewport()->rect().intersects(view->visualRect(at));
-    if (node()->itemType() == 1) {
+    if (node()->itemType() == ModelItemBase::DayItem) {
         s.expandable = true;
         s.expanded = view->isExpanded(at);
         s.collapsed = !s.expanded;
@@ -154,11 +155,11 @@ QString AccessibleHistoryRow::localizedActionName(const QString &name) const
 {
     // What the row shows for the link; the cross icon has no text of its
     // own and says what its confirmation button says.
-    if (name == QLatin1String("openfilefolder"))
+    if (name == LinkAction::openFolder)
         return VellChatWBConfigure::WebFileOpenInFolderText();
-    if (name == QLatin1String("redownloadfile"))
+    if (name == LinkAction::redownload)
         return VellChatWBConfigure::WebFileRedownloadText();
-    if (name == QLatin1String("removedownloadfile"))
+    if (name == LinkAction::remove)
         return VellChatWBConfigure::InfoDelete();
     return QString();
 }
@@ -171,7 +172,7 @@ void AccessibleHistoryRow::doAction(const QString &name)
 
 QStringList AccessibleHistoryRow::keyBindingsForAction(const QString &name) const
 {
-    if (name == QLatin1String("removedownloadfile"))
+    if (name == LinkAction::remove)
         return {QKeySequence(Qt::Key_Delete).toString()};
     if (actionNames().contains(name))
         return {QKeySequence(Qt::Key_Return).toString()};

@@ -65,9 +65,9 @@ DownloadFileDelegate::DownloadFileDelegate(QObject *parent)
 QSize DownloadFileDelegate::sizeHint(const QStyleOptionViewItem &option, const QModelIndex &index) const
 {
     ModelItemBase *node = nodeOf(index);
-    if (node && node->itemType() == 1)
+    if (node && node->itemType() == ModelItemBase::DayItem)
         return QSize(rowWidthHint, dayRowHeight);
-    if (node && node->itemType() == 2)
+    if (node && node->itemType() == ModelItemBase::FileItem)
         return QSize(rowWidthHint, fileRowHeight);
     return QStyledItemDelegate::sizeHint(option, index);
 }
@@ -77,9 +77,9 @@ void DownloadFileDelegate::paint(QPainter *painter, const QStyleOptionViewItem &
     ModelItemBase *node = nodeOf(index);
     if (!node)
         return;
-    if (node->itemType() == 1)
+    if (node->itemType() == ModelItemBase::DayItem)
         paintDate(painter, option, index);
-    else if (node->itemType() == 2)
+    else if (node->itemType() == ModelItemBase::FileItem)
         paintFile(painter, option, index);
     else
         return;
@@ -270,7 +270,7 @@ void DownloadFileDelegate::getState(const QPoint &position, const QRect &rect, c
                                     Qt::CursorShape &cursor, ILink *&link) const
 {
     ModelItemBase *node = nodeOf(index);
-    if (!node || node->itemType() != 2)
+    if (!node || node->itemType() != ModelItemBase::FileItem)
         return;
     auto *file = static_cast<ModelItemFile *>(node);
     const Box box = contentBox(rect);

@@ -30,6 +30,10 @@ const QLatin1String keyName("key");
 const QLatin1String fileKeyName("fileKey");
 const QLatin1String dataName("data");
 
+// How often the host is asked for the progress of running downloads: often
+// enough for the bar to move, coarse enough to cost the host nothing.
+const int kProgressPollMs = 1000;
+
 // The file a restart or removal answer is about: empty unless the answer is
 // a JSON object carrying both "key" and "fileKey".
 QString answeredFileKey(const QByteArray &json)
@@ -199,7 +203,7 @@ void DownloadFileTree::applyConfig()
 void DownloadFileTree::startPolling()
 {
     if (pollTimerId == 0)
-        pollTimerId = startTimer(1000, Qt::CoarseTimer);
+        pollTimerId = startTimer(kProgressPollMs, Qt::CoarseTimer);
 }
 
 void DownloadFileTree::toRequestFileList()

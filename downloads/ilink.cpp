@@ -24,7 +24,7 @@ void RedownloadLink::onClick(Qt::MouseButton button, Callback callback)
 
 QString RedownloadLink::action() const
 {
-    return QStringLiteral("redownloadfile");
+    return LinkAction::redownload;
 }
 
 RemoveLink::RemoveLink(const QString &key, QObject *parent)
@@ -39,7 +39,7 @@ void RemoveLink::onClick(Qt::MouseButton button, Callback callback)
 
 QString RemoveLink::action() const
 {
-    return QStringLiteral("removedownloadfile");
+    return LinkAction::remove;
 }
 
 OpenInFolderLink::OpenInFolderLink(const QString &key, QObject *parent)
@@ -54,5 +54,5 @@ void OpenInFolderLink::onClick(Qt::MouseButton button, Callback callback)
 
 QString OpenInFolderLink::action() const
 {
-    return QStringLiteral("openfilefolder");
+    return LinkAction::openFolder;
 }

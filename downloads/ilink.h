@@ -4,6 +4,14 @@
 #include <QString>
 #include <functional>
 
+// What a link's click reports; the keyboard and assistive technology ask for
+// a link by the same name.
+namespace LinkAction {
+inline const QLatin1String redownload("redownloadfile");
+inline const QLatin1String remove("removedownloadfile");
+inline const QLatin1String openFolder("openfilefolder");
+}
+
 // A clickable area of a file row, made by the delegate's hit test for one
 // pointer event and deleted by whoever asked right after use.
 class ILink : public QObject

@@ -13,6 +13,8 @@ public:
     explicit ModelItemBase(QObject *parent = nullptr);
     ~ModelItemBase() override;
 
+    // What itemType() tells a node by.
+    enum ItemKind { RootItem = 0, DayItem = 1, FileItem = 2 };
     virtual int itemType() = 0;
     virtual quint64 compareValue() = 0;
 

@@ -9,7 +9,7 @@ class ModelItemDate : public ModelItemBase
 public:
     explicit ModelItemDate(quint64 time);
 
-    int itemType() override { return 1; }
+    int itemType() override { return DayItem; }
     quint64 compareValue() override { return m_time; }
     quint64 time() const { return m_time; }
 

@@ -25,7 +25,7 @@ public:
 
     explicit ModelItemFile(const QString &key);
 
-    int itemType() override { return 2; }
+    int itemType() override { return FileItem; }
     quint64 compareValue() override { return m_createTime; }
 
     QString key() const { return m_key; }

@@ -9,6 +9,6 @@ class ModelItemRoot : public ModelItemBase
 public:
     explicit ModelItemRoot(QObject *parent = nullptr);
 
-    int itemType() override { return 0; }
+    int itemType() override { return RootItem; }
     quint64 compareValue() override { return 0; }
 };

@@ -15,8 +15,6 @@ ModelItemBase *nodeOf(const QModelIndex &index)
     return static_cast<ModelItemBase *>(index.internalPointer());
 }
 
-const QLatin1String removeLinkAction("removedownloadfile");
-
 } // namespace
 
 TreeView::TreeView(QWidget *parent)
@@ -74,11 +72,11 @@ void TreeView::mousePressEvent(QMouseEvent *event)
 void TreeView::runLink(ILink *link, Qt::MouseButton button)
 {
     link->onClick(button, [this](const QString &action, const QString &key) {
-        if (action == QLatin1String("openfilefolder"))
+        if (action == LinkAction::openFolder)
             emit openFileFoler(key);
-        else if (action == QLatin1String("redownloadfile"))
+        else if (action == LinkAction::redownload)
             emit redownloadFile(key);
-        else if (action == removeLinkAction)
+        else if (action == LinkAction::remove)
             emit removeDownloadFile(key);
     });
 }
@@ -87,7 +85,7 @@ std::vector<std::unique_ptr<ILink>> TreeView::links(const QModelIndex &index) co
 {
     std::vector<std::unique_ptr<ILink>> found;
     ModelItemBase *node = index.isValid() ? nodeOf(index) : nullptr;
-    if (!node || node->itemType() != 2)
+    if (!node || node->itemType() != ModelItemBase::FileItem)
         return found;
     auto *file = static_cast<ModelItemFile *>(node);
     if (ILink *right = DownloadFileDelegate::rowLink(file))
@@ -133,14 +131,14 @@ void TreeView::keyPressEvent(QKeyEvent *event)
     // A held key acts once.
     if (event->isAutoRepeat())
         return;
-    const bool day = nodeOf(current) && nodeOf(current)->itemType() == 1;
+    const bool day = nodeOf(current) && nodeOf(current)->itemType() == ModelItemBase::DayItem;
     if (day && press) {
         setExpanded(current, !isExpanded(current));
     } else if (key == Qt::Key_Delete) {
-        pressLink(current, removeLinkAction);
+        pressLink(current, LinkAction::remove);
     } else if (press) {
         const QStringList actions = linkActions(current);
-        if (!actions.isEmpty() && actions.first() != removeLinkAction)
+        if (!actions.isEmpty() && actions.first() != LinkAction::remove)
             pressLink(current, actions.first());
     }
 }

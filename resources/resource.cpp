@@ -1,7 +1,5 @@
 #include "resources/resource.h"
 
-#include "config/vellchatwbconfigure.h"
-
 #include <QImageReader>
 #include <QPixmap>
 #include <mutex>
@@ -56,12 +54,20 @@ static QSize pngSize(const QString &file)
     return reader.size();
 }
 
+static ScreenDensity (*densitySource)() = nullptr;
+
+void Resource::setDensitySource(ScreenDensity (*source)())
+{
+    densitySource = source;
+}
+
 QPixmap *Resource::loadScreenPixmap(const QString &path)
 {
+    const ScreenDensity density = densitySource ? densitySource() : ScreenDensity();
     const QString normal = QStringLiteral(":/%1.png").arg(path);
     const QString doubled = QStringLiteral(":/%1@2x.png").arg(path);
-    const bool retina = VellChatWBConfigure::Retina();
-    const bool enlarged = !retina && VellChatWBConfigure::ScreenScale() != VellChatWBConfigure::dbisOne;
+    const bool retina = density.retina;
+    const bool enlarged = !retina && density.enlarged && density.scaled;
     QImage image = readPng(retina || enlarged ? doubled : normal);
     if (image.isNull() && enlarged)
         image = readPng(normal);   // a picture drawn at one size only
@@ -69,16 +75,16 @@ QPixmap *Resource::loadScreenPixmap(const QString &path)
     // which stays sharp where the normal one blown up would not; the same for
     // a pixel ratio other than the 2 the drawing was made for.
     const QSize base = pngSize(normal);
-    if (retina && VellChatWBConfigure::RetinaFactor() != 2.0 && !image.isNull() && base.isValid()) {
-        const qreal factor = VellChatWBConfigure::RetinaFactor();
+    if (retina && density.retinaFactor != 2.0 && !image.isNull() && base.isValid()) {
+        const qreal factor = density.retinaFactor;
         image = image.scaled(qRound(base.width() * factor), qRound(base.height() * factor), Qt::IgnoreAspectRatio,
                              Qt::SmoothTransformation);
     } else if (enlarged && !image.isNull()) {
-        image = image.scaledToWidth(dpiScaled(base.isValid() ? base.width() : image.width()), Qt::SmoothTransformation);
+        image = image.scaledToWidth(density.scaled(base.isValid() ? base.width() : image.width()), Qt::SmoothTransformation);
     }
     auto *pixmap = new QPixmap(QPixmap::fromImage(image));
     // The reader gives an "@2x" file a ratio of 2 by itself; the ratio here is the screen's.
-    pixmap->setDevicePixelRatio(retina ? VellChatWBConfigure::RetinaFactor() : 1.0);
+    pixmap->setDevicePixelRatio(retina ? density.retinaFactor : 1.0);
     return pixmap;
 }
 

@@ -4,6 +4,17 @@
 
 class QPixmap;
 
+// What the pictures are fitted to. The configuration store knows the screen
+// and hands it down through densitySource(); below it, pictures are drawn for
+// a plain 100 % screen.
+struct ScreenDensity
+{
+    bool retina = false;       // the screen has a pixel ratio of its own ...
+    double retinaFactor = 1.0; // ... this one
+    bool enlarged = false;     // no pixel ratio, but a scale above 100 %
+    int (*scaled)(int) = nullptr;   // that scale's rule for a pixel count
+};
+
 // Process-wide cache of the built-in pictures, ready for the current screen:
 // the normal file at 100 %, otherwise the @2x file at the pixel size the
 // screen scale asks for. Pixmaps live until the process ends.
@@ -15,6 +26,8 @@ public:
     static void ensureBundles();
     // Loads ":/<path>.png" or ":/<path>@2x.png" and fits it to the screen.
     static QPixmap *loadScreenPixmap(const QString &path);
+    // Where loadScreenPixmap() reads the screen from; null: a 100 % screen.
+    static void setDensitySource(ScreenDensity (*source)());
 
     void init();
 

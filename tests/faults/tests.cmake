@@ -10,7 +10,7 @@ target_compile_definitions(browser-opening-history PRIVATE WB_VERSION="${PROJECT
 set_target_properties(browser-opening-history PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${PROJECT_BINARY_DIR}/tests)
 
 # The real browser against hosts that die, fall silent or hang up mid-work.
-wb_test(faults tst_hostfaults wb_webtestkit Qt5::WebChannel)
+wb_test(faults tst_hostfaults wb_webtestkit wb_testsupport Qt5::WebChannel)
 target_compile_definitions(tst_hostfaults PRIVATE
     WB_BROWSER_PATH="$<TARGET_FILE:channel-web-browser>"
     WB_FAULTHOST_PATH="$<TARGET_FILE:faulthost>"
