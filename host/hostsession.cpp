@@ -2,6 +2,7 @@
 
 #include "host/hostdownloader.h"
 #include "host/hoststore.h"
+#include "wire/vocabulary.h"
 
 #include <QClipboard>
 #include <QCryptographicHash>
@@ -15,6 +16,7 @@
 
 using ChannelWebBrowser::BrowserLink;
 using ChannelWebBrowser::HostMessage;
+namespace field = wire::field;
 
 // The texts of the window, in the order they are sent.
 static const std::pair<void (BrowserLink::*)(const QString &), const char *> kTexts[] = {
@@ -211,8 +213,8 @@ void HostSession::onGetFileList(const QString &key)
 
 void HostSession::onGetDownloadOffset(const QString &key, const QStringList &fileKeys)
 {
-    static const QStringList progress = {QStringLiteral("key"), QStringLiteral("downloadOffset"), QStringLiteral("fileSize"),
-                                         QStringLiteral("status"), QStringLiteral("updateTime"), QStringLiteral("fileExists")};
+    static const QStringList progress = {field::kKey, field::kDownloadOffset, field::kFileSize,
+                                         field::kStatus, field::kUpdateTime, field::kFileExists};
     QJsonArray data;
     for (const QString &fileKey : fileKeys) {
         const QJsonObject record = store->record(fileKey);
@@ -236,8 +238,8 @@ void HostSession::onStartDownload(const QString &key, const QUrl &url, const QSt
     } else {
         const QString fileKey = downloader->start(requestedName, url);
         const QJsonObject record = store->record(fileKey);
-        const QString name = shortName(record.value(QStringLiteral("name")).toString());
-        if (record.value(QStringLiteral("status")).toInt() == HostStore::StatusFailed)
+        const QString name = shortName(record.value(field::kName).toString());
+        if (record.value(field::kStatus).toInt() == HostStore::StatusFailed)
             info = QStringLiteral("Could not download %1 - see Download History").arg(name);
         else
             info = QStringLiteral("Downloading %1 - see Download History").arg(name);
@@ -256,7 +258,7 @@ void HostSession::onRemoveHistory(const QString &key, const QString &fileKey)
 {
     // A download that is still running has nothing worth keeping.
     downloader->cancel(fileKey);
-    const QString name = store->record(fileKey).value(QStringLiteral("name")).toString();
+    const QString name = store->record(fileKey).value(field::kName).toString();
     if (store->remove(fileKey))
         emit note(QStringLiteral("removed %1 from the download history").arg(name));
     link->answerRemoveHistory(key, fileKey);
