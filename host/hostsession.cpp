@@ -16,6 +16,7 @@
 
 using ChannelWebBrowser::BrowserLink;
 using ChannelWebBrowser::HostMessage;
+namespace feedback = wire::feedback;
 namespace field = wire::field;
 
 // The texts of the window, in the order they are sent.
@@ -76,11 +77,11 @@ HostSession::HostSession(BrowserLink *link, HostStore *store, HostDownloader *do
     , urlOpener([](const QUrl &url) { return QDesktopServices::openUrl(url); })
     , clipboard(desktopClipboard)
 {
-    connect(link, &BrowserLink::refreshClicked, this, [this] { onButton(QStringLiteral("refresh")); });
-    connect(link, &BrowserLink::collectClicked, this, [this] { onButton(QStringLiteral("storeToVell")); });
-    connect(link, &BrowserLink::shareClicked, this, [this] { onButton(QStringLiteral("share")); });
-    connect(link, &BrowserLink::channelClicked, this, [this] { onButton(QStringLiteral("channel")); });
-    connect(link, &BrowserLink::openOutsideClicked, this, [this] { onButton(QStringLiteral("openOutside")); });
+    connect(link, &BrowserLink::refreshClicked, this, [this] { onButton(feedback::kRefresh); });
+    connect(link, &BrowserLink::collectClicked, this, [this] { onButton(feedback::kStoreToVell); });
+    connect(link, &BrowserLink::shareClicked, this, [this] { onButton(feedback::kShare); });
+    connect(link, &BrowserLink::channelClicked, this, [this] { onButton(feedback::kChannel); });
+    connect(link, &BrowserLink::openOutsideClicked, this, [this] { onButton(feedback::kOpenOutside); });
     connect(link, &BrowserLink::gotoChannelRequested, this, [this](const QString &channel) {
         emit note(QStringLiteral("button: gotoChannel ") + channel);
     });
@@ -163,13 +164,13 @@ void HostSession::onButton(const QString &name)
     // The browser only reports these clicks; carrying them out is ours.
     if (lastShown.isEmpty())
         return;
-    if (name == QLatin1String("refresh")) {
+    if (name == feedback::kRefresh) {
         showUrl(lastShown);
-    } else if (name == QLatin1String("storeToVell")) {
+    } else if (name == feedback::kStoreToVell) {
         onCollect();
-    } else if (name == QLatin1String("share")) {
+    } else if (name == feedback::kShare) {
         onShare();
-    } else if (name == QLatin1String("openOutside")) {
+    } else if (name == feedback::kOpenOutside) {
         if (!openUrl(lastShown))
             tell(QStringLiteral("Could not open %1 in a web browser: none is set up on this desktop").arg(lastShown.toDisplayString()));
     }
