@@ -4,6 +4,7 @@
 #include "hostlink/transport.h"
 #include "web/pageprofile.h"
 #include "window/vellchatwebbroswer.h"
+#include "window/windowhostcommands.h"
 
 #include <QApplication>
 #include <QDBusConnection>
@@ -139,6 +140,9 @@ int main(int argc, char *argv[])
     PageProfile::instance();
     VellChatWBConfigure::init();
     const QString name = endpointName(QCoreApplication::applicationDirPath());
+    // What the host asks is done to the window.
+    WindowHostCommands windowCommands;
+    transport::shareInstance()->setReceiver(&windowCommands);
 
     // QApplication has already taken its own options out of argc and argv.
     if ((argc == 2 || argc == 3) && QString::fromUtf8(argv[1]) == QLatin1String("test")) {

@@ -3,6 +3,7 @@
 #include "config/vellchatwbconfigure.h"
 #include "hostlink/transport.h"
 #include "window/vellchatwebbroswer.h"
+#include "window/windowhostcommands.h"
 
 #include <QApplication>
 #include <QDir>
@@ -100,6 +101,8 @@ void FuzzHarness::start(const char *program)
     QApplication::setQuitOnLastWindowClosed(false);
     VellChatWBConfigure::init();
     transport::shareInstance()->setWriteSink(&checkOutgoing);
+    static WindowHostCommands windowCommands;
+    transport::shareInstance()->setReceiver(&windowCommands);
 }
 
 void FuzzHarness::settle()

@@ -1,6 +1,7 @@
 #include "host/hostdownloader.h"
 
 #include "host/hoststore.h"
+#include "wire/vocabulary.h"
 
 #include <QDateTime>
 #include <QFileInfo>
@@ -9,15 +10,17 @@
 #include <QRegularExpression>
 #include <QUuid>
 
-static const QString kKey = QStringLiteral("key");
-static const QString kName = QStringLiteral("name");
-static const QString kUrl = QStringLiteral("url");
+// The record members the browser reads, the download's "url", and "path",
+// which is ours alone.
+using wire::field::kKey;
+using wire::field::kName;
+using wire::field::kUrl;
+using wire::field::kStatus;
+using wire::field::kCreateTime;
+using wire::field::kUpdateTime;
+using wire::field::kFileSize;
+using wire::field::kDownloadOffset;
 static const QString kPath = QStringLiteral("path");
-static const QString kStatus = QStringLiteral("status");
-static const QString kCreateTime = QStringLiteral("createTime");
-static const QString kUpdateTime = QStringLiteral("updateTime");
-static const QString kFileSize = QStringLiteral("fileSize");
-static const QString kOffset = QStringLiteral("downloadOffset");
 
 static double now()
 {
@@ -106,7 +109,7 @@ void HostDownloader::fail(QJsonObject record, const QString &reason)
 void HostDownloader::begin(QJsonObject record)
 {
     record.insert(kStatus, HostStore::StatusDownloading);
-    record.insert(kOffset, 0);
+    record.insert(kDownloadOffset, 0);
     record.insert(kFileSize, 0);
     record.insert(kUpdateTime, now());
     record.remove(kPath);
@@ -227,7 +230,7 @@ void HostDownloader::onFinished(Job *job)
     record.insert(kName, QFileInfo(path).fileName());
     record.insert(kPath, path);
     record.insert(kStatus, HostStore::StatusSuccess);
-    record.insert(kOffset, double(size));
+    record.insert(kDownloadOffset, double(size));
     record.insert(kFileSize, double(size));
     record.insert(kUpdateTime, now());
     if (!store->put(record))

@@ -2,6 +2,7 @@
 
 #include "host/hostdownloader.h"
 #include "host/hoststore.h"
+#include "wire/vocabulary.h"
 
 #include <QClipboard>
 #include <QCryptographicHash>
@@ -15,6 +16,8 @@
 
 using ChannelWebBrowser::BrowserLink;
 using ChannelWebBrowser::HostMessage;
+namespace feedback = wire::feedback;
+namespace field = wire::field;
 
 // The texts of the window, in the order they are sent.
 static const std::pair<void (BrowserLink::*)(const QString &), const char *> kTexts[] = {
@@ -74,11 +77,11 @@ HostSession::HostSession(BrowserLink *link, HostStore *store, HostDownloader *do
     , urlOpener([](const QUrl &url) { return QDesktopServices::openUrl(url); })
     , clipboard(desktopClipboard)
 {
-    connect(link, &BrowserLink::refreshClicked, this, [this] { onButton(QStringLiteral("refresh")); });
-    connect(link, &BrowserLink::collectClicked, this, [this] { onButton(QStringLiteral("storeToVell")); });
-    connect(link, &BrowserLink::shareClicked, this, [this] { onButton(QStringLiteral("share")); });
-    connect(link, &BrowserLink::channelClicked, this, [this] { onButton(QStringLiteral("channel")); });
-    connect(link, &BrowserLink::openOutsideClicked, this, [this] { onButton(QStringLiteral("openOutside")); });
+    connect(link, &BrowserLink::refreshClicked, this, [this] { onButton(feedback::kRefresh); });
+    connect(link, &BrowserLink::collectClicked, this, [this] { onButton(feedback::kStoreToVell); });
+    connect(link, &BrowserLink::shareClicked, this, [this] { onButton(feedback::kShare); });
+    connect(link, &BrowserLink::channelClicked, this, [this] { onButton(feedback::kChannel); });
+    connect(link, &BrowserLink::openOutsideClicked, this, [this] { onButton(feedback::kOpenOutside); });
     connect(link, &BrowserLink::gotoChannelRequested, this, [this](const QString &channel) {
         emit note(QStringLiteral("button: gotoChannel ") + channel);
     });
@@ -161,13 +164,13 @@ void HostSession::onButton(const QString &name)
     // The browser only reports these clicks; carrying them out is ours.
     if (lastShown.isEmpty())
         return;
-    if (name == QLatin1String("refresh")) {
+    if (name == feedback::kRefresh) {
         showUrl(lastShown);
-    } else if (name == QLatin1String("storeToVell")) {
+    } else if (name == feedback::kStoreToVell) {
         onCollect();
-    } else if (name == QLatin1String("share")) {
+    } else if (name == feedback::kShare) {
         onShare();
-    } else if (name == QLatin1String("openOutside")) {
+    } else if (name == feedback::kOpenOutside) {
         if (!openUrl(lastShown))
             tell(QStringLiteral("Could not open %1 in a web browser: none is set up on this desktop").arg(lastShown.toDisplayString()));
     }
@@ -211,8 +214,8 @@ void HostSession::onGetFileList(const QString &key)
 
 void HostSession::onGetDownloadOffset(const QString &key, const QStringList &fileKeys)
 {
-    static const QStringList progress = {QStringLiteral("key"), QStringLiteral("downloadOffset"), QStringLiteral("fileSize"),
-                                         QStringLiteral("status"), QStringLiteral("updateTime"), QStringLiteral("fileExists")};
+    static const QStringList progress = {field::kKey, field::kDownloadOffset, field::kFileSize,
+                                         field::kStatus, field::kUpdateTime, field::kFileExists};
     QJsonArray data;
     for (const QString &fileKey : fileKeys) {
         const QJsonObject record = store->record(fileKey);
@@ -236,8 +239,8 @@ void HostSession::onStartDownload(const QString &key, const QUrl &url, const QSt
     } else {
         const QString fileKey = downloader->start(requestedName, url);
         const QJsonObject record = store->record(fileKey);
-        const QString name = shortName(record.value(QStringLiteral("name")).toString());
-        if (record.value(QStringLiteral("status")).toInt() == HostStore::StatusFailed)
+        const QString name = shortName(record.value(field::kName).toString());
+        if (record.value(field::kStatus).toInt() == HostStore::StatusFailed)
             info = QStringLiteral("Could not download %1 - see Download History").arg(name);
         else
             info = QStringLiteral("Downloading %1 - see Download History").arg(name);
@@ -256,7 +259,7 @@ void HostSession::onRemoveHistory(const QString &key, const QString &fileKey)
 {
     // A download that is still running has nothing worth keeping.
     downloader->cancel(fileKey);
-    const QString name = store->record(fileKey).value(QStringLiteral("name")).toString();
+    const QString name = store->record(fileKey).value(field::kName).toString();
     if (store->remove(fileKey))
         emit note(QStringLiteral("removed %1 from the download history").arg(name));
     link->answerRemoveHistory(key, fileKey);

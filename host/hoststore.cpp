@@ -1,5 +1,7 @@
 #include "host/hoststore.h"
 
+#include "wire/vocabulary.h"
+
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
@@ -9,14 +11,16 @@
 #include <QSaveFile>
 #include <algorithm>
 
-static const QString kKey = QStringLiteral("key");
+// The record members the browser reads, the download's "url", and "path",
+// which is ours alone.
+using wire::field::kKey;
+using wire::field::kUrl;
+using wire::field::kStatus;
+using wire::field::kCreateTime;
+using wire::field::kUpdateTime;
+using wire::field::kFileSize;
+using wire::field::kDownloadOffset;
 static const QString kPath = QStringLiteral("path");
-static const QString kUrl = QStringLiteral("url");
-static const QString kStatus = QStringLiteral("status");
-static const QString kCreateTime = QStringLiteral("createTime");
-static const QString kUpdateTime = QStringLiteral("updateTime");
-static const QString kFileSize = QStringLiteral("fileSize");
-static const QString kOffset = QStringLiteral("downloadOffset");
 
 HostStore::HostStore(const QString &dataDir)
     : dir(dataDir)
@@ -151,7 +155,7 @@ void HostStore::setProgress(const QString &key, qint64 offset, qint64 size)
     if (i < 0)
         return;
     QJsonObject &record = list[i];
-    record.insert(kOffset, double(offset));
+    record.insert(kDownloadOffset, double(offset));
     record.insert(kFileSize, double(size));
     record.insert(kUpdateTime, double(QDateTime::currentMSecsSinceEpoch()));
 }
@@ -194,6 +198,6 @@ QJsonObject HostStore::answerRecord(const QJsonObject &record)
     QJsonObject out = record;
     const QString path = out.take(kPath).toString();
     out.remove(kUrl);
-    out.insert(QStringLiteral("fileExists"), !path.isEmpty() && QFileInfo(path).isFile());
+    out.insert(wire::field::kFileExists, !path.isEmpty() && QFileInfo(path).isFile());
     return out;
 }

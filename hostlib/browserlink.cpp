@@ -1,5 +1,7 @@
 #include "hostlib/browserlink.h"
 
+#include "wire/vocabulary.h"
+
 #include <QJsonDocument>
 #include <QRegularExpression>
 
@@ -7,15 +9,19 @@ namespace ChannelWebBrowser {
 
 namespace {
 
-const QString kConfig = QStringLiteral("config");
-const QString kEvent = QStringLiteral("event");
-const QString kFeedback = QStringLiteral("feedback");
-const QString kWebfile = QStringLiteral("webfile");
-const QString kIQ = QStringLiteral("iq");
-const QString kKey = QStringLiteral("key");
-const QString kFileKey = QStringLiteral("fileKey");
-const QString kInfo = QStringLiteral("info");
-const QString kData = QStringLiteral("data");
+using wire::kConfig;
+using wire::kEvent;
+using wire::kFeedback;
+using wire::kWebfile;
+using wire::kIQ;
+using wire::field::kKey;
+using wire::field::kFileKey;
+using wire::field::kInfo;
+using wire::field::kData;
+namespace config = wire::config;
+namespace event = wire::event;
+namespace feedback = wire::feedback;
+namespace webfile = wire::webfile;
 
 // A payload that is not a JSON object reads as an empty one, which then
 // lacks the key every request needs.
@@ -26,7 +32,7 @@ QJsonObject jsonObject(const QByteArray &payload)
 
 QString word(bool on)
 {
-    return on ? QStringLiteral("true") : QStringLiteral("false");
+    return on ? wire::kTrue : wire::kFalse;
 }
 
 QString numberList(std::initializer_list<int> numbers)
@@ -74,43 +80,43 @@ void BrowserLink::sendConfig(const QString &key, const QByteArray &value)
     sendBytes(kConfig, key, value);
 }
 
-void BrowserLink::setTitle(const QString &text) { send(kConfig, QStringLiteral("title"), text); }
-void BrowserLink::setRefreshText(const QString &text) { send(kConfig, QStringLiteral("refreshText"), text); }
-void BrowserLink::setCollectText(const QString &text) { send(kConfig, QStringLiteral("collectText"), text); }
-void BrowserLink::setShareText(const QString &text) { send(kConfig, QStringLiteral("shareText"), text); }
-void BrowserLink::setChannelText(const QString &text) { send(kConfig, QStringLiteral("channelText"), text); }
-void BrowserLink::setOpenoutsideText(const QString &text) { send(kConfig, QStringLiteral("openoutsideText"), text); }
-void BrowserLink::setWebFileText(const QString &text) { send(kConfig, QStringLiteral("webFileText"), text); }
-void BrowserLink::setWebFileEmptyText(const QString &text) { send(kConfig, QStringLiteral("webFileEmptyText"), text); }
-void BrowserLink::setWebFileLoadingText(const QString &text) { send(kConfig, QStringLiteral("webFileLoadingText"), text); }
-void BrowserLink::setWebFileSuccessText(const QString &text) { send(kConfig, QStringLiteral("webFileSuccessText"), text); }
-void BrowserLink::setWebFileFailedText(const QString &text) { send(kConfig, QStringLiteral("webFileFailedText"), text); }
-void BrowserLink::setWebFileOpenInFolderText(const QString &text) { send(kConfig, QStringLiteral("webFileOpenInFolderText"), text); }
-void BrowserLink::setWebFileBackText(const QString &text) { send(kConfig, QStringLiteral("webFileBackText"), text); }
-void BrowserLink::setWebFileRedownloadText(const QString &text) { send(kConfig, QStringLiteral("webFileRedownloadText"), text); }
-void BrowserLink::setWebFileMissedText(const QString &text) { send(kConfig, QStringLiteral("webFileMissedText"), text); }
-void BrowserLink::setWebFileRemoveAllText(const QString &text) { send(kConfig, QStringLiteral("webFileRemoveAllText"), text); }
-void BrowserLink::setWebFileRemoveTipsText(const QString &text) { send(kConfig, QStringLiteral("webFileRemoveTipsText"), text); }
-void BrowserLink::setWebFileRemoveAllTipsText(const QString &text) { send(kConfig, QStringLiteral("webFileRemoveAllTipsText"), text); }
-void BrowserLink::setInfoBoxOk(const QString &text) { send(kConfig, QStringLiteral("infoBoxOk"), text); }
-void BrowserLink::setInfoBoxCancel(const QString &text) { send(kConfig, QStringLiteral("infoBoxCancel"), text); }
-void BrowserLink::setInfoBoxDelete(const QString &text) { send(kConfig, QStringLiteral("infoBoxDelete"), text); }
-void BrowserLink::setInfoBoxClean(const QString &text) { send(kConfig, QStringLiteral("infoBoxClean"), text); }
+void BrowserLink::setTitle(const QString &text) { send(kConfig, config::kTitle, text); }
+void BrowserLink::setRefreshText(const QString &text) { send(kConfig, config::kRefreshText, text); }
+void BrowserLink::setCollectText(const QString &text) { send(kConfig, config::kCollectText, text); }
+void BrowserLink::setShareText(const QString &text) { send(kConfig, config::kShareText, text); }
+void BrowserLink::setChannelText(const QString &text) { send(kConfig, config::kChannelText, text); }
+void BrowserLink::setOpenoutsideText(const QString &text) { send(kConfig, config::kOpenoutsideText, text); }
+void BrowserLink::setWebFileText(const QString &text) { send(kConfig, config::kWebFileText, text); }
+void BrowserLink::setWebFileEmptyText(const QString &text) { send(kConfig, config::kWebFileEmptyText, text); }
+void BrowserLink::setWebFileLoadingText(const QString &text) { send(kConfig, config::kWebFileLoadingText, text); }
+void BrowserLink::setWebFileSuccessText(const QString &text) { send(kConfig, config::kWebFileSuccessText, text); }
+void BrowserLink::setWebFileFailedText(const QString &text) { send(kConfig, config::kWebFileFailedText, text); }
+void BrowserLink::setWebFileOpenInFolderText(const QString &text) { send(kConfig, config::kWebFileOpenInFolderText, text); }
+void BrowserLink::setWebFileBackText(const QString &text) { send(kConfig, config::kWebFileBackText, text); }
+void BrowserLink::setWebFileRedownloadText(const QString &text) { send(kConfig, config::kWebFileRedownloadText, text); }
+void BrowserLink::setWebFileMissedText(const QString &text) { send(kConfig, config::kWebFileMissedText, text); }
+void BrowserLink::setWebFileRemoveAllText(const QString &text) { send(kConfig, config::kWebFileRemoveAllText, text); }
+void BrowserLink::setWebFileRemoveTipsText(const QString &text) { send(kConfig, config::kWebFileRemoveTipsText, text); }
+void BrowserLink::setWebFileRemoveAllTipsText(const QString &text) { send(kConfig, config::kWebFileRemoveAllTipsText, text); }
+void BrowserLink::setInfoBoxOk(const QString &text) { send(kConfig, config::kInfoBoxOk, text); }
+void BrowserLink::setInfoBoxCancel(const QString &text) { send(kConfig, config::kInfoBoxCancel, text); }
+void BrowserLink::setInfoBoxDelete(const QString &text) { send(kConfig, config::kInfoBoxDelete, text); }
+void BrowserLink::setInfoBoxClean(const QString &text) { send(kConfig, config::kInfoBoxClean, text); }
 
-void BrowserLink::setTitleHeight(int pixels) { send(kConfig, QStringLiteral("titleHeight"), QString::number(pixels)); }
-void BrowserLink::setTitleLeft(int pixels) { send(kConfig, QStringLiteral("titleLeft"), QString::number(pixels)); }
-void BrowserLink::setTitleRight(int pixels) { send(kConfig, QStringLiteral("titleRight"), QString::number(pixels)); }
-void BrowserLink::setTitleSkip(int pixels) { send(kConfig, QStringLiteral("titleSkip"), QString::number(pixels)); }
-void BrowserLink::setMiniWidth(int pixels) { send(kConfig, QStringLiteral("miniWidth"), QString::number(pixels)); }
+void BrowserLink::setTitleHeight(int pixels) { send(kConfig, config::kTitleHeight, QString::number(pixels)); }
+void BrowserLink::setTitleLeft(int pixels) { send(kConfig, config::kTitleLeft, QString::number(pixels)); }
+void BrowserLink::setTitleRight(int pixels) { send(kConfig, config::kTitleRight, QString::number(pixels)); }
+void BrowserLink::setTitleSkip(int pixels) { send(kConfig, config::kTitleSkip, QString::number(pixels)); }
+void BrowserLink::setMiniWidth(int pixels) { send(kConfig, config::kMiniWidth, QString::number(pixels)); }
 
 void BrowserLink::setInfoBoxSize(const QSize &size)
 {
-    send(kConfig, QStringLiteral("infoBoxSize"), numberList({size.width(), size.height()}));
+    send(kConfig, config::kInfoBoxSize, numberList({size.width(), size.height()}));
 }
 
 void BrowserLink::setInfoBoxMargin(const QMargins &margins)
 {
-    send(kConfig, QStringLiteral("infoBoxMargin"), numberList({margins.left(), margins.top(), margins.right(), margins.bottom()}));
+    send(kConfig, config::kInfoBoxMargin, numberList({margins.left(), margins.top(), margins.right(), margins.bottom()}));
 }
 
 void BrowserLink::setWindowsRect(const QRect &rect, bool maximized)
@@ -120,47 +126,47 @@ void BrowserLink::setWindowsRect(const QRect &rect, bool maximized)
 
 void BrowserLink::setWindowsRect(const QString &position)
 {
-    send(kConfig, QStringLiteral("windowsRect"), position);
+    send(kConfig, config::kWindowsRect, position);
 }
 
 void BrowserLink::setTitleBackgroundColor(int red, int green, int blue, int alpha)
 {
-    send(kConfig, QStringLiteral("titleBackgroundColor"), numberList({red, green, blue, alpha}));
+    send(kConfig, config::kTitleBackgroundColor, numberList({red, green, blue, alpha}));
 }
 
 void BrowserLink::setShadowColor(int red, int green, int blue, int alpha)
 {
-    send(kConfig, QStringLiteral("shadowColor"), numberList({red, green, blue, alpha}));
+    send(kConfig, config::kShadowColor, numberList({red, green, blue, alpha}));
 }
 
 void BrowserLink::setContainerBackgroundColor(quint32 rgb)
 {
-    send(kConfig, QStringLiteral("containerBackgroundColor"), QString::number(rgb & 0xffffffu));
+    send(kConfig, config::kContainerBackgroundColor, QString::number(rgb & 0xffffffu));
 }
 
-void BrowserLink::setIcon(const QByteArray &imageFile) { sendConfig(QStringLiteral("Icon"), imageFile); }
-void BrowserLink::setTitleLogoData(const QByteArray &imageFile) { sendConfig(QStringLiteral("titleLogoData"), imageFile); }
-void BrowserLink::setTitleMinisizeIconData(const QByteArray &imageFile) { sendConfig(QStringLiteral("titleMinisizeIconData"), imageFile); }
-void BrowserLink::setTitleMaxsizeIconData(const QByteArray &imageFile) { sendConfig(QStringLiteral("titleMaxsizeIconData"), imageFile); }
-void BrowserLink::setTitleRestoreIconData(const QByteArray &imageFile) { sendConfig(QStringLiteral("titleRestoreIconData"), imageFile); }
-void BrowserLink::setTitleCloseIconData(const QByteArray &imageFile) { sendConfig(QStringLiteral("titleCloseIconData"), imageFile); }
+void BrowserLink::setIcon(const QByteArray &imageFile) { sendConfig(config::kIcon, imageFile); }
+void BrowserLink::setTitleLogoData(const QByteArray &imageFile) { sendConfig(config::kTitleLogoData, imageFile); }
+void BrowserLink::setTitleMinisizeIconData(const QByteArray &imageFile) { sendConfig(config::kTitleMinisizeIconData, imageFile); }
+void BrowserLink::setTitleMaxsizeIconData(const QByteArray &imageFile) { sendConfig(config::kTitleMaxsizeIconData, imageFile); }
+void BrowserLink::setTitleRestoreIconData(const QByteArray &imageFile) { sendConfig(config::kTitleRestoreIconData, imageFile); }
+void BrowserLink::setTitleCloseIconData(const QByteArray &imageFile) { sendConfig(config::kTitleCloseIconData, imageFile); }
 
-void BrowserLink::setAccessToken(const QString &token) { send(kConfig, QStringLiteral("accessToken"), token); }
-void BrowserLink::setAccessTokenHosts(const QStringList &hosts) { send(kConfig, QStringLiteral("accessTokenHosts"), hosts.join(QLatin1Char(','))); }
-void BrowserLink::setStrictCertificates(bool strict) { send(kConfig, QStringLiteral("strictCertificates"), strict ? QStringLiteral("1") : QStringLiteral("0")); }
-void BrowserLink::setBridgeOrigins(const QStringList &origins) { send(kConfig, QStringLiteral("bridgeOrigins"), origins.join(QLatin1Char(','))); }
+void BrowserLink::setAccessToken(const QString &token) { send(kConfig, config::kAccessToken, token); }
+void BrowserLink::setAccessTokenHosts(const QStringList &hosts) { send(kConfig, config::kAccessTokenHosts, hosts.join(QLatin1Char(','))); }
+void BrowserLink::setStrictCertificates(bool strict) { send(kConfig, config::kStrictCertificates, strict ? QStringLiteral("1") : QStringLiteral("0")); }
+void BrowserLink::setBridgeOrigins(const QStringList &origins) { send(kConfig, config::kBridgeOrigins, origins.join(QLatin1Char(','))); }
 
-void BrowserLink::showUrl(const QUrl &url) { send(kEvent, QStringLiteral("showUrl"), url.toString(QUrl::FullyEncoded)); }
-void BrowserLink::active() { send(kEvent, QStringLiteral("active"), QString()); }
-void BrowserLink::updateOpenOutside(bool shown) { send(kEvent, QStringLiteral("updateOpenOutside"), word(shown)); }
-void BrowserLink::updateCheckChannel(bool shown) { send(kEvent, QStringLiteral("updateCheckChannel"), word(shown)); }
-void BrowserLink::updateStoreToVell(bool shown) { send(kEvent, QStringLiteral("updateStoreToVell"), word(shown)); }
-void BrowserLink::updateShareToFriend(bool shown) { send(kEvent, QStringLiteral("updateShareToFriend"), word(shown)); }
-void BrowserLink::showBoxMessage(const QString &text) { send(kEvent, QStringLiteral("showBoxMessage"), text); }
+void BrowserLink::showUrl(const QUrl &url) { send(kEvent, event::kShowUrl, url.toString(QUrl::FullyEncoded)); }
+void BrowserLink::active() { send(kEvent, event::kActive, QString()); }
+void BrowserLink::updateOpenOutside(bool shown) { send(kEvent, event::kUpdateOpenOutside, word(shown)); }
+void BrowserLink::updateCheckChannel(bool shown) { send(kEvent, event::kUpdateCheckChannel, word(shown)); }
+void BrowserLink::updateStoreToVell(bool shown) { send(kEvent, event::kUpdateStoreToVell, word(shown)); }
+void BrowserLink::updateShareToFriend(bool shown) { send(kEvent, event::kUpdateShareToFriend, word(shown)); }
+void BrowserLink::showBoxMessage(const QString &text) { send(kEvent, event::kShowBoxMessage, text); }
 
 void BrowserLink::answerCurrentUserInfo(const QString &key, const QString &info)
 {
-    sendJson(kIQ, QStringLiteral("currentuserinfoRes"), {{kInfo, info}, {kKey, key}});
+    sendJson(kIQ, wire::iq::kCurrentUserInfoRes, {{kInfo, info}, {kKey, key}});
 }
 
 void BrowserLink::answerFileList(const QString &key, const QList<DownloadRecord> &records)
@@ -170,7 +176,7 @@ void BrowserLink::answerFileList(const QString &key, const QList<DownloadRecord>
 
 void BrowserLink::answerFileList(const QString &key, const QJsonArray &records)
 {
-    sendJson(kWebfile, QStringLiteral("getFileListRes"), {{kData, records}, {kKey, key}});
+    sendJson(kWebfile, webfile::kGetFileListRes, {{kData, records}, {kKey, key}});
 }
 
 void BrowserLink::answerDownloadOffset(const QString &key, const QList<DownloadRecord> &records)
@@ -180,27 +186,27 @@ void BrowserLink::answerDownloadOffset(const QString &key, const QList<DownloadR
 
 void BrowserLink::answerDownloadOffset(const QString &key, const QJsonArray &records)
 {
-    sendJson(kWebfile, QStringLiteral("getDownloadOffsetRes"), {{kData, records}, {kKey, key}});
+    sendJson(kWebfile, webfile::kGetDownloadOffsetRes, {{kData, records}, {kKey, key}});
 }
 
 void BrowserLink::answerStartDownload(const QString &key, const QString &info)
 {
-    sendJson(kWebfile, QStringLiteral("startDownloadRes"), {{kInfo, info}, {kKey, key}});
+    sendJson(kWebfile, webfile::kStartDownloadRes, {{kInfo, info}, {kKey, key}});
 }
 
 void BrowserLink::answerRestartDownload(const QString &key, const QString &fileKey)
 {
-    sendJson(kWebfile, QStringLiteral("restartDownloadRes"), {{kFileKey, fileKey}, {kKey, key}});
+    sendJson(kWebfile, webfile::kRestartDownloadRes, {{kFileKey, fileKey}, {kKey, key}});
 }
 
 void BrowserLink::answerRemoveHistory(const QString &key, const QString &fileKey)
 {
-    sendJson(kWebfile, QStringLiteral("removeHistoryRes"), {{kFileKey, fileKey}, {kKey, key}});
+    sendJson(kWebfile, webfile::kRemoveHistoryRes, {{kFileKey, fileKey}, {kKey, key}});
 }
 
 void BrowserLink::answerRemoveAllHistory(const QString &key)
 {
-    sendJson(kWebfile, QStringLiteral("removeAllHistoryRes"), {{kKey, key}});
+    sendJson(kWebfile, webfile::kRemoveAllHistoryRes, {{kKey, key}});
 }
 
 void BrowserLink::receive(const QByteArray &bytes)
@@ -226,7 +232,7 @@ void BrowserLink::dispatch(const HostMessage &message)
         dispatchFeedback(message);
     } else if (message.category == kWebfile) {
         dispatchWebfile(message);
-    } else if (message.category == kIQ && message.subcommand == QLatin1String("currentuserinfo")) {
+    } else if (message.category == kIQ && message.subcommand == wire::iq::kCurrentUserInfo) {
         const QString key = QString::fromUtf8(message.payload).trimmed();
         if (key.isEmpty())
             emit messageIgnored(message, QStringLiteral("no request key"));
@@ -241,24 +247,24 @@ void BrowserLink::dispatchFeedback(const HostMessage &message)
 {
     const QString &sub = message.subcommand;
     const QString text = QString::fromUtf8(message.payload);
-    if (sub == QLatin1String("refresh")) {
+    if (sub == feedback::kRefresh) {
         emit refreshClicked();
-    } else if (sub == QLatin1String("storeToVell")) {
+    } else if (sub == feedback::kStoreToVell) {
         emit collectClicked();
-    } else if (sub == QLatin1String("share")) {
+    } else if (sub == feedback::kShare) {
         emit shareClicked();
-    } else if (sub == QLatin1String("channel")) {
+    } else if (sub == feedback::kChannel) {
         emit channelClicked();
-    } else if (sub == QLatin1String("openOutside")) {
+    } else if (sub == feedback::kOpenOutside) {
         emit openOutsideClicked();
-    } else if (sub == QLatin1String("receiveLog")) {
+    } else if (sub == feedback::kReceiveLog) {
         emit logReceived(text);
-    } else if (sub == QLatin1String("gotoChannel")) {
+    } else if (sub == feedback::kGotoChannel) {
         if (text.isEmpty())
             emit messageIgnored(message, QStringLiteral("no channel"));
         else
             emit gotoChannelRequested(text);
-    } else if (sub == QLatin1String("savePosition")) {
+    } else if (sub == feedback::kSavePosition) {
         // x,y,width,height and the maximized flag; anything else would go back
         // to the browser as a broken window rectangle on the next start.
         static const QRegularExpression form(QStringLiteral("^(-?\\d+),(-?\\d+),(\\d+),(\\d+)(?:,(-?\\d+))?$"));
@@ -278,20 +284,20 @@ void BrowserLink::dispatchFeedback(const HostMessage &message)
 void BrowserLink::dispatchWebfile(const HostMessage &message)
 {
     const QString &sub = message.subcommand;
-    if (sub == QLatin1String("getFileList") || sub == QLatin1String("openFileFolder")) {
+    if (sub == webfile::kGetFileList || sub == webfile::kOpenFileFolder) {
         // Plain text payloads: the request key, or the file key.
         const QString key = QString::fromUtf8(message.payload).trimmed();
         if (key.isEmpty())
-            emit messageIgnored(message, sub == QLatin1String("getFileList") ? QStringLiteral("no request key") : QStringLiteral("no file key"));
-        else if (sub == QLatin1String("getFileList"))
+            emit messageIgnored(message, sub == webfile::kGetFileList ? QStringLiteral("no request key") : QStringLiteral("no file key"));
+        else if (sub == webfile::kGetFileList)
             emit fileListRequested(key);
         else
             emit openFileFolderRequested(key);
         return;
     }
-    static const QStringList jsonRequests = {QStringLiteral("getDownloadOffset"), QStringLiteral("startDownload"),
-                                             QStringLiteral("restartDownload"), QStringLiteral("removeHistory"),
-                                             QStringLiteral("removeAllHistory")};
+    static const QStringList jsonRequests = {webfile::kGetDownloadOffset, webfile::kStartDownload,
+                                             webfile::kRestartDownload, webfile::kRemoveHistory,
+                                             webfile::kRemoveAllHistory};
     if (!jsonRequests.contains(sub)) {
         emit messageIgnored(message, QStringLiteral("unknown message"));
         return;
@@ -299,22 +305,22 @@ void BrowserLink::dispatchWebfile(const HostMessage &message)
     const QJsonObject request = jsonObject(message.payload);
     const QString key = request.value(kKey).toString();
     const QString fileKey = request.value(kFileKey).toString();
-    const bool needsFileKey = sub == QLatin1String("restartDownload") || sub == QLatin1String("removeHistory");
+    const bool needsFileKey = sub == webfile::kRestartDownload || sub == webfile::kRemoveHistory;
     if (key.isEmpty() || (needsFileKey && fileKey.isEmpty())) {
         emit messageIgnored(message, needsFileKey ? QStringLiteral("no request key or file key") : QStringLiteral("no request key"));
         return;
     }
-    if (sub == QLatin1String("getDownloadOffset")) {
+    if (sub == webfile::kGetDownloadOffset) {
         QStringList fileKeys;
-        for (const QJsonValue &value : request.value(QStringLiteral("fileList")).toArray())
+        for (const QJsonValue &value : request.value(wire::field::kFileList).toArray())
             if (!value.toString().isEmpty())
                 fileKeys << value.toString();
         emit downloadOffsetRequested(key, fileKeys);
-    } else if (sub == QLatin1String("startDownload")) {
-        emit startDownloadRequested(key, QUrl(request.value(QStringLiteral("url")).toString()), request.value(QStringLiteral("name")).toString());
-    } else if (sub == QLatin1String("restartDownload")) {
+    } else if (sub == webfile::kStartDownload) {
+        emit startDownloadRequested(key, QUrl(request.value(wire::field::kUrl).toString()), request.value(wire::field::kName).toString());
+    } else if (sub == webfile::kRestartDownload) {
         emit restartDownloadRequested(key, fileKey);
-    } else if (sub == QLatin1String("removeHistory")) {
+    } else if (sub == webfile::kRemoveHistory) {
         emit removeHistoryRequested(key, fileKey);
     } else {
         emit removeAllHistoryRequested(key);

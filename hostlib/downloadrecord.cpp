@@ -1,24 +1,28 @@
 #include "hostlib/downloadrecord.h"
 
+#include "wire/vocabulary.h"
+
 namespace ChannelWebBrowser {
+
+namespace field = wire::field;
 
 QJsonObject DownloadRecord::toJson() const
 {
     QJsonObject object = progressJson();
-    object.insert(QStringLiteral("name"), name);
-    object.insert(QStringLiteral("createTime"), createTime);
+    object.insert(field::kName, name);
+    object.insert(field::kCreateTime, createTime);
     return object;
 }
 
 QJsonObject DownloadRecord::progressJson() const
 {
     QJsonObject object;
-    object.insert(QStringLiteral("key"), key);
-    object.insert(QStringLiteral("downloadOffset"), downloadOffset);
-    object.insert(QStringLiteral("fileSize"), fileSize);
-    object.insert(QStringLiteral("status"), int(status));
-    object.insert(QStringLiteral("updateTime"), updateTime);
-    object.insert(QStringLiteral("fileExists"), fileExists);
+    object.insert(field::kKey, key);
+    object.insert(field::kDownloadOffset, downloadOffset);
+    object.insert(field::kFileSize, fileSize);
+    object.insert(field::kStatus, int(status));
+    object.insert(field::kUpdateTime, updateTime);
+    object.insert(field::kFileExists, fileExists);
     return object;
 }
 

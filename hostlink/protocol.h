@@ -1,60 +1,53 @@
 #pragma once
 
-#include <QByteArray>
-#include <QString>
+#include "wire/vocabulary.h"
 
-// The keywords of the host link, created once before main() runs.
+// The host link's words under the names the browser has always used for
+// them; wire/vocabulary.h spells each one, for the host library as well.
 namespace protocol {
 
-extern const QString kSeparator;   // ";"
+using wire::kSeparator;
 
-extern const QString kConfig;
-extern const QString kEvent;
-extern const QString kFeedback;
-extern const QString kWebfile;
-extern const QString kIQ;
+using wire::kConfig;
+using wire::kEvent;
+using wire::kFeedback;
+using wire::kWebfile;
+using wire::kIQ;
 
-extern const QString kActive;
-extern const QString kShowUrl;
-extern const QString kUpdateOpenOutside;
-extern const QString kUpdateCheckChannel;
-extern const QString kUpdateStoreToVell;
-extern const QString kUpdateShareToFriend;
-extern const QString kShowBoxMessage;
+using wire::event::kActive;
+using wire::event::kShowUrl;
+using wire::event::kUpdateOpenOutside;
+using wire::event::kUpdateCheckChannel;
+using wire::event::kUpdateStoreToVell;
+using wire::event::kUpdateShareToFriend;
+using wire::event::kShowBoxMessage;
 
-extern const QString kStoreToVell;
-extern const QString kShare;
-extern const QString kChannel;
-extern const QString kRefresh;
-extern const QString kSavePosition;
-extern const QString kOpenOutside;
-extern const QString kGotoChannel;
-extern const QString kReceiveLog;
+using wire::feedback::kStoreToVell;
+using wire::feedback::kShare;
+using wire::feedback::kChannel;
+using wire::feedback::kRefresh;
+using wire::feedback::kSavePosition;
+using wire::feedback::kOpenOutside;
+using wire::feedback::kGotoChannel;
+using wire::feedback::kReceiveLog;
 
-extern const QString kGetFileListRes;
-extern const QString kGetDownloadOffsetRes;
-extern const QString kStartDownloadRes;
-extern const QString kRestartDownloadRes;
-extern const QString kRemoveHistoryRes;
-extern const QString kRemoveAllHistoryRes;
-extern const QString kGetFileList;
-extern const QString kGetDownloadOffset;
-extern const QString kOpenFileFolder;
-extern const QString kStartDownload;
-extern const QString kRestartDownload;
-extern const QString kRemoveHistory;
-extern const QString kRemoveAllHistory;
+using wire::webfile::kGetFileListRes;
+using wire::webfile::kGetDownloadOffsetRes;
+using wire::webfile::kStartDownloadRes;
+using wire::webfile::kRestartDownloadRes;
+using wire::webfile::kRemoveHistoryRes;
+using wire::webfile::kRemoveAllHistoryRes;
+using wire::webfile::kGetFileList;
+using wire::webfile::kGetDownloadOffset;
+using wire::webfile::kOpenFileFolder;
+using wire::webfile::kStartDownload;
+using wire::webfile::kRestartDownload;
+using wire::webfile::kRemoveHistory;
+using wire::webfile::kRemoveAllHistory;
 
-extern const QString kCurrentUserInfoRes;
-extern const QString kCurrentUserInfo;
+using wire::iq::kCurrentUserInfoRes;
+using wire::iq::kCurrentUserInfo;
 
-// One host message: category:subcommand:base64(utf8(payload));
-QByteArray encodeMessage(const QString &category, const QString &subcommand, const QString &payload);
-// The payload field as the host sent it, decoded leniently.
-QByteArray decodePayload(const QString &field);
-// True exactly when the trimmed, lower-cased text is "true".
-bool booleanWord(const QString &text);
-// 32 lower-case hexadecimal digits of a fresh random UUID.
-QString newRequestKey();
+using wire::newRequestKey;
 
 }

@@ -1,15 +1,10 @@
 #include "hostlink/transport.h"
 
-#include "config/configkeys.h"
 #include "config/logcategories.h"
-#include "config/vellchatwbconfigure.h"
-#include "hostlink/protocol.h"
-#include "window/vellchatwebbroswer.h"
+#include "hostlink/hostcommands.h"
+#include "hostlink/hostencoder.h"
 
 #include <QCoreApplication>
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
 #include <QTimer>
 #include <cerrno>
 #include <cstdio>
@@ -19,8 +14,6 @@
 #include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
-
-using namespace protocol;
 
 namespace {
 
@@ -34,6 +27,11 @@ const int kMessagesPerPass = 64;
 const qint64 kPageBudget = 4 * 1024 * 1024;
 // How long a host may take nothing before it counts as not reading.
 const int kHostStallMs = 250;
+
+// How long the process outlives the link: the window's page goes through the
+// event loop first, so the page engine never shuts down under a live page.
+// With a window open its closing usually ends the process sooner.
+const int kExitDelayMs = 500;
 
 }
 
@@ -55,7 +53,7 @@ void transport::init()
     connect(&socket, &QLocalSocket::errorOccurred, this, &transport::socketError);
     connect(&socket, &QLocalSocket::bytesWritten, this, &transport::socketWritten);
     connect(&socket, &QLocalSocket::readyRead, this, &transport::socketReading);
-    buffer.clear();
+    decoder.clear();
 }
 
 void transport::connectToVell(QString name)
@@ -110,10 +108,12 @@ void transport::socketWritten(qint64 bytes)
 void transport::endLink()
 {
     // The window goes at once. Messages still waiting for their read pass
-    // could only act on it, so they go with it rather than open a new one.
+    // could only act on it, so they go with it rather than open a new one;
+    // the process ends shortly after.
     ending = true;
-    VellChatWebBroswer::destory();
-    QTimer::singleShot(500, this, [] { QCoreApplication::exit(0); });
+    if (HostCommands *commands = decoder.commands())
+        commands->linkEnded();
+    QTimer::singleShot(kExitDelayMs, this, [] { QCoreApplication::exit(0); });
 }
 
 void transport::socketReading()
@@ -132,9 +132,9 @@ void transport::socketReading()
     // a page) cost real work: a pass dispatches a bounded share and comes back
     // for the rest, so that a flood leaves the window time to paint. New bytes
     // wait in the socket until the earlier ones are dispatched.
-    if (readyFrom >= ready.size())
-        frameIncoming(socket.readAll());
-    const bool more = dispatchReady(kMessagesPerPass) || socket.bytesAvailable() > 0;
+    if (!decoder.hasReady())
+        decoder.frameIncoming(socket.readAll());
+    const bool more = decoder.dispatchReady(kMessagesPerPass) || socket.bytesAvailable() > 0;
     bufferLock.unlock();
     if (more)
         QMetaObject::invokeMethod(this, &transport::socketReading, Qt::QueuedConnection);
@@ -143,248 +143,40 @@ void transport::socketReading()
 void transport::processIncoming(const QByteArray &bytes)
 {
     QMutexLocker locker(&bufferLock);
-    frameIncoming(bytes);
-    dispatchReady(std::numeric_limits<int>::max());
-}
-
-void transport::frameIncoming(const QByteArray &bytes)
-{
-    // Text ends at the first NUL: what follows it is lost with the read.
-    const int nul = bytes.indexOf('\0');
-    const QByteArray chunk = nul >= 0 ? bytes.left(nul) : bytes;
-    // Only the new bytes can hold the next ';' - the tail we keep never does -
-    // so a large frame arriving in many reads costs one scan of each read.
-    const int lastSemi = chunk.lastIndexOf(';');
-    if (lastSemi < 0) {
-        buffer.append(chunk);
-        return;
-    }
-    if (ready.isEmpty()) {
-        ready.swap(buffer);
-    } else {
-        ready.append(buffer);
-        buffer.clear();
-    }
-    ready.append(chunk.constData(), lastSemi + 1);
-    buffer = chunk.mid(lastSemi + 1);
-}
-
-// Dispatches up to limit messages from the ready text; true while some remain.
-bool transport::dispatchReady(int limit)
-{
-    int dispatched = 0;
-    while (readyFrom < ready.size() && dispatched < limit) {
-        const char *data = ready.constData();
-        int end = ready.indexOf(';', readyFrom);
-        if (end < 0)
-            end = ready.size();
-        int b = readyFrom;
-        int e = end;
-        readyFrom = end + 1;
-        while (b < e && QChar::isSpace(uchar(data[b])))
-            ++b;
-        while (e > b && QChar::isSpace(uchar(data[e - 1])))
-            --e;
-        if (e > b) {
-            if (readyFrom >= ready.size()) {
-                // The last message of the pass takes the text along and
-                // may reuse it.
-                QByteArray frame;
-                frame.swap(ready);
-                readyFrom = 0;
-                parseMessage(std::move(frame), b, e);
-            } else {
-                parseMessage(data + b, e - b);
-            }
-            ++dispatched;
-        }
-    }
-    if (readyFrom < ready.size())
-        return true;
-    ready.clear();
-    readyFrom = 0;
-    return false;
+    decoder.frameIncoming(bytes);
+    decoder.dispatchReady(std::numeric_limits<int>::max());
 }
 
 void transport::parseCmd(QString message)
 {
     const QByteArray bytes = message.toLocal8Bit();
-    parseMessage(bytes.constData(), bytes.size());
-}
-
-static bool fieldIs(const char *data, int size, const QString &keyword)
-{
-    if (size != keyword.size())
-        return false;
-    for (int i = 0; i < size; ++i)
-        if (QChar(uchar(data[i])) != keyword.at(i))
-            return false;
-    return true;
-}
-
-transport::Fields transport::splitMessage(const char *data, int size)
-{
-    // Fields are cut at ':'; only the first three count.
-    Fields fields;
-    const char *end = data + size;
-    const char *c1 = static_cast<const char *>(memchr(data, ':', size));
-    if (!c1)
-        return fields;
-    const int categorySize = int(c1 - data);
-    if (fieldIs(data, categorySize, kConfig))
-        fields.category = Fields::Config;
-    else if (fieldIs(data, categorySize, kEvent))
-        fields.category = Fields::Event;
-    else if (fieldIs(data, categorySize, kWebfile))
-        fields.category = Fields::WebFile;
-    else if (fieldIs(data, categorySize, kIQ))
-        fields.category = Fields::IQ;
-    else
-        return fields;   // "feedback" only ever travels from us to the host.
-    const char *sub = c1 + 1;
-    const char *c2 = static_cast<const char *>(memchr(sub, ':', end - sub));
-    fields.subcommand = QString::fromLocal8Bit(sub, int((c2 ? c2 : end) - sub));
-    if (c2) {
-        const char *c3 = static_cast<const char *>(memchr(c2 + 1, ':', end - (c2 + 1)));
-        fields.full = true;
-        fields.payloadFrom = int(c2 + 1 - data);
-        fields.payloadTo = int((c3 ? c3 : end) - data);
-    }
-    return fields;
-}
-
-void transport::parseMessage(const char *data, int size)
-{
-    const Fields fields = splitMessage(data, size);
-    QByteArray decoded;
-    // Base64 never holds ':' or ';'; characters outside its alphabet are skipped.
-    if (fields.full) {
-        decoded = QByteArray::fromBase64(
-            QByteArray::fromRawData(data + fields.payloadFrom, fields.payloadTo - fields.payloadFrom));
-    }
-    dispatchMessage(fields, decoded);
-}
-
-void transport::parseMessage(QByteArray &&frame, int from, int to)
-{
-    const Fields fields = splitMessage(frame.constData() + from, to - from);
-    QByteArray decoded;
-    if (fields.full) {
-        // The text is not read again: the value is decoded over it, so a
-        // large one is never held twice.
-        frame.truncate(from + fields.payloadTo);
-        frame.remove(0, from + fields.payloadFrom);
-        decoded = QByteArray::fromBase64Encoding(std::move(frame)).decoded;
-        decoded.squeeze();
-    }
-    frame = QByteArray();
-    dispatchMessage(fields, decoded);
-}
-
-void transport::dispatchMessage(const Fields &fields, const QByteArray &decoded)
-{
-    switch (fields.category) {
-    case Fields::Config:
-        if (fields.full)
-            onConfig(fields.subcommand, decoded);
-        break;
-    case Fields::Event:
-        onEvent(fields.subcommand, decoded);
-        break;
-    case Fields::WebFile:
-        if (fields.full)
-            onWebFile(fields.subcommand, decoded);
-        break;
-    case Fields::IQ:
-        if (fields.full)
-            onIQ(fields.subcommand, decoded);
-        break;
-    case Fields::None:
-        break;
-    }
+    decoder.parseMessage(bytes.constData(), bytes.size());
 }
 
 void transport::parseConfigCmd(QString key, QString value)
 {
-    onConfig(key, decodePayload(value));
+    decoder.onConfig(key, HostDecoder::decodePayload(value));
 }
 
 void transport::parseEventCmd(QString subcommand, QString payload)
 {
-    onEvent(subcommand, decodePayload(payload));
+    decoder.onEvent(subcommand, HostDecoder::decodePayload(payload));
 }
 
 void transport::parseIQCmd(QString subcommand, QString payload)
 {
-    onIQ(subcommand, decodePayload(payload));
+    decoder.onIQ(subcommand, HostDecoder::decodePayload(payload));
 }
 
 void transport::parseWebFileCmd(QString subcommand, QString payload)
 {
-    onWebFile(subcommand, decodePayload(payload));
+    decoder.onWebFile(subcommand, HostDecoder::decodePayload(payload));
 }
 
 void transport::parseFeedbackCmd(QString subcommand, QString payload)
 {
     Q_UNUSED(subcommand)
     Q_UNUSED(payload)
-}
-
-void transport::onConfig(const QString &key, const QByteArray &decoded)
-{
-    ConfigKeys::apply(key, decoded);
-    VellChatWebBroswer::configChanged();
-}
-
-void transport::onEvent(const QString &subcommand, const QByteArray &decoded)
-{
-    if (subcommand == kActive) {
-        VellChatWebBroswer::activeWnd();
-        return;
-    }
-    const QString text = QString::fromUtf8(decoded);
-    if (subcommand == kShowUrl) {
-        VellChatWebBroswer::newVellChatWebBroswer(text, nullptr);
-    } else if (subcommand == kUpdateOpenOutside) {
-        VellChatWBConfigure::SetTitleOpenOutsideShow(booleanWord(text));
-        VellChatWebBroswer::updateOpenOutside();
-    } else if (subcommand == kUpdateCheckChannel) {
-        VellChatWBConfigure::SetTitleCheckChannelShow(booleanWord(text));
-        VellChatWebBroswer::updateCheckChannel();
-    } else if (subcommand == kUpdateStoreToVell) {
-        VellChatWBConfigure::SetTitleStoreToVellShow(booleanWord(text));
-        VellChatWebBroswer::updateStoreToVell();
-    } else if (subcommand == kUpdateShareToFriend) {
-        VellChatWBConfigure::SetTitleShareToFriendShow(booleanWord(text));
-        VellChatWebBroswer::updateShareToFriend();
-    } else if (subcommand == kShowBoxMessage) {
-        if (!text.isEmpty())
-            VellChatWebBroswer::showInfo(text);
-    }
-}
-
-void transport::onIQ(const QString &subcommand, const QByteArray &decoded)
-{
-    if (subcommand == kCurrentUserInfoRes && !decoded.isEmpty())
-        VellChatWebBroswer::iqCurrentUserInfo(decoded);
-}
-
-void transport::onWebFile(const QString &subcommand, const QByteArray &decoded)
-{
-    if (decoded.isEmpty())
-        return;
-    if (subcommand == kGetFileListRes)
-        VellChatWebBroswer::webfileListResponse(decoded);
-    else if (subcommand == kGetDownloadOffsetRes)
-        VellChatWebBroswer::webfileDownloadOffsetResponse(decoded);
-    else if (subcommand == kStartDownloadRes)
-        VellChatWebBroswer::startDownloadResponse(decoded);
-    else if (subcommand == kRestartDownloadRes)
-        VellChatWebBroswer::restartDownloadResponse(decoded);
-    else if (subcommand == kRemoveHistoryRes)
-        VellChatWebBroswer::removeHistoryResponse(decoded);
-    else if (subcommand == kRemoveAllHistoryRes)
-        VellChatWebBroswer::removeAllHistoryResponse(decoded);
 }
 
 void transport::write(const QByteArray &bytes)
@@ -444,7 +236,7 @@ void transport::reportDropped()
     const QString note = QStringLiteral("channel-web-browser: dropped %1 page messages while the host was not reading")
                              .arg(droppedFromPages);
     droppedFromPages = 0;
-    write(encodeMessage(kFeedback, kReceiveLog, note));
+    write(HostEncoder::receiveLog(note));
 }
 
 void transport::flush()
@@ -453,117 +245,20 @@ void transport::flush()
         socket.flush();
 }
 
-void transport::writeIQ(QString subcommand, QString payload)
-{
-    write(encodeMessage(kIQ, subcommand, payload));
-}
-
-void transport::writeWebfile(QString subcommand, QString payload)
-{
-    write(encodeMessage(kWebfile, subcommand, payload));
-}
-
-void transport::writeFeedback(QString subcommand, QString payload)
-{
-    write(encodeMessage(kFeedback, subcommand, payload));
-}
-
-static QString compactJson(const QJsonObject &object)
-{
-    return QString::fromUtf8(QJsonDocument(object).toJson(QJsonDocument::Compact));
-}
-
-void transport::currentUserInfo(QString requestID)
-{
-    writeIQ(kCurrentUserInfo, requestID);
-}
-
-void transport::getWebfileList(QString key)
-{
-    writeWebfile(kGetFileList, key);
-}
-
-void transport::getWebfileDownloadOffset(QString key, QStringList fileList)
-{
-    QJsonObject object;
-    object.insert(QStringLiteral("key"), key);
-    object.insert(QStringLiteral("fileList"), QJsonArray::fromStringList(fileList));
-    writeWebfile(kGetDownloadOffset, compactJson(object));
-}
-
-void transport::downloadFile(QString key, QString url, QString name)
-{
-    QJsonObject object;
-    object.insert(QStringLiteral("key"), key);
-    object.insert(QStringLiteral("url"), url);
-    object.insert(QStringLiteral("name"), name);
-    writeWebfile(kStartDownload, compactJson(object));
-}
-
-void transport::redownloadFile(QString key, QString fileKey)
-{
-    QJsonObject object;
-    object.insert(QStringLiteral("key"), key);
-    object.insert(QStringLiteral("fileKey"), fileKey);
-    writeWebfile(kRestartDownload, compactJson(object));
-}
-
-void transport::removeDownloadFile(QString key, QString fileKey)
-{
-    QJsonObject object;
-    object.insert(QStringLiteral("key"), key);
-    object.insert(QStringLiteral("fileKey"), fileKey);
-    writeWebfile(kRemoveHistory, compactJson(object));
-}
-
-void transport::removeAllDownloadFile(QString key)
-{
-    QJsonObject object;
-    object.insert(QStringLiteral("key"), key);
-    writeWebfile(kRemoveAllHistory, compactJson(object));
-}
-
-void transport::openFileFoler(QString fileKey)
-{
-    writeWebfile(kOpenFileFolder, fileKey);
-}
-
-void transport::savePosition(QString position)
-{
-    writeFeedback(kSavePosition, position);
-}
-
-void transport::onReceiveLog(QString msg)
-{
-    writeFromPage(encodeMessage(kFeedback, kReceiveLog, msg));
-}
-
-void transport::goToChannel(QString channelId)
-{
-    writeFromPage(encodeMessage(kFeedback, kGotoChannel, channelId));
-}
-
-void transport::openOutside()
-{
-    writeFeedback(kOpenOutside, QString());
-}
-
-void transport::showChannel()
-{
-    writeFeedback(kChannel, QString());
-}
-
-void transport::shareArtile()
-{
-    writeFeedback(kShare, QString());
-}
-
-void transport::storeToVell()
-{
-    writeFeedback(kStoreToVell, QString());
-}
-
-void transport::refresh()
-{
-    writeFeedback(kRefresh, QString());
-}
+void transport::currentUserInfo(QString requestID) { write(HostEncoder::currentUserInfo(requestID)); }
+void transport::getWebfileList(QString key) { write(HostEncoder::getWebfileList(key)); }
+void transport::getWebfileDownloadOffset(QString key, QStringList fileList) { write(HostEncoder::getWebfileDownloadOffset(key, fileList)); }
+void transport::downloadFile(QString key, QString url, QString name) { write(HostEncoder::downloadFile(key, url, name)); }
+void transport::redownloadFile(QString key, QString fileKey) { write(HostEncoder::redownloadFile(key, fileKey)); }
+void transport::removeDownloadFile(QString key, QString fileKey) { write(HostEncoder::removeDownloadFile(key, fileKey)); }
+void transport::removeAllDownloadFile(QString key) { write(HostEncoder::removeAllDownloadFile(key)); }
+void transport::openFileFoler(QString fileKey) { write(HostEncoder::openFileFoler(fileKey)); }
+void transport::savePosition(QString position) { write(HostEncoder::savePosition(position)); }
+// A page decides how much it logs and how often it asks for a channel.
+void transport::onReceiveLog(QString msg) { writeFromPage(HostEncoder::receiveLog(msg)); }
+void transport::goToChannel(QString channelId) { writeFromPage(HostEncoder::goToChannel(channelId)); }
+void transport::openOutside() { write(HostEncoder::openOutside()); }
+void transport::showChannel() { write(HostEncoder::showChannel()); }
+void transport::shareArtile() { write(HostEncoder::shareArtile()); }
+void transport::storeToVell() { write(HostEncoder::storeToVell()); }
+void transport::refresh() { write(HostEncoder::refresh()); }

@@ -1,14 +1,21 @@
 #pragma once
 
+#include "hostlink/hostdecoder.h"
+
 #include <QByteArray>
 #include <QLocalSocket>
 #include <QMutex>
 #include <QObject>
 #include <QStringList>
+#include <functional>
 
-// The one connection to the host application: frames the incoming byte
-// stream into host messages, dispatches them, writes every outgoing message
-// and ends the process when the link ends.
+class HostCommands;
+
+// The one connection to the host application: owns the socket, makes sure the
+// host runs as our user, hands what it reads to the decoder in bounded passes,
+// writes every outgoing message (holding back pages that outrun the host) and
+// ends the process when the link ends. HostDecoder and HostEncoder know the
+// wire; this class knows the socket.
 class transport : public QObject
 {
     Q_OBJECT
@@ -17,6 +24,9 @@ public:
 
     void init();
     void connectToVell(QString name);
+    // Who acts on what the host asks; without one those messages are dropped.
+    // Not owned: it outlives the link.
+    void setReceiver(HostCommands *commands) { decoder.setReceiver(commands); }
 
     void currentUserInfo(QString requestID);
     void getWebfileList(QString key);
@@ -40,8 +50,8 @@ public:
     // One read pass over bytes that arrived; the socket handler feeds it, and
     // so can anything that wants to drive the dispatcher from memory.
     void processIncoming(const QByteArray &bytes);
-    QByteArray pendingTail() const { return buffer; }
-    void clearPending() { buffer.clear(); ready.clear(); readyFrom = 0; }
+    QByteArray pendingTail() const { return decoder.pendingTail(); }
+    void clearPending() { decoder.clear(); }
 
     void parseCmd(QString message);
     void parseConfigCmd(QString key, QString value);
@@ -62,9 +72,6 @@ public slots:
 
 private:
     transport() = default;
-    void writeIQ(QString subcommand, QString payload);
-    void writeWebfile(QString subcommand, QString payload);
-    void writeFeedback(QString subcommand, QString payload);
     void write(const QByteArray &bytes);
     // What pages send (log lines, their messages) goes through here and is
     // dropped while the host leaves too much of it unread; everything else
@@ -75,36 +82,12 @@ private:
     bool roomForPage(qint64 size);
     void reportDropped();
     qint64 unwritten() const;
-    void frameIncoming(const QByteArray &bytes);
-    bool dispatchReady(int limit);
-    // One message cut into its fields; the payload is a range of its bytes.
-    struct Fields
-    {
-        enum Category { None, Config, Event, WebFile, IQ } category = None;
-        QString subcommand;
-        bool full = false;   // a payload field is present, if empty
-        int payloadFrom = 0;
-        int payloadTo = 0;
-    };
-    static Fields splitMessage(const char *data, int size);
-    // The same dispatch as parseCmd, straight from the bytes of one message,
-    // so a large value is never copied into text and back; the second form
-    // takes the text holding the message (from-to) and decodes over it.
-    void parseMessage(const char *data, int size);
-    void parseMessage(QByteArray &&frame, int from, int to);
-    void dispatchMessage(const Fields &fields, const QByteArray &decoded);
-    void onConfig(const QString &key, const QByteArray &decoded);
-    void onEvent(const QString &subcommand, const QByteArray &decoded);
-    void onIQ(const QString &subcommand, const QByteArray &decoded);
-    void onWebFile(const QString &subcommand, const QByteArray &decoded);
     void endLink();
 
     QLocalSocket socket;
+    // Held by a read pass; a nested event loop must not start a second one.
     QMutex bufferLock;
-    QByteArray buffer;
-    // Whole messages read but not dispatched yet, from readyFrom on.
-    QByteArray ready;
-    int readyFrom = 0;
+    HostDecoder decoder;
     std::function<void(const QByteArray &)> writeSink;
     bool ending = false;
     qint64 droppedFromPages = 0;   // since the host last heard about it

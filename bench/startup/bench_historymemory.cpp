@@ -11,6 +11,7 @@
 #include "hostlink/transport.h"
 #include "window/vellchatwebbroswer.h"
 #include "window/vellchatwebbroswer_impl.h"
+#include "window/windowhostcommands.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -119,6 +120,8 @@ int measure(int argc, char *argv[], const QString &answerPath)
     // request carries the key the answer must repeat.
     QByteArray written;
     transport::shareInstance()->setWriteSink([&written](const QByteArray &bytes) { written += bytes; });
+    WindowHostCommands windowCommands;
+    transport::shareInstance()->setReceiver(&windowCommands);
 
     VellChatWebBroswer::newVellChatWebBroswer(QStringLiteral("about:blank"), nullptr);
     spin(1500);

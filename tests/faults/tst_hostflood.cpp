@@ -3,6 +3,7 @@
 #include "widgets/informbox.h"
 #include "window/vellchatwebbroswer.h"
 #include "window/vellchatwebbroswer_impl.h"
+#include "window/windowhostcommands.h"
 
 #include <QElapsedTimer>
 #include <QFile>
@@ -116,6 +117,9 @@ bool tst_HostFlood::command(const QByteArray &line)
 
 void tst_HostFlood::initTestCase()
 {
+    // What the host asks is done to the window, as in the browser.
+    static WindowHostCommands windowCommands;
+    transport::shareInstance()->setReceiver(&windowCommands);
     // The link logs a line per read pass and per box; thousands of them would
     // use up the test's message allowance before the figures below.
     QLoggingCategory::setFilterRules(QStringLiteral("channel.*.debug=false"));

@@ -8,6 +8,7 @@
 #include "widgets/textbutton.h"
 #include "window/vellchatwebbroswer.h"
 #include "window/vellchatwebbroswer_impl.h"
+#include "window/windowhostcommands.h"
 
 #include <QAccessible>
 #include <QDateTime>
@@ -110,6 +111,9 @@ QByteArray masked(QByteArray bytes)
 
 void tst_Accessibility::initTestCase()
 {
+    // What the host asks is done to the window, as in the browser.
+    static WindowHostCommands windowCommands;
+    transport::shareInstance()->setReceiver(&windowCommands);
     // Runs in a session with an accessibility bus (tests/support/a11y-session)
     // that starts when first asked for; the toolkit's bridge then connects and
     // turns on, and the events our widgets send are collected here.

@@ -10,6 +10,7 @@
 #include "widgets/textbutton.h"
 #include "window/vellchatwebbroswer.h"
 #include "window/vellchatwebbroswer_impl.h"
+#include "window/windowhostcommands.h"
 #include "window/windowplacement.h"
 
 #include <QLabel>
@@ -77,6 +78,9 @@ TextButton *tst_BrowserWindow::titleButton(int index) const
 
 void tst_BrowserWindow::initTestCase()
 {
+    // What the host asks is done to the window, as in the browser.
+    static WindowHostCommands windowCommands;
+    transport::shareInstance()->setReceiver(&windowCommands);
     VellChatWBConfigure::init();
     QVERIFY(server.startHttp());
     QVERIFY(host.isListening());

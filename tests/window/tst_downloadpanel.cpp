@@ -8,6 +8,7 @@
 #include "widgets/textbutton.h"
 #include "window/vellchatwebbroswer.h"
 #include "window/vellchatwebbroswer_impl.h"
+#include "window/windowhostcommands.h"
 
 #include <QDateTime>
 #include <QJsonArray>
@@ -64,6 +65,9 @@ void tst_DownloadPanel::clickBoxButton(int index)
 
 void tst_DownloadPanel::initTestCase()
 {
+    // What the host asks is done to the window, as in the browser.
+    static WindowHostCommands windowCommands;
+    transport::shareInstance()->setReceiver(&windowCommands);
     VellChatWBConfigure::init();
     QVERIFY(host.isListening());
     transport::shareInstance()->connectToVell(host.serverName());
