@@ -2,6 +2,7 @@
 
 #include "config/hostmatch.h"
 #include "config/vellchatwbconfigure.h"
+#include "wire/vocabulary.h"
 
 #include <QHash>
 #include <QPixmap>
@@ -64,50 +65,50 @@ using Handler = std::function<void(const QByteArray &)>;
 const QHash<QString, Handler> &handlers()
 {
     static const QHash<QString, Handler> table = {
-        {QStringLiteral("title"), [](const QByteArray &b) { storeText(b, &Store::SetTitle); }},
-        {QStringLiteral("Icon"), [](const QByteArray &b) { storeImage(b, &Store::SetWindowIcon); }},
-        {QStringLiteral("titleHeight"), [](const QByteArray &b) { storeNumber(b, &Store::SetTitleHeight); }},
-        {QStringLiteral("titleLeft"), [](const QByteArray &b) { storeNumber(b, &Store::SetTitleLeft); }},
-        {QStringLiteral("titleRight"), [](const QByteArray &b) { storeNumber(b, &Store::SetTitleRight); }},
-        {QStringLiteral("titleSkip"), [](const QByteArray &b) { storeNumber(b, &Store::SetTitleSkip); }},
-        {QStringLiteral("titleBackgroundColor"), [](const QByteArray &b) {
+        {QString(wire::config::kTitle), [](const QByteArray &b) { storeText(b, &Store::SetTitle); }},
+        {QString(wire::config::kIcon), [](const QByteArray &b) { storeImage(b, &Store::SetWindowIcon); }},
+        {QString(wire::config::kTitleHeight), [](const QByteArray &b) { storeNumber(b, &Store::SetTitleHeight); }},
+        {QString(wire::config::kTitleLeft), [](const QByteArray &b) { storeNumber(b, &Store::SetTitleLeft); }},
+        {QString(wire::config::kTitleRight), [](const QByteArray &b) { storeNumber(b, &Store::SetTitleRight); }},
+        {QString(wire::config::kTitleSkip), [](const QByteArray &b) { storeNumber(b, &Store::SetTitleSkip); }},
+        {QString(wire::config::kTitleBackgroundColor), [](const QByteArray &b) {
              QColor c;
              if (readColourList(b, &c))
                  Store::SetTitleBG(QBrush(c));
          }},
-        {QStringLiteral("containerBackgroundColor"), [](const QByteArray &b) {
+        {QString(wire::config::kContainerBackgroundColor), [](const QByteArray &b) {
              const uint n = QString::fromUtf8(b).trimmed().toUInt();
              if (n != 0)
                  Store::SetContainerBG(QBrush(QColor::fromRgb(n & 0xffffff)));
          }},
-        {QStringLiteral("shadowColor"), [](const QByteArray &b) {
+        {QString(wire::config::kShadowColor), [](const QByteArray &b) {
              QColor c;
              if (readColourList(b, &c))
                  Store::SetShadowColor(c);
          }},
-        {QStringLiteral("refreshText"), [](const QByteArray &b) { storeText(b, &Store::SetTitleRefreshText); }},
-        {QStringLiteral("collectText"), [](const QByteArray &b) { storeText(b, &Store::SetTitleCollectText); }},
-        {QStringLiteral("shareText"), [](const QByteArray &b) { storeText(b, &Store::SetTitleShareText); }},
-        {QStringLiteral("channelText"), [](const QByteArray &b) { storeText(b, &Store::SetTitleChannelText); }},
-        {QStringLiteral("openoutsideText"), [](const QByteArray &b) { storeText(b, &Store::SetTitleOpenOutsideText); }},
-        {QStringLiteral("webFileText"), [](const QByteArray &b) { storeText(b, &Store::SetTitleWebFileText); }},
-        {QStringLiteral("webFileEmptyText"), [](const QByteArray &b) { storeText(b, &Store::SetWebFileEmptyText); }},
-        {QStringLiteral("webFileLoadingText"), [](const QByteArray &b) { storeText(b, &Store::SetWebFileLoadingText); }},
-        {QStringLiteral("webFileSuccessText"), [](const QByteArray &b) { storeText(b, &Store::SetWebFileSuccessText); }},
-        {QStringLiteral("webFileFailedText"), [](const QByteArray &b) { storeText(b, &Store::SetWebFileFailedText); }},
-        {QStringLiteral("webFileOpenInFolderText"), [](const QByteArray &b) { storeText(b, &Store::SetWebFileOpenInFolderText); }},
-        {QStringLiteral("webFileBackText"), [](const QByteArray &b) { storeText(b, &Store::SetWebFileBackText); }},
-        {QStringLiteral("webFileRedownloadText"), [](const QByteArray &b) { storeText(b, &Store::SetWebFileRedownloadText); }},
-        {QStringLiteral("webFileMissedText"), [](const QByteArray &b) { storeText(b, &Store::SetWebFileMissedText); }},
-        {QStringLiteral("webFileRemoveAllText"), [](const QByteArray &b) { storeText(b, &Store::SetWebFileRemoveAllText); }},
-        {QStringLiteral("webFileRemoveTipsText"), [](const QByteArray &b) { storeText(b, &Store::SetWebFileRemoveTipsText); }},
-        {QStringLiteral("webFileRemoveAllTipsText"), [](const QByteArray &b) { storeText(b, &Store::SetWebFileRemoveAllTipsText); }},
-        {QStringLiteral("titleLogoData"), [](const QByteArray &b) { storeImage(b, &Store::SetTitleChannelLogo); }},
-        {QStringLiteral("titleMinisizeIconData"), [](const QByteArray &b) { storeImage(b, &Store::SetTitleMiniIcon); }},
-        {QStringLiteral("titleMaxsizeIconData"), [](const QByteArray &b) { storeImage(b, &Store::SetTitleMaxIcon); }},
-        {QStringLiteral("titleRestoreIconData"), [](const QByteArray &b) { storeImage(b, &Store::SetTitleRestoreIcon); }},
-        {QStringLiteral("titleCloseIconData"), [](const QByteArray &b) { storeImage(b, &Store::SetTitleCloseIcon); }},
-        {QStringLiteral("windowsRect"), [](const QByteArray &b) {
+        {QString(wire::config::kRefreshText), [](const QByteArray &b) { storeText(b, &Store::SetTitleRefreshText); }},
+        {QString(wire::config::kCollectText), [](const QByteArray &b) { storeText(b, &Store::SetTitleCollectText); }},
+        {QString(wire::config::kShareText), [](const QByteArray &b) { storeText(b, &Store::SetTitleShareText); }},
+        {QString(wire::config::kChannelText), [](const QByteArray &b) { storeText(b, &Store::SetTitleChannelText); }},
+        {QString(wire::config::kOpenoutsideText), [](const QByteArray &b) { storeText(b, &Store::SetTitleOpenOutsideText); }},
+        {QString(wire::config::kWebFileText), [](const QByteArray &b) { storeText(b, &Store::SetTitleWebFileText); }},
+        {QString(wire::config::kWebFileEmptyText), [](const QByteArray &b) { storeText(b, &Store::SetWebFileEmptyText); }},
+        {QString(wire::config::kWebFileLoadingText), [](const QByteArray &b) { storeText(b, &Store::SetWebFileLoadingText); }},
+        {QString(wire::config::kWebFileSuccessText), [](const QByteArray &b) { storeText(b, &Store::SetWebFileSuccessText); }},
+        {QString(wire::config::kWebFileFailedText), [](const QByteArray &b) { storeText(b, &Store::SetWebFileFailedText); }},
+        {QString(wire::config::kWebFileOpenInFolderText), [](const QByteArray &b) { storeText(b, &Store::SetWebFileOpenInFolderText); }},
+        {QString(wire::config::kWebFileBackText), [](const QByteArray &b) { storeText(b, &Store::SetWebFileBackText); }},
+        {QString(wire::config::kWebFileRedownloadText), [](const QByteArray &b) { storeText(b, &Store::SetWebFileRedownloadText); }},
+        {QString(wire::config::kWebFileMissedText), [](const QByteArray &b) { storeText(b, &Store::SetWebFileMissedText); }},
+        {QString(wire::config::kWebFileRemoveAllText), [](const QByteArray &b) { storeText(b, &Store::SetWebFileRemoveAllText); }},
+        {QString(wire::config::kWebFileRemoveTipsText), [](const QByteArray &b) { storeText(b, &Store::SetWebFileRemoveTipsText); }},
+        {QString(wire::config::kWebFileRemoveAllTipsText), [](const QByteArray &b) { storeText(b, &Store::SetWebFileRemoveAllTipsText); }},
+        {QString(wire::config::kTitleLogoData), [](const QByteArray &b) { storeImage(b, &Store::SetTitleChannelLogo); }},
+        {QString(wire::config::kTitleMinisizeIconData), [](const QByteArray &b) { storeImage(b, &Store::SetTitleMiniIcon); }},
+        {QString(wire::config::kTitleMaxsizeIconData), [](const QByteArray &b) { storeImage(b, &Store::SetTitleMaxIcon); }},
+        {QString(wire::config::kTitleRestoreIconData), [](const QByteArray &b) { storeImage(b, &Store::SetTitleRestoreIcon); }},
+        {QString(wire::config::kTitleCloseIconData), [](const QByteArray &b) { storeImage(b, &Store::SetTitleCloseIcon); }},
+        {QString(wire::config::kWindowsRect), [](const QByteArray &b) {
              const QList<int> v = readIntList(b);
              if (v.size() < 4)
                  return;
@@ -115,34 +116,34 @@ const QHash<QString, Handler> &handlers()
              if (v.size() >= 5 && v[4] == 1)
                  Store::SetMaxsized(true);
          }},
-        {QStringLiteral("miniWidth"), [](const QByteArray &b) { storeNumber(b, &Store::SetMiniWidth); }},
-        {QStringLiteral("infoBoxOk"), [](const QByteArray &b) { storeText(b, &Store::SetInfoOK); }},
-        {QStringLiteral("infoBoxCancel"), [](const QByteArray &b) { storeText(b, &Store::SetInfoCancel); }},
-        {QStringLiteral("infoBoxSize"), [](const QByteArray &b) {
+        {QString(wire::config::kMiniWidth), [](const QByteArray &b) { storeNumber(b, &Store::SetMiniWidth); }},
+        {QString(wire::config::kInfoBoxOk), [](const QByteArray &b) { storeText(b, &Store::SetInfoOK); }},
+        {QString(wire::config::kInfoBoxCancel), [](const QByteArray &b) { storeText(b, &Store::SetInfoCancel); }},
+        {QString(wire::config::kInfoBoxSize), [](const QByteArray &b) {
              const QList<int> v = readIntList(b);
              if (v.size() >= 2)
                  Store::SetInfoBoxSize(QSize(v[0], v[1]));
          }},
-        {QStringLiteral("infoBoxMargin"), [](const QByteArray &b) {
+        {QString(wire::config::kInfoBoxMargin), [](const QByteArray &b) {
              const QList<int> v = readIntList(b);
              if (v.size() >= 4)
                  Store::SetInfoBoxMargins(QMargins(v[0], v[1], v[2], v[3]));
          }},
-        {QStringLiteral("infoBoxDelete"), [](const QByteArray &b) { storeText(b, &Store::SetInfoDelete); }},
-        {QStringLiteral("infoBoxClean"), [](const QByteArray &b) { storeText(b, &Store::SetInfoClean); }},
-        {QStringLiteral("accessToken"), [](const QByteArray &b) { Store::SetAccessToken(QString::fromUtf8(b)); }},
+        {QString(wire::config::kInfoBoxDelete), [](const QByteArray &b) { storeText(b, &Store::SetInfoDelete); }},
+        {QString(wire::config::kInfoBoxClean), [](const QByteArray &b) { storeText(b, &Store::SetInfoClean); }},
+        {QString(wire::config::kAccessToken), [](const QByteArray &b) { Store::SetAccessToken(QString::fromUtf8(b)); }},
         // An empty list means every host and every origin, as without the key;
         // a list with a malformed item is ignored whole, so that a typo never
         // widens what an earlier list allowed.
-        {QStringLiteral("accessTokenHosts"), [](const QByteArray &b) {
+        {QString(wire::config::kAccessTokenHosts), [](const QByteArray &b) {
              QStringList hosts;
              if (HostMatch::parseHostList(QString::fromUtf8(b), &hosts))
                  Store::SetAccessTokenHosts(hosts);
          }},
-        {QStringLiteral("strictCertificates"), [](const QByteArray &b) {
+        {QString(wire::config::kStrictCertificates), [](const QByteArray &b) {
              Store::SetStrictCertificates(QString::fromUtf8(b).trimmed() == QLatin1String("1"));
          }},
-        {QStringLiteral("bridgeOrigins"), [](const QByteArray &b) {
+        {QString(wire::config::kBridgeOrigins), [](const QByteArray &b) {
              QStringList origins;
              if (HostMatch::parseOriginList(QString::fromUtf8(b), &origins))
                  Store::SetBridgeOrigins(origins);

@@ -9,12 +9,12 @@
 #include "downloads/modelitemfile.h"
 #include "downloads/modelitemroot.h"
 #include "resources/resource.h"
+#include "wire/vocabulary.h"
 
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QPixmap>
 #include <QTimerEvent>
-#include <QUuid>
 #include <QVBoxLayout>
 
 namespace {
@@ -26,9 +26,9 @@ QJsonObject parseObject(const QByteArray &json)
     return QJsonDocument::fromJson(json).object();
 }
 
-const QLatin1String keyName("key");
-const QLatin1String fileKeyName("fileKey");
-const QLatin1String dataName("data");
+const QLatin1String keyName = wire::field::kKey;
+const QLatin1String fileKeyName = wire::field::kFileKey;
+const QLatin1String dataName = wire::field::kData;
 
 // How often the host is asked for the progress of running downloads: often
 // enough for the bar to move, coarse enough to cost the host nothing.
@@ -124,7 +124,7 @@ void DownloadFileTree::setDelegate(QStyledItemDelegate *delegate)
 
 QString DownloadFileTree::newRequestKey()
 {
-    return QUuid::createUuid().toString(QUuid::Id128);
+    return wire::newRequestKey();
 }
 
 static void keepPlaceWhenHidden(QWidget &widget, bool keep)

@@ -1,6 +1,7 @@
 #include "downloads/modelitemfile.h"
 
 #include "resources/resource.h"
+#include "wire/vocabulary.h"
 
 #include <QJsonObject>
 #include <QJsonValue>
@@ -129,29 +130,29 @@ void ModelItemFile::setFileExists(bool exists)
 
 void ModelItemFile::fromJson(const QJsonObject &record)
 {
-    if (record.value(QLatin1String("key")).toString() != m_key)
+    if (record.value(wire::field::kKey).toString() != m_key)
         return;
     // Size before offset so the percentage uses the new size; status and name
     // before fileExists so the grey icon sees them.
-    auto it = record.constFind(QLatin1String("name"));
+    auto it = record.constFind(wire::field::kName);
     if (it != record.constEnd())
         setName(it->toString());
-    it = record.constFind(QLatin1String("createTime"));
+    it = record.constFind(wire::field::kCreateTime);
     if (it != record.constEnd())
         setCreateTime(readUnsigned(*it));
-    it = record.constFind(QLatin1String("updateTime"));
+    it = record.constFind(wire::field::kUpdateTime);
     if (it != record.constEnd())
         setUpdateTime(readUnsigned(*it));
-    it = record.constFind(QLatin1String("fileSize"));
+    it = record.constFind(wire::field::kFileSize);
     if (it != record.constEnd())
         setFileSize(readUnsigned(*it));
-    it = record.constFind(QLatin1String("status"));
+    it = record.constFind(wire::field::kStatus);
     if (it != record.constEnd())
         setStatus(static_cast<ModelItemStatus>(it->toInt()));
-    it = record.constFind(QLatin1String("downloadOffset"));
+    it = record.constFind(wire::field::kDownloadOffset);
     if (it != record.constEnd())
         setDownloadOffset(readUnsigned(*it));
-    it = record.constFind(QLatin1String("fileExists"));
+    it = record.constFind(wire::field::kFileExists);
     if (it != record.constEnd())
         setFileExists(it->toBool());
 }

@@ -1,26 +1,19 @@
 #include "web/velljsbridge.h"
 
 #include "config/hostmatch.h"
+#include "wire/vocabulary.h"
 
 #include <QCoreApplication>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QMutexLocker>
 #include <QPointer>
-#include <QRegularExpression>
-#include <QUuid>
 #include <QWebEnginePage>
 
 namespace {
 
 const int waitRounds = 100;
 const int roundMs = 30;
-
-QString newRequestKey()
-{
-    static const QRegularExpression decoration(QStringLiteral("[{}-]"));
-    return QUuid::createUuid().toString().remove(decoration);
-}
 
 void post(const std::function<void()> &fn)
 {
@@ -70,7 +63,7 @@ QString VellJsBridge::getCurrentUserInfo()
         // Pages may call again from inside our own event processing below.
         if (!requestID.isEmpty())
             return QString();
-        key = newRequestKey();
+        key = wire::newRequestKey();
         requestID = key;
         userInfo.clear();
         cancelled = false;
@@ -113,8 +106,8 @@ QString VellJsBridge::getCurrentUserInfo()
 void VellJsBridge::onCurrentUserInfo(const QByteArray &json)
 {
     const QJsonObject answer = QJsonDocument::fromJson(json).object();
-    const QString key = answer.value(QStringLiteral("key")).toString();
-    const QString info = answer.value(QStringLiteral("info")).toString();
+    const QString key = answer.value(wire::field::kKey).toString();
+    const QString info = answer.value(wire::field::kInfo).toString();
     {
         QMutexLocker locker(&lock);
         if (requestID.isEmpty() || key != requestID)
