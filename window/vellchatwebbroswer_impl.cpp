@@ -5,6 +5,7 @@
 #include "downloads/downloadfiletree.h"
 #include "resources/resource.h"
 #include "web/pageprofile.h"
+#include "web/pagerecovery.h"
 #include "web/vellchatwebview.h"
 #include "web/vellwebenginepage.h"
 #include "widgets/accessiblebutton.h"
@@ -21,7 +22,6 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
-#include <QTimer>
 #include <QWebChannel>
 #include <QWebEngineHistory>
 #include <QWebEngineProfile>
@@ -58,15 +58,11 @@ VellChatWebBroswer_impl::VellChatWebBroswer_impl(QWidget *parent, bool maxed)
 
     auto *page = new VellWebEnginePage(PageProfile::instance(), webView);
     connect(page->profile(), &QWebEngineProfile::downloadRequested, this, &VellChatWebBroswer_impl::downloadRequested);
-    connect(page, &QWebEnginePage::renderProcessTerminated, this,
-            [this](QWebEnginePage::RenderProcessTerminationStatus status, int exitCode) {
-                onRenderProcessTerminated(int(status), exitCode);
-            });
-
     webPage = page;
     jsBridge.setPage(page);
-    connect(page, &VellWebEnginePage::certificateRefused, this, &VellChatWebBroswer_impl::onCertificateRefused);
-    connect(page, &QWebEnginePage::loadFinished, this, [this] { settleRefusal(); });
+    recovery = new PageRecovery(page);
+    connect(recovery, &PageRecovery::receiveLog, this, &VellChatWebBroswer_impl::receiveLog);
+    connect(recovery, &PageRecovery::urlReady, this, &VellChatWebBroswer_impl::loadUrlNow);
 
     auto *channel = new QWebChannel(this);
     channel->registerObject(QStringLiteral("jsbridge"), &jsBridge);
@@ -610,11 +606,8 @@ void VellChatWebBroswer_impl::applyConfig()
 void VellChatWebBroswer_impl::setUrl(QString url)
 {
     onWebFileBack();
-    if (refusalSettling) {
-        urlAfterRefusal = url;
-        return;
-    }
-    loadUrlNow(url);
+    if (!recovery->holdBack(url))
+        loadUrlNow(url);
 }
 
 void VellChatWebBroswer_impl::loadUrlNow(const QString &url)
@@ -623,45 +616,6 @@ void VellChatWebBroswer_impl::loadUrlNow(const QString &url)
     jsBridge.setAllowedOrigins(Config::BridgeOrigins());
     webView->setUrl(QUrl(url, QUrl::TolerantMode));
     webView->show();
-}
-
-// The engine commits the error page of a refused page after the refusal, and
-// that commit cancels a page asked for in between: such a page would never
-// show. So what the host asks for meanwhile waits for the error page (or a
-// second at most, should the engine never report it).
-void VellChatWebBroswer_impl::onCertificateRefused(const QString &line)
-{
-    emit receiveLog(line);
-    refusalSettling = true;
-    QTimer::singleShot(1000, this, [this] { settleRefusal(); });
-}
-
-void VellChatWebBroswer_impl::settleRefusal()
-{
-    if (!refusalSettling)
-        return;
-    refusalSettling = false;
-    const QString next = std::exchange(urlAfterRefusal, QString());
-    if (!next.isEmpty())
-        loadUrlNow(next);
-}
-
-// Users expect the page back when its renderer dies, but a page that kills
-// its renderer straight away again must not keep the window reloading.
-void VellChatWebBroswer_impl::onRenderProcessTerminated(int status, int exitCode)
-{
-    if (status == QWebEnginePage::NormalTerminationStatus)
-        return;
-    const qint64 now = QDateTime::currentMSecsSinceEpoch();
-    const QString url = webView->url().toString();
-    if (lastRendererRecovery != 0 && now - lastRendererRecovery < 10000) {
-        emit receiveLog(QStringLiteral("page renderer ended again (status %1, code %2) right after a reload; not reloading %3")
-                            .arg(status).arg(exitCode).arg(url));
-        return;
-    }
-    lastRendererRecovery = now;
-    emit receiveLog(QStringLiteral("page renderer ended (status %1, code %2); reloading %3").arg(status).arg(exitCode).arg(url));
-    webView->reload();
 }
 
 void VellChatWebBroswer_impl::stateChanged(Qt::WindowState state)

@@ -12,6 +12,7 @@
 #include <functional>
 
 class DownloadFileTree;
+class PageRecovery;
 class QWebEngineDownloadItem;
 class VellChatWebView;
 class VellWebEnginePage;
@@ -126,10 +127,7 @@ private:
     void relayout() { resizeEvent(nullptr); }
     void nameLogo();
     void fitLogo();
-    void onRenderProcessTerminated(int status, int exitCode);
-    void onCertificateRefused(const QString &line);
     void loadUrlNow(const QString &url);
-    void settleRefusal();
     void openBox(const QString &text, const QString &confirmText, std::function<void()> onConfirm,
                  const QString &cancelText);
     static Qt::CursorShape cursorFor(int code);
@@ -139,6 +137,7 @@ private:
 
     VellChatWebView *webView = nullptr;
     VellWebEnginePage *webPage = nullptr;   // the view's, for all its life
+    PageRecovery *recovery = nullptr;       // the page's
     VellJsBridge jsBridge;
     DownloadFileTree *downloadTree = nullptr;
     qint64 lastListRequestTime = 0;
@@ -166,7 +165,4 @@ private:
     QBrush titleBrush;
     qint64 logoKey = 0;      // the configured logo the button shows, fitted to
     int logoHeight = 0;      // this title bar height
-    qint64 lastRendererRecovery = 0;   // ms since the epoch; 0: never
-    bool refusalSettling = false;      // a refused page's error page is on its way
-    QString urlAfterRefusal;            // asked for while it was
 };
