@@ -34,13 +34,12 @@ VellChatWebBroswer_impl::VellChatWebBroswer_impl(QWidget *parent, bool maxed)
     , jsBridge(this)
     , titleBar(describedToAssistiveTechnology(this), maxed)
 {
-    overlay = new QWidget(this);   // made before the page, so that it stays under it until raised
+    makeOverlay();
     makePage();
     connectTitleButtons();
     makeGrip();
     // The page has the keyboard when the window first comes up.
     webView->setFocus(Qt::OtherFocusReason);
-    makeOverlay();
 }
 
 void VellChatWebBroswer_impl::installAccessibility()
@@ -115,8 +114,10 @@ void VellChatWebBroswer_impl::makeGrip()
     connect(grip, &FrameGrip::restoreRequested, this, &VellChatWebBroswer_impl::restoreClicked);
 }
 
+// Made before the page, the overlay stays under it until a box raises it.
 void VellChatWebBroswer_impl::makeOverlay()
 {
+    overlay = new QWidget(this);
     QPalette dim = overlay->palette();
     dim.setBrush(QPalette::All, QPalette::Window, QBrush(QColor(0, 0, 0, 40)));
     overlay->setPalette(dim);
