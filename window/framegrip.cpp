@@ -49,10 +49,11 @@ FrameGrip::Zone FrameGrip::zoneAt(int x, int y) const
 }
 
 // The frame takes every mouse event that reaches it, its children's unhandled
-// ones included, so that none goes on to the window around it.
+// ones included, so that none goes on to the window around it; a disabled
+// frame would get none.
 bool FrameGrip::eventFilter(QObject *watched, QEvent *event)
 {
-    if (watched != frame)
+    if (watched != frame || !frame->isEnabled())
         return false;
     switch (event->type()) {
     case QEvent::MouseButtonPress: press(static_cast<QMouseEvent *>(event)); return true;
