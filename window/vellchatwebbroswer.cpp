@@ -1,12 +1,12 @@
 #include "window/vellchatwebbroswer.h"
 
 #include "config/vellchatwbconfigure.h"
-#include "hostlink/protocol.h"
 #include "hostlink/transport.h"
 #include "web/pageprofile.h"
 #include "web/vellwebengineurlrequestinterceptor.h"
 #include "window/vellchatwebbroswer_impl.h"
 #include "window/windowplacement.h"
+#include "wire/vocabulary.h"
 
 #include <QDateTime>
 #include <QFileInfo>
@@ -28,6 +28,19 @@ static QMutex s_creationLock;
 // The interceptor stays in the profile after its window is gone; once a later
 // window installs its own, nothing refers to the old one any more.
 static VellWebEngineUrlRequestInterceptor *s_installedInterceptor = nullptr;
+
+// The ring around the frame where the border colour shows.
+static constexpr int borderWidth = 1;
+// Small enough for any screen until the configured minimum width is applied.
+static constexpr int minimumSide = 100;
+// State and geometry of one window manager change arrive this close together.
+static constexpr int placementSettleMs = 100;
+// The host hears where the window is at most this often, not on every step of a drag.
+static constexpr int savePosIntervalMs = 1000;
+// The close button's click and the position just sent are done before the window goes.
+static constexpr int closeDelayMs = 100;
+// Downloads this close together come from one gesture, a link clicked twice.
+static constexpr qint64 downloadGuardMs = 300;
 
 VellChatWebBroswer *VellChatWebBroswer::instance()
 {
@@ -51,8 +64,8 @@ VellChatWebBroswer::VellChatWebBroswer(QWidget *parent, bool maxed)
     s_installedInterceptor = interceptor;
     connect(interceptor, &VellWebEngineUrlRequestInterceptor::log, this, &VellChatWebBroswer::onReceiveLog);
 
-    frame->move(1, 1);
-    setMinimumSize(100, 100);
+    frame->move(borderWidth, borderWidth);
+    setMinimumSize(minimumSide, minimumSide);
     setAttribute(Qt::WA_TranslucentBackground);
 
     connect(frame, &VellChatWebBroswer_impl::closeClicked, this, &VellChatWebBroswer::onClosed);
@@ -82,10 +95,10 @@ VellChatWebBroswer::VellChatWebBroswer(QWidget *parent, bool maxed)
     lastPosition = positionText(VellChatWBConfigure::Geometry(), maxed);
     normalRect = VellChatWBConfigure::Geometry();
     normalSettle.setSingleShot(true);
-    normalSettle.setInterval(100);
+    normalSettle.setInterval(placementSettleMs);
     connect(&normalSettle, &QTimer::timeout, this, &VellChatWebBroswer::noteNormalPlacement);
 
-    savePosTimer.setInterval(1000);
+    savePosTimer.setInterval(savePosIntervalMs);
     savePosTimer.setSingleShot(false);
     connect(&savePosTimer, &QTimer::timeout, this, &VellChatWebBroswer::onSavePos);
 }
@@ -243,7 +256,7 @@ void VellChatWebBroswer::DrawBorder(QPainter &painter)
 void VellChatWebBroswer::resizeEvent(QResizeEvent *event)
 {
     Q_UNUSED(event)
-    frame->resize(width() - 2, height() - 2);
+    frame->resize(width() - 2 * borderWidth, height() - 2 * borderWidth);
     normalSettle.start();
     const int radius = frame->roundRadius();
     if (radius == 0)
@@ -326,7 +339,7 @@ void VellChatWebBroswer::onClosed()
 {
     onSavePos();
     QPointer<VellChatWebBroswer> self(this);
-    QTimer::singleShot(100, this, [self] {
+    QTimer::singleShot(closeDelayMs, this, [self] {
         if (!self)
             return;
         VellChatWebBroswer *w = self.data();
@@ -399,10 +412,10 @@ void VellChatWebBroswer::onDownloadRequested(QWebEngineDownloadItem *download)
     if (!download)
         return;
     const qint64 now = QDateTime::currentMSecsSinceEpoch();
-    if (quint64(now - lastDownloadTime) <= 300)
+    if (quint64(now - lastDownloadTime) <= quint64(downloadGuardMs))
         return;
     lastDownloadTime = now;
-    pendingDownloadKey = protocol::newRequestKey();
+    pendingDownloadKey = wire::newRequestKey();
     // The engine forgets an item nobody accepted once this signal returns, so
     // read what the host needs now; the host fetches the file itself.
     const QString name = QFileInfo(download->downloadFileName()).fileName();
@@ -413,8 +426,8 @@ void VellChatWebBroswer::onDownloadRequested(QWebEngineDownloadItem *download)
 void VellChatWebBroswer::startDownloadResponse_impl(QByteArray json)
 {
     const QJsonObject object = QJsonDocument::fromJson(json).object();
-    const QString key = object.value(QStringLiteral("key")).toString();
-    const QString info = object.value(QStringLiteral("info")).toString();
+    const QString key = object.value(wire::field::kKey).toString();
+    const QString info = object.value(wire::field::kInfo).toString();
     if (key != pendingDownloadKey)
         return;
     pendingDownloadKey.clear();

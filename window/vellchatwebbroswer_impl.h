@@ -1,47 +1,51 @@
 #pragma once
 
 #include "web/velljsbridge.h"
-#include "widgets/imagebutton.h"
-#include "widgets/textbutton.h"
+#include "window/framegrip.h"
+#include "window/titlebar.h"
 
 #include <QByteArray>
-#include <QMargins>
 #include <QRect>
 #include <QStringList>
 #include <QWidget>
 #include <functional>
 
 class DownloadFileTree;
+class PageRecovery;
+class PageSwitch;
 class QWebEngineDownloadItem;
 class VellChatWebView;
 class VellWebEnginePage;
 
 // The inner frame of the browser window: the painted title bar, the page (or
 // the download history in its place), the dim overlay under information
-// boxes, and moving and resizing the window by its uncovered surface.
-// Every user action leaves as a signal for the window to pass on.
+// boxes, and the keys that work anywhere in the window. The title bar's
+// buttons, moving and resizing by the uncovered surface, and keeping the page
+// through engine failures each have their own class; the frame puts them
+// together. Every user action leaves as a signal for the window to pass on.
 class VellChatWebBroswer_impl : public QWidget
 {
     Q_OBJECT
 public:
+    // What hitTest() answers: the grip's zones as numbers.
     enum HitCode {
-        HitNone = 0,
-        HitMove = 1,
-        HitTop = 2,
-        HitLeft = 3,
-        HitBottom = 4,
-        HitRight = 5,
-        HitTopLeft = 6,
-        HitTopRight = 7,
-        HitBottomLeft = 8,
-        HitBottomRight = 9,
+        HitNone = int(FrameGrip::Zone::None),
+        HitMove = int(FrameGrip::Zone::Move),
+        HitTop = int(FrameGrip::Zone::Top),
+        HitLeft = int(FrameGrip::Zone::Left),
+        HitBottom = int(FrameGrip::Zone::Bottom),
+        HitRight = int(FrameGrip::Zone::Right),
+        HitTopLeft = int(FrameGrip::Zone::TopLeft),
+        HitTopRight = int(FrameGrip::Zone::TopRight),
+        HitBottomLeft = int(FrameGrip::Zone::BottomLeft),
+        HitBottomRight = int(FrameGrip::Zone::BottomRight),
     };
 
     VellChatWebBroswer_impl(QWidget *parent, bool maxed);
     // Our own widgets described to assistive technology; before any is made.
     static void installAccessibility();
 
-    int hitTest(int x, int y);
+    int hitTest(int x, int y) { return int(grip->zoneAt(x, y)); }
     void setParentPos(QPoint pos);
     void setParentGeometry(QRect rect);
     void showBG();
@@ -111,62 +115,31 @@ public slots:
     void onRemoveAllDownloadFile(QString key);
 
 protected:
-    void mousePressEvent(QMouseEvent *event) override;
-    void mouseReleaseEvent(QMouseEvent *event) override;
-    void mouseMoveEvent(QMouseEvent *event) override;
-    void mouseDoubleClickEvent(QMouseEvent *event) override;
-    void enterEvent(QEvent *event) override;
-    void leaveEvent(QEvent *event) override;
     void paintEvent(QPaintEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
     bool focusNextPrevChild(bool next) override;
 
 private:
+    static QWidget *describedToAssistiveTechnology(QWidget *frame);
+    void makePage();
+    void connectTitleButtons();
+    void makeGrip();
+    void makeOverlay();
     void relayout() { resizeEvent(nullptr); }
-    void nameLogo();
-    void fitLogo();
-    void onRenderProcessTerminated(int status, int exitCode);
-    void onCertificateRefused(const QString &line);
     void loadUrlNow(const QString &url);
-    void settleRefusal();
+    void makePanel();
     void openBox(const QString &text, const QString &confirmText, std::function<void()> onConfirm,
                  const QString &cancelText);
-    static Qt::CursorShape cursorFor(int code);
-    bool parentMaximized() const;
-    bool handOverDrag();
-    void restoreUnderPointer(const QPoint &pointer);
 
+    VellJsBridge jsBridge;
+    TitleBar titleBar;
+    FrameGrip *grip = nullptr;
     VellChatWebView *webView = nullptr;
     VellWebEnginePage *webPage = nullptr;   // the view's, for all its life
-    VellJsBridge jsBridge;
+    PageRecovery *recovery = nullptr;       // the page's
+    PageSwitch *pages = nullptr;
     DownloadFileTree *downloadTree = nullptr;
-    qint64 lastListRequestTime = 0;
-    ImageButton logoButton;
-    TextButton refreshButton;
-    TextButton collectButton;
-    TextButton shareButton;
-    TextButton channelButton;
-    TextButton openOutsideButton;
-    TextButton webFileButton;
-    ImageButton miniButton;
-    ImageButton maxButton;
-    ImageButton restoreButton;
-    ImageButton closeButton;
-    TextButton backButton;
-    int dragMode = HitNone;
-    QPoint pressGlobalPos;
-    QRect pressFrameGeometry;
-    QMargins pressFrameMargins;   // the decoration around the client area at the press
     int radius = 0;
     QWidget *overlay = nullptr;
-    // What the title bar is painted and laid out with, taken from the
-    // configuration together, so a change never shows in part of the bar.
-    int titleHeight = 0;
-    QBrush titleBrush;
-    qint64 logoKey = 0;      // the configured logo the button shows, fitted to
-    int logoHeight = 0;      // this title bar height
-    qint64 lastRendererRecovery = 0;   // ms since the epoch; 0: never
-    bool refusalSettling = false;      // a refused page's error page is on its way
-    QString urlAfterRefusal;            // asked for while it was
 };

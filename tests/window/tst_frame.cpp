@@ -41,6 +41,7 @@ private slots:
     void pageMessages();
 private:
     TextButton *button(const QString &caption) const;
+    void checkRow(const QList<QWidget *> &row) const;
     void press(const QPoint &local, Qt::MouseButton button = Qt::LeftButton);
     void moveTo(const QPoint &local, Qt::MouseButtons buttons = Qt::LeftButton);
     QWidget *window = nullptr;
@@ -78,6 +79,19 @@ TextButton *tst_Frame::button(const QString &caption) const
     const QStringList order = {"Refresh", "Collect", "Share", "Channel", "Open Outside", "Download History", "Back"};
     const int i = order.indexOf(caption);
     return i >= 0 && i < all.size() ? all.at(i) : nullptr;
+}
+
+// Left to right as listed, none over the next, 5 px apart as configured,
+// each within the 40 px bar's height and centred in it.
+void tst_Frame::checkRow(const QList<QWidget *> &row) const
+{
+    for (int i = 0; i < row.size(); ++i) {
+        const QRect r = row.at(i)->geometry();
+        QVERIFY2(r.left() >= 0 && r.top() >= 0 && r.bottom() <= 39, qPrintable(QString::number(i)));
+        QVERIFY2(qAbs(r.top() - (39 - r.bottom())) <= 1, qPrintable(QString::number(i)));
+        if (i > 0)
+            QCOMPARE(r.left() - row.at(i - 1)->geometry().right() - 1, 5);
+    }
 }
 
 void tst_Frame::press(const QPoint &local, Qt::MouseButton b)
@@ -352,36 +366,40 @@ void tst_Frame::titleBarLayout()
         Resource::ShareInstance()->setChannelLogo(new QPixmap(halvedLogo(logo, logoRatio)));
     window = new QWidget;
     frame = new Frame(window, false);
-    frame->setGeometry(0, 0, 500, 400);
+    frame->setGeometry(0, 0, 1000, 400);   // wide enough for every button
     window->show();   // a hidden widget keeps its resize, and so its layout, for later
 
-    // logo at TitleLeft 5, centred in the bar; each shown button follows after its width and TitleSkip 5
     auto *logoButton = frame->findChild<ImageButton *>();
     QCOMPARE(logoButton->size(), logoSize);
-    QCOMPARE(logoButton->pos(), QPoint(5, (40 - logoSize.height()) / 2));
-    int x = 5 + logoSize.width() + 5;
-    QCOMPARE(button("Refresh")->x(), x);
-    x += button("Refresh")->width() + 5;
-    if (collect) {
-        QCOMPARE(button("Collect")->x(), x);
-        x += button("Collect")->width() + 5;
-    }
-    if (share) {
-        QCOMPARE(button("Share")->x(), x);
-        x += button("Share")->width() + 5;
-    }
-    QCOMPARE(button("Download History")->x(), x);
-    x += button("Download History")->width() + 5;
-    // Channel first; Open Outside after it when both show, else in its place.
-    QCOMPARE(button("Channel")->x(), x);
+    QCOMPARE(logoButton->x(), 5);   // the configured left margin
+    QList<QWidget *> row = {logoButton, button("Refresh")};
+    if (collect)
+        row << button("Collect");
+    if (share)
+        row << button("Share");
+    row << button("Download History");
     if (channel)
-        x += button("Channel")->width() + 5;
-    QCOMPARE(button("Open Outside")->x(), x);
+        row << button("Channel");
+    if (openOutside)
+        row << button("Open Outside");
+    checkRow(row);
     QCOMPARE(button("Channel")->isHidden(), !channel);
     QCOMPARE(button("Open Outside")->isHidden(), !openOutside);
-    QCOMPARE(button("Refresh")->y(), (40 - button("Refresh")->height()) / 2);
+    if (!channel)   // Open Outside takes the hidden Channel's place
+        QCOMPARE(button("Open Outside")->x(), button("Channel")->x());
+
+    // The window buttons stay hidden, the window system has its own, but
+    // they still stand flush right: close 5 px in from the edge, maximise
+    // and restore sharing one place, minimise before them.
+    const QList<ImageButton *> images = frame->findChildren<ImageButton *>(QString(), Qt::FindDirectChildrenOnly);
+    QCOMPARE(images.size(), 5);
+    ImageButton *mini = images.at(1), *max = images.at(2), *restore = images.at(3), *close = images.at(4);
+    QCOMPARE(close->geometry().right(), 994);
+    QCOMPARE(restore->geometry(), max->geometry());
+    checkRow({mini, max, close});
+    QVERIFY(row.last()->geometry().right() < mini->x());
     // the page fills the rest, one pixel in from the sides and the bottom
-    QCOMPARE(frame->view()->geometry(), QRect(1, 40, 498, 359));
+    QCOMPARE(frame->view()->geometry(), QRect(1, 40, 998, 359));
 
     if (logoRatio == 2.0) {
         // Drawn on a 2x surface the logo keeps a pixel-sharp edge in its middle.
@@ -401,10 +419,12 @@ void tst_Frame::visibilityUpdates()
     TextButton *shareButton = button("Share");
     TextButton *webFile = button("Download History");
     const int before = webFile->x();
+    const int shareAt = shareButton->x();
+    // hidden, Share gives its place to the button after it
     VellChatWBConfigure::SetTitleShareToFriendShow(false);
     frame->updateShareToFriend();
     QVERIFY(shareButton->isHidden());
-    QCOMPARE(webFile->x(), before - shareButton->width() - 5);
+    QCOMPARE(webFile->x(), shareAt);
     VellChatWBConfigure::SetTitleShareToFriendShow(true);
     frame->updateShareToFriend();
     QVERIFY(!shareButton->isHidden());
@@ -414,14 +434,14 @@ void tst_Frame::visibilityUpdates()
     frame->updateOpenOutside();
     QVERIFY(!button("Open Outside")->isHidden());
     QCOMPARE(webFile->x(), before);
-    const int place = before + webFile->width() + 5;
-    QCOMPARE(button("Open Outside")->x(), place);
+    checkRow({webFile, button("Open Outside")});
+    const int place = button("Open Outside")->x();
 
     // the channel button, shown, pushes Open Outside along at once; hidden, gives its place back
     VellChatWBConfigure::SetTitleCheckChannelShow(true);
     frame->updateCheckChannel();
     QCOMPARE(button("Channel")->x(), place);
-    QCOMPARE(button("Open Outside")->x(), place + button("Channel")->width() + 5);
+    checkRow({webFile, button("Channel"), button("Open Outside")});
     VellChatWBConfigure::SetTitleCheckChannelShow(false);
     frame->updateCheckChannel();
     QCOMPARE(button("Open Outside")->x(), place);
