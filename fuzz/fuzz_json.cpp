@@ -1,314 +1,52 @@
-// Every JSON answer the browser reads, fed arbitrary bytes.
+// The JSON answers and values the browser reads without a widget, fed
+// arbitrary bytes: download records on file items, the user information a
+// waiting page gets, and configuration values. fuzz_panel runs the same steps
+// and the answers that the history panel and the window read.
 //
 // An input is up to 16 steps separated by the line "--" ("\n--\n"); a step's
-// first byte picks the receiver (modulo 16: the characters 0-9 : ; < = > ?
-// pick 0 to 15 in turn) and the rest is its body. Steps run in order against
-// one history panel made fresh for the input, so a list answer can be followed
-// by progress, restart and removal answers for the same files.
+// first byte picks the receiver modulo 4 (the characters 0-3, or 4-7, ...)
+// and the rest is its body:
+//   0  download records (an object or an array) on fresh file items
+//   1  the answer to a page waiting for the user information; an object body
+//      gets the waiting key
+//   2  a user information answer nobody waits for
+//   3  a configuration value: body byte 0 picks the key, the rest is the value
 
-#include "config/configkeys.h"
 #include "config/vellchatwbconfigure.h"
-#include "downloads/downloadfilemodel.h"
-#include "downloads/downloadfiletree.h"
-#include "downloads/modelitembase.h"
-#include "downloads/modelitemdate.h"
-#include "downloads/modelitemfile.h"
 #include "fuzz/fuzzharness.h"
-#include "web/velljsbridge.h"
-#include "window/vellchatwebbroswer.h"
-#include "window/vellchatwebbroswer_impl.h"
+#include "fuzz/jsonsteps.h"
 
-#include <QFontMetrics>
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
-#include <QRegularExpression>
-#include <QSet>
-#include <QTreeView>
 #include <cstddef>
 #include <cstdint>
-
-namespace {
-
-enum Receiver {
-    ListRaw,            // 0  list answer as sent, while a list request is outstanding
-    ListData,           // 1  the body is the "data" array of an answer with the outstanding key
-    ProgressRaw,        // 2  progress answer as sent, after a progress request if any file runs
-    ProgressData,       // 3  the body is the "data" array of an answer with the outstanding key
-    RestartAnswer,      // 4
-    RemoveAnswer,       // 5
-    RemoveAllAnswer,    // 6
-    StartDownloadRaw,   // 7  the window's download answer
-    StartDownloadInfo,  // 8  the body is the "info" text of an answer whose key matches
-    UserInfoIdle,       // 9  user information answer while no page waits
-    UserInfoWaiting,    // :  answer to a waiting page; an object body gets the waiting key
-    PageMessage,        // ;  a message a page posted through the bridge
-    Records,            // <  download records (an object or an array) on fresh file items
-    ConfigValue,        // =  body byte 0 picks the key, the rest is the decoded value
-    ListRequestAgain,   // >  a new list request: the outstanding key changes
-    PollTick,           // ?  one tick of the progress poll
-};
-
-const char *const configKeys[] = {
-    "title", "Icon", "titleHeight", "titleLeft", "titleRight", "titleSkip",
-    "titleBackgroundColor", "containerBackgroundColor", "shadowColor",
-    "refreshText", "collectText", "shareText", "channelText", "openoutsideText",
-    "webFileText", "webFileEmptyText", "webFileLoadingText", "webFileSuccessText", "webFileFailedText",
-    "webFileOpenInFolderText", "webFileBackText", "webFileRedownloadText",
-    "webFileMissedText", "webFileRemoveAllText", "webFileRemoveTipsText",
-    "webFileRemoveAllTipsText", "titleLogoData", "titleMinisizeIconData",
-    "titleMaxsizeIconData", "titleRestoreIconData", "titleCloseIconData",
-    "windowsRect", "miniWidth", "infoBoxOk", "infoBoxCancel", "infoBoxSize",
-    "infoBoxMargin", "infoBoxDelete", "infoBoxClean", "accessToken",
-    "icon",   // not a key: the lower-case twin of "Icon"
-};
-const int configKeyCount = int(sizeof(configKeys) / sizeof(configKeys[0]));
-
-DownloadFileTree *s_tree = nullptr;
-VellJsBridge *s_bridge = nullptr;
-QString s_listKey;
-QString s_progressKey;
-QByteArray s_userInfoBody;
-QString s_userInfoExpected;
-bool s_userInfoObject = false;
-QString s_channel;
-bool s_channelSent = false;
-
-void newPanel()
-{
-    delete s_tree;
-    s_tree = new DownloadFileTree(nullptr);
-    QObject::connect(s_tree, &DownloadFileTree::requestFileList, s_tree, [](const QString &key) { s_listKey = key; });
-    QObject::connect(s_tree, &DownloadFileTree::requestFileDownloadOffsetList, s_tree,
-                     [](const QString &key, const QStringList &) { s_progressKey = key; });
-    s_listKey.clear();
-    s_progressKey.clear();
-    s_tree->resize(640, 480);
-    s_tree->show();
-    s_tree->toRequestFileList();
-}
-
-QByteArray withData(const QString &key, const QByteArray &dataText)
-{
-    return "{\"key\":\"" + key.toLatin1() + "\",\"data\":" + dataText + "}";
-}
-
-// The panel's own promises about its tree: days newest first, files newest
-// first under their day, no day left without files, one node per file key.
-ModelItemBase *nodeAt(const QModelIndex &index)
-{
-    return static_cast<ModelItemBase *>(index.internalPointer());
-}
-
-void checkPanel(const QByteArray &step)
-{
-    auto *model = qobject_cast<DownloadFileModel *>(s_tree->findChild<QTreeView *>()->model());
-    if (!model)
-        FuzzHarness::fail("panel lost its model", step);
-    QSet<QString> keys;
-    quint64 previousDay = ~quint64(0);
-    for (int d = 0; d < model->rowCount(); ++d) {
-        const QModelIndex dayIndex = model->index(d, 0);
-        auto *day = qobject_cast<ModelItemDate *>(nodeAt(dayIndex));
-        if (!day)
-            FuzzHarness::fail("top-level row is not a day", step);
-        if (day->time() > previousDay)
-            FuzzHarness::fail("days out of order", step);
-        previousDay = day->time();
-        const int files = model->rowCount(dayIndex);
-        if (files == 0)
-            FuzzHarness::fail("day row without files", step);
-        quint64 previousFile = ~quint64(0);
-        for (int f = 0; f < files; ++f) {
-            auto *file = qobject_cast<ModelItemFile *>(nodeAt(model->index(f, 0, dayIndex)));
-            if (!file)
-                FuzzHarness::fail("row under a day is not a file", step);
-            if (file->createTime() > previousFile)
-                FuzzHarness::fail("files out of order under their day", step);
-            previousFile = file->createTime();
-            if (keys.contains(file->key()))
-                FuzzHarness::fail("two nodes for one file key", step);
-            keys.insert(file->key());
-        }
-    }
-    // A long run of list answers would make every later step slower.
-    if (keys.size() > 2000)
-        s_tree->removeAllFile();
-}
-
-// What a download record may turn an item into, whatever the record held.
-void checkItem(ModelItemFile &file, const QByteArray &step)
-{
-    static const QRegularExpression sizeText(QStringLiteral("^[0-9]+\\.[0-9] (B|KB|MB|GB)$"));
-    if (!file.fileSizeText().isEmpty() && !sizeText.match(file.fileSizeText()).hasMatch())
-        FuzzHarness::fail("size text out of form", file.fileSizeText().toUtf8());
-    if (!(file.downloadPercent() >= 0.0f && file.downloadPercent() <= 100.0f))
-        FuzzHarness::fail("percentage outside 0 to 100", step);
-    if (!file.downloadOffsetText().isEmpty() && !file.downloadOffsetText().endsWith(QLatin1String(" %")))
-        FuzzHarness::fail("progress text out of form", file.downloadOffsetText().toUtf8());
-
-    const QString name = file.name();
-    const QFontMetrics metrics(VellChatWBConfigure::font());
-    for (int width : {0, 1, 37, 160, 2000}) {
-        const QString shown = file.nameText(width, metrics);
-        if (shown != file.nameText(width, metrics))
-            FuzzHarness::fail("elided name differs on a second call", name.toUtf8());
-        if (name.size() <= 4 || shown == name)
-            continue;
-        // head of the name, "...", and always the last five characters
-        const QString end = QStringLiteral("...") + name.right(5);
-        if (!shown.endsWith(end) || !name.startsWith(shown.left(shown.size() - end.size())))
-            FuzzHarness::fail("elided name is not head, '...', last five", shown.toUtf8());
-    }
-}
-
-void runRecords(const QByteArray &body)
-{
-    const QJsonDocument doc = QJsonDocument::fromJson(body);
-    QJsonArray records = doc.array();
-    if (doc.isObject())
-        records.append(doc.object());
-    int done = 0;
-    for (const QJsonValue &value : records) {
-        if (++done > 64)
-            break;
-        const QJsonObject record = value.toObject();
-        ModelItemFile file(record.value(QStringLiteral("key")).toString());
-        file.fromJson(record);
-        checkItem(file, body);
-        // A second, partial record over the first, as progress answers come.
-        file.fromJson(record);
-        checkItem(file, body);
-    }
-}
-
-void runUserInfoWaiting(const QByteArray &body)
-{
-    const QJsonDocument doc = QJsonDocument::fromJson(body);
-    s_userInfoObject = doc.isObject();
-    s_userInfoBody = body;
-    s_userInfoExpected = doc.object().value(QStringLiteral("info")).toString();
-    const QString got = s_bridge->getCurrentUserInfo();
-    const QString expected = s_userInfoObject ? s_userInfoExpected : QString();
-    if (got != expected)
-        FuzzHarness::fail("page got other user information than the answer held", got.toUtf8());
-    if (s_bridge->isWaiting())
-        FuzzHarness::fail("bridge still waiting after the call returned", body);
-}
-
-// Called while the bridge waits: answer with the waiting key spliced into an
-// object body, or hand over a body that is no object as it is and give up.
-void answerWaitingPage(const QString &key)
-{
-    if (s_userInfoObject) {
-        QJsonObject answer = QJsonDocument::fromJson(s_userInfoBody).object();
-        answer.insert(QStringLiteral("key"), key);
-        s_bridge->onCurrentUserInfo(QJsonDocument(answer).toJson(QJsonDocument::Compact));
-    } else {
-        s_bridge->onCurrentUserInfo(s_userInfoBody);
-        s_bridge->cancelWait();
-    }
-}
-
-void runStep(int receiver, const QByteArray &body, const QByteArray &step)
-{
-    VellChatWebBroswer *window = VellChatWebBroswer::instance();
-    switch (receiver) {
-    case ListRaw:
-        s_tree->onRequestFileList(body);
-        break;
-    case ListData:
-        s_tree->onRequestFileList(withData(s_listKey, body));
-        break;
-    case ProgressRaw:
-        s_tree->requestDownloadOffset();
-        s_tree->onRequestFileDownloadOffset(body);
-        break;
-    case ProgressData:
-        s_tree->requestDownloadOffset();
-        s_tree->onRequestFileDownloadOffset(withData(s_progressKey, body));
-        break;
-    case RestartAnswer:
-        s_tree->onRestartDownloadResponse(body);
-        break;
-    case RemoveAnswer:
-        s_tree->onRemoveHistoryResponse(body);
-        break;
-    case RemoveAllAnswer:
-        s_tree->onRemoveAllHistoryResponse(body);
-        break;
-    case StartDownloadRaw:
-        VellChatWebBroswer::startDownloadResponse(body);
-        break;
-    case StartDownloadInfo: {
-        // No page download is pending, so the empty key is the matching one.
-        QJsonObject answer;
-        answer.insert(QStringLiteral("key"), QString());
-        answer.insert(QStringLiteral("info"), QString::fromUtf8(body));
-        VellChatWebBroswer::startDownloadResponse(QJsonDocument(answer).toJson(QJsonDocument::Compact));
-        break;
-    }
-    case UserInfoIdle:
-        VellChatWebBroswer::iqCurrentUserInfo(body);
-        break;
-    case UserInfoWaiting:
-        runUserInfoWaiting(body);
-        break;
-    case PageMessage:
-        s_channelSent = false;
-        if (window)
-            window->impl()->onGetWebMessage(QString::fromUtf8(body));
-        if (s_channelSent && s_channel.isEmpty())
-            FuzzHarness::fail("page message sent an empty channel", body);
-        break;
-    case Records:
-        runRecords(body);
-        break;
-    case ConfigValue:
-        if (!body.isEmpty())
-            ConfigKeys::apply(QString::fromLatin1(configKeys[uchar(body[0]) % configKeyCount]), body.mid(1));
-        break;
-    case ListRequestAgain:
-        s_tree->toRequestFileList();
-        break;
-    case PollTick:
-        s_tree->pollTick();
-        break;
-    }
-    checkPanel(step);
-}
-
-}
 
 extern "C" int LLVMFuzzerInitialize(int *argc, char ***argv)
 {
     (void)argc;
     FuzzHarness::start((*argv)[0]);
-    VellChatWebBroswer *window = FuzzHarness::window();
-    QObject::connect(window->impl(), &VellChatWebBroswer_impl::goToChannel, window, [](const QString &channel) {
-        s_channelSent = true;
-        s_channel = channel;
-    });
-    s_bridge = new VellJsBridge(nullptr);
-    QObject::connect(s_bridge, &VellJsBridge::currentUserInfo, s_bridge, &answerWaitingPage);
+    JsonSteps::start();
     return 0;
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
-    const QByteArray input = QByteArray(reinterpret_cast<const char *>(data), int(size));
+    const QByteArray input = QByteArray::fromRawData(reinterpret_cast<const char *>(data), int(size));
+    // Every input starts from the defaults, so a crash replays from its file alone.
     VellChatWBConfigure::init();
-    newPanel();
-    int from = 0;
-    for (int steps = 0; steps < 16 && from < input.size(); ++steps) {
-        int end = input.indexOf("\n--\n", from);
-        if (end < 0)
-            end = input.size();
-        const QByteArray step = input.mid(from, end - from);
-        from = end + 4;
-        if (!step.isEmpty())
-            runStep(uchar(step[0]) % 16, step.mid(1), step);
-    }
-    FuzzHarness::settle();
+    JsonSteps::forEachStep(input, [](uchar pick, const QByteArray &body) {
+        switch (pick % 4) {
+        case 0:
+            JsonSteps::records(body);
+            break;
+        case 1:
+            JsonSteps::userInfoWaiting(body);
+            break;
+        case 2:
+            JsonSteps::userInfoIdle(body);
+            break;
+        case 3:
+            JsonSteps::configValue(body);
+            break;
+        }
+    });
     return 0;
 }

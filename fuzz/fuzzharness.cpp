@@ -2,8 +2,6 @@
 
 #include "config/vellchatwbconfigure.h"
 #include "hostlink/transport.h"
-#include "window/vellchatwebbroswer.h"
-#include "window/windowhostcommands.h"
 
 #include <QApplication>
 #include <QDir>
@@ -11,6 +9,8 @@
 #include <QJsonDocument>
 #include <QRegularExpression>
 #include <QSet>
+#include <QVector>
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 
@@ -101,35 +101,45 @@ void FuzzHarness::start(const char *program)
     QApplication::setQuitOnLastWindowClosed(false);
     VellChatWBConfigure::init();
     transport::shareInstance()->setWriteSink(&checkOutgoing);
-    static WindowHostCommands windowCommands;
-    transport::shareInstance()->setReceiver(&windowCommands);
+}
+
+void FuzzHarness::feedHost(const uint8_t *cuts, size_t cutCount, const uint8_t *stream, size_t size)
+{
+    const int streamSize = int(size);
+    QVector<int> bounds{0, streamSize};
+    for (size_t i = 0; i < cutCount; ++i)
+        bounds.append(int(quint64(cuts[i]) * quint64(streamSize) / 256));
+    std::sort(bounds.begin(), bounds.end());
+
+    transport *link = transport::shareInstance();
+    link->clearPending();
+    QByteArray seen;   // the stream as the read pass may see it: each read up to its first NUL
+    for (int i = 0; i + 1 < bounds.size(); ++i) {
+        // A socket hands over bytes of its own, never a view of ours.
+        const QByteArray read(reinterpret_cast<const char *>(stream) + bounds[i], bounds[i + 1] - bounds[i]);
+        link->processIncoming(read);
+        const int nul = read.indexOf('\0');
+        seen.append(nul >= 0 ? read.left(nul) : read);
+    }
+    // However the stream was cut, what waits for the next read is exactly
+    // what follows the last ';' - nothing complete is held back, nothing
+    // unfinished is dispatched.
+    const QByteArray tail = seen.mid(seen.lastIndexOf(';') + 1);
+    if (link->pendingTail() != tail)
+        fail("kept tail differs from the bytes after the last ';'", link->pendingTail());
+    link->clearPending();
 }
 
 void FuzzHarness::settle()
 {
     // Two turns: the second deletes what the first scheduled for deletion
     // (an information box replaced by the next one, removed history nodes).
+    // Each turn takes what is pending and returns: a time budget would be
+    // spent in full whenever the engine keeps posting, at every input.
     for (int turn = 0; turn < 2; ++turn) {
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+        QCoreApplication::processEvents(QEventLoop::AllEvents);
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     }
-}
-
-VellChatWebBroswer *FuzzHarness::window()
-{
-    if (!VellChatWebBroswer::instance()) {
-        VellChatWebBroswer::newVellChatWebBroswer(QStringLiteral("about:blank"), nullptr);
-        settle();
-    }
-    return VellChatWebBroswer::instance();
-}
-
-void FuzzHarness::dropWindow()
-{
-    if (!VellChatWebBroswer::instance())
-        return;
-    VellChatWebBroswer::destory();
-    settle();
 }
 
 void FuzzHarness::fail(const char *what, const QByteArray &detail)
