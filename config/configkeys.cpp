@@ -1,6 +1,7 @@
 #include "config/configkeys.h"
 
 #include "config/hostmatch.h"
+#include "config/permissionpolicy.h"
 #include "config/vellchatwbconfigure.h"
 #include "wire/vocabulary.h"
 
@@ -148,6 +149,24 @@ const QHash<QString, Handler> &handlers()
              if (HostMatch::parseOriginList(QString::fromUtf8(b), &origins))
                  Store::SetBridgeOrigins(origins);
          }},
+        // Takes effect with the next request a page makes; a list with a
+        // malformed item is ignored whole, like the lists above.
+        {QString(wire::config::kPageCrashedText), [](const QByteArray &b) { storeText(b, &Store::SetPageCrashedText); }},
+        {QString(wire::config::kPageReloadText), [](const QByteArray &b) { storeText(b, &Store::SetPageReloadText); }},
+        {QString(wire::config::kPermissionPolicy), [](const QByteArray &b) {
+             QStringList items;
+             if (PermissionPolicy::parse(QString::fromUtf8(b), &items))
+                 Store::SetPermissionRules(items);
+         }},
+        {QString(wire::config::kInfoBoxAllow), [](const QByteArray &b) { storeText(b, &Store::SetInfoAllow); }},
+        {QString(wire::config::kInfoBoxBlock), [](const QByteArray &b) { storeText(b, &Store::SetInfoBlock); }},
+        {QString(wire::config::kPermissionCameraText), [](const QByteArray &b) { storeText(b, &Store::SetPermissionCameraText); }},
+        {QString(wire::config::kPermissionMicrophoneText), [](const QByteArray &b) { storeText(b, &Store::SetPermissionMicrophoneText); }},
+        {QString(wire::config::kPermissionCameraMicrophoneText), [](const QByteArray &b) { storeText(b, &Store::SetPermissionCameraMicrophoneText); }},
+        {QString(wire::config::kPermissionScreenText), [](const QByteArray &b) { storeText(b, &Store::SetPermissionScreenText); }},
+        {QString(wire::config::kPermissionNotificationsText), [](const QByteArray &b) { storeText(b, &Store::SetPermissionNotificationsText); }},
+        {QString(wire::config::kPermissionGeolocationText), [](const QByteArray &b) { storeText(b, &Store::SetPermissionGeolocationText); }},
+        {QString(wire::config::kPermissionMouseLockText), [](const QByteArray &b) { storeText(b, &Store::SetPermissionMouseLockText); }},
     };
     return table;
 }

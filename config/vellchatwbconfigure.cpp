@@ -60,6 +60,18 @@ QFont VellChatWBConfigure::m_font;
 QStringList VellChatWBConfigure::accessTokenHosts;
 bool VellChatWBConfigure::strictCertificates = false;
 QStringList VellChatWBConfigure::bridgeOrigins;
+QStringList VellChatWBConfigure::permissionPolicy;
+QString VellChatWBConfigure::pageCrashedText;
+QString VellChatWBConfigure::pageReloadText;
+QString VellChatWBConfigure::infoAllow;
+QString VellChatWBConfigure::infoBlock;
+QString VellChatWBConfigure::permissionCameraText;
+QString VellChatWBConfigure::permissionMicrophoneText;
+QString VellChatWBConfigure::permissionCameraMicrophoneText;
+QString VellChatWBConfigure::permissionScreenText;
+QString VellChatWBConfigure::permissionNotificationsText;
+QString VellChatWBConfigure::permissionGeolocationText;
+QString VellChatWBConfigure::permissionMouseLockText;
 
 namespace {
 // Pictures are fitted to the screen this store measured, whenever they load.
@@ -165,6 +177,18 @@ void VellChatWBConfigure::setDefaults()
     accessTokenHosts.clear();
     strictCertificates = false;
     bridgeOrigins.clear();
+    permissionPolicy.clear();
+    pageCrashedText = QStringLiteral("This page stopped working.");
+    pageReloadText = QStringLiteral("Reload");
+    infoAllow = QStringLiteral("Allow");
+    infoBlock = QStringLiteral("Block");
+    permissionCameraText = QStringLiteral("%1 wants to use your camera");
+    permissionMicrophoneText = QStringLiteral("%1 wants to use your microphone");
+    permissionCameraMicrophoneText = QStringLiteral("%1 wants to use your camera and microphone");
+    permissionScreenText = QStringLiteral("%1 wants to share your screen");
+    permissionNotificationsText = QStringLiteral("%1 wants to show notifications");
+    permissionGeolocationText = QStringLiteral("%1 wants to know your location");
+    permissionMouseLockText = QStringLiteral("%1 wants to hide and hold your mouse pointer");
     titleOpenOutsideShow = false;
     titleCheckChannelShow = false;
 }

@@ -133,6 +133,34 @@ public:
     static QStringList BridgeOrigins() { return bridgeOrigins; }
     static void SetBridgeOrigins(const QStringList &v) { bridgeOrigins = v; }
 
+    static QString PageCrashedText() { return pageCrashedText; }
+    static void SetPageCrashedText(const QString &v) { pageCrashedText = v; }
+    static QString PageReloadText() { return pageReloadText; }
+    static void SetPageReloadText(const QString &v) { pageReloadText = v; }
+
+    // page permissions: who answers (see PermissionPolicy), and the box's
+    // questions, "%1" standing for the asking origin
+    static QStringList PermissionRules() { return permissionPolicy; }
+    static void SetPermissionRules(const QStringList &v) { permissionPolicy = v; }
+    static QString InfoAllow() { return infoAllow; }
+    static void SetInfoAllow(const QString &v) { infoAllow = v; }
+    static QString InfoBlock() { return infoBlock; }
+    static void SetInfoBlock(const QString &v) { infoBlock = v; }
+    static QString PermissionCameraText() { return permissionCameraText; }
+    static void SetPermissionCameraText(const QString &v) { permissionCameraText = v; }
+    static QString PermissionMicrophoneText() { return permissionMicrophoneText; }
+    static void SetPermissionMicrophoneText(const QString &v) { permissionMicrophoneText = v; }
+    static QString PermissionCameraMicrophoneText() { return permissionCameraMicrophoneText; }
+    static void SetPermissionCameraMicrophoneText(const QString &v) { permissionCameraMicrophoneText = v; }
+    static QString PermissionScreenText() { return permissionScreenText; }
+    static void SetPermissionScreenText(const QString &v) { permissionScreenText = v; }
+    static QString PermissionNotificationsText() { return permissionNotificationsText; }
+    static void SetPermissionNotificationsText(const QString &v) { permissionNotificationsText = v; }
+    static QString PermissionGeolocationText() { return permissionGeolocationText; }
+    static void SetPermissionGeolocationText(const QString &v) { permissionGeolocationText = v; }
+    static QString PermissionMouseLockText() { return permissionMouseLockText; }
+    static void SetPermissionMouseLockText(const QString &v) { permissionMouseLockText = v; }
+
     // icons live in Resource; these only forward
     static QPixmap *WindowIcon();
     static void SetWindowIcon(QPixmap *pixmap);
@@ -206,6 +234,19 @@ private:
     static QStringList accessTokenHosts;
     static bool strictCertificates;
     static QStringList bridgeOrigins;
+
+    static QStringList permissionPolicy;
+    static QString pageCrashedText;
+    static QString pageReloadText;
+    static QString infoAllow;
+    static QString infoBlock;
+    static QString permissionCameraText;
+    static QString permissionMicrophoneText;
+    static QString permissionCameraMicrophoneText;
+    static QString permissionScreenText;
+    static QString permissionNotificationsText;
+    static QString permissionGeolocationText;
+    static QString permissionMouseLockText;
 };
 
 // Scales a pixel count given at 100 % to the configured screen scale.

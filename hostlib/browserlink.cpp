@@ -102,6 +102,17 @@ void BrowserLink::setInfoBoxOk(const QString &text) { send(kConfig, config::kInf
 void BrowserLink::setInfoBoxCancel(const QString &text) { send(kConfig, config::kInfoBoxCancel, text); }
 void BrowserLink::setInfoBoxDelete(const QString &text) { send(kConfig, config::kInfoBoxDelete, text); }
 void BrowserLink::setInfoBoxClean(const QString &text) { send(kConfig, config::kInfoBoxClean, text); }
+void BrowserLink::setPageCrashedText(const QString &text) { send(kConfig, config::kPageCrashedText, text); }
+void BrowserLink::setPageReloadText(const QString &text) { send(kConfig, config::kPageReloadText, text); }
+void BrowserLink::setInfoBoxAllow(const QString &text) { send(kConfig, config::kInfoBoxAllow, text); }
+void BrowserLink::setInfoBoxBlock(const QString &text) { send(kConfig, config::kInfoBoxBlock, text); }
+void BrowserLink::setPermissionCameraText(const QString &text) { send(kConfig, config::kPermissionCameraText, text); }
+void BrowserLink::setPermissionMicrophoneText(const QString &text) { send(kConfig, config::kPermissionMicrophoneText, text); }
+void BrowserLink::setPermissionCameraMicrophoneText(const QString &text) { send(kConfig, config::kPermissionCameraMicrophoneText, text); }
+void BrowserLink::setPermissionScreenText(const QString &text) { send(kConfig, config::kPermissionScreenText, text); }
+void BrowserLink::setPermissionNotificationsText(const QString &text) { send(kConfig, config::kPermissionNotificationsText, text); }
+void BrowserLink::setPermissionGeolocationText(const QString &text) { send(kConfig, config::kPermissionGeolocationText, text); }
+void BrowserLink::setPermissionMouseLockText(const QString &text) { send(kConfig, config::kPermissionMouseLockText, text); }
 
 void BrowserLink::setTitleHeight(int pixels) { send(kConfig, config::kTitleHeight, QString::number(pixels)); }
 void BrowserLink::setTitleLeft(int pixels) { send(kConfig, config::kTitleLeft, QString::number(pixels)); }
@@ -155,6 +166,7 @@ void BrowserLink::setAccessToken(const QString &token) { send(kConfig, config::k
 void BrowserLink::setAccessTokenHosts(const QStringList &hosts) { send(kConfig, config::kAccessTokenHosts, hosts.join(QLatin1Char(','))); }
 void BrowserLink::setStrictCertificates(bool strict) { send(kConfig, config::kStrictCertificates, strict ? QStringLiteral("1") : QStringLiteral("0")); }
 void BrowserLink::setBridgeOrigins(const QStringList &origins) { send(kConfig, config::kBridgeOrigins, origins.join(QLatin1Char(','))); }
+void BrowserLink::setPermissionPolicy(const QStringList &items) { send(kConfig, config::kPermissionPolicy, items.join(QLatin1Char(','))); }
 
 void BrowserLink::showUrl(const QUrl &url) { send(kEvent, event::kShowUrl, url.toString(QUrl::FullyEncoded)); }
 void BrowserLink::active() { send(kEvent, event::kActive, QString()); }
@@ -167,6 +179,12 @@ void BrowserLink::showBoxMessage(const QString &text) { send(kEvent, event::kSho
 void BrowserLink::answerCurrentUserInfo(const QString &key, const QString &info)
 {
     sendJson(kIQ, wire::iq::kCurrentUserInfoRes, {{kInfo, info}, {kKey, key}});
+}
+
+void BrowserLink::answerPermission(const QString &key, bool allow)
+{
+    sendJson(kIQ, wire::iq::kPermissionRes,
+             {{wire::field::kAnswer, allow ? wire::field::kAllow : wire::field::kDeny}, {kKey, key}});
 }
 
 void BrowserLink::answerFileList(const QString &key, const QList<DownloadRecord> &records)
@@ -232,6 +250,14 @@ void BrowserLink::dispatch(const HostMessage &message)
         dispatchFeedback(message);
     } else if (message.category == kWebfile) {
         dispatchWebfile(message);
+    } else if (message.category == kIQ && message.subcommand == wire::iq::kPermission) {
+        const QJsonObject request = QJsonDocument::fromJson(message.payload).object();
+        const QString key = request.value(wire::field::kKey).toString();
+        if (key.isEmpty())
+            emit messageIgnored(message, QStringLiteral("no request key"));
+        else
+            emit permissionRequested(key, request.value(wire::field::kOrigin).toString(),
+                                     request.value(wire::field::kFeature).toString().split(QLatin1Char(','), Qt::SkipEmptyParts));
     } else if (message.category == kIQ && message.subcommand == wire::iq::kCurrentUserInfo) {
         const QString key = QString::fromUtf8(message.payload).trimmed();
         if (key.isEmpty())

@@ -61,6 +61,18 @@ public:
     void setInfoBoxCancel(const QString &text);              // "infoBoxCancel"
     void setInfoBoxDelete(const QString &text);              // "infoBoxDelete": confirms removing one
     void setInfoBoxClean(const QString &text);               // "infoBoxClean": confirms cleaning all
+    void setPageCrashedText(const QString &text);               // "pageCrashedText"
+    void setPageReloadText(const QString &text);                // "pageReloadText"
+    // The permission box; each question has "%1" where the asking origin goes.
+    void setInfoBoxAllow(const QString &text);                  // "infoBoxAllow"
+    void setInfoBoxBlock(const QString &text);                  // "infoBoxBlock"
+    void setPermissionCameraText(const QString &text);          // "permissionCameraText"
+    void setPermissionMicrophoneText(const QString &text);      // "permissionMicrophoneText"
+    void setPermissionCameraMicrophoneText(const QString &text); // "permissionCameraMicrophoneText"
+    void setPermissionScreenText(const QString &text);          // "permissionScreenText"
+    void setPermissionNotificationsText(const QString &text);   // "permissionNotificationsText"
+    void setPermissionGeolocationText(const QString &text);     // "permissionGeolocationText"
+    void setPermissionMouseLockText(const QString &text);       // "permissionMouseLockText"
 
     // ---- Configuration: sizes in screen pixels, used as given; 0 or less is ignored.
     void setTitleHeight(int pixels);   // "titleHeight"
@@ -107,6 +119,11 @@ public:
     // "bridgeOrigins": only pages of these origins ("https://example.org",
     // "http://127.0.0.1:8080") get anything from jsbridge; empty: every page.
     void setBridgeOrigins(const QStringList &origins);
+    // "permissionPolicy": who answers a page's permission requests, items
+    // "feature=rule" ("camera=ask", "screen=host"); features camera,
+    // microphone, screen, notifications, geolocation, mouselock; rules ask,
+    // allow, deny, host. Empty: ask for all but mouselock, which is denied.
+    void setPermissionPolicy(const QStringList &items);
 
     // Any "config" key, with its value's bytes as they are. For keys of a
     // newer browser than this library knows.
@@ -131,6 +148,9 @@ public:
     // "currentuserinfoRes": info is handed to the page unchanged. Answer
     // within about three seconds: the page's call waits no longer.
     void answerCurrentUserInfo(const QString &key, const QString &info);
+    // "permissionRes": the answer to permissionRequested(); the browser
+    // takes no answer within ten seconds as a no.
+    void answerPermission(const QString &key, bool allow);
     // "getFileListRes": the whole history, newest first.
     void answerFileList(const QString &key, const QList<DownloadRecord> &records);
     void answerFileList(const QString &key, const QJsonArray &records);
@@ -176,6 +196,10 @@ signals:
 
     // Requests; answer each with the call named.
     void currentUserInfoRequested(const QString &key);                             // answerCurrentUserInfo
+    // "permission": a page asks for features ("camera", "microphone",
+    // "screen", "notifications", "geolocation", "mouselock") that the
+    // permission policy leaves to you; answerPermission.
+    void permissionRequested(const QString &key, const QString &origin, const QStringList &features);
     void fileListRequested(const QString &key);                                    // answerFileList
     void downloadOffsetRequested(const QString &key, const QStringList &fileKeys);   // answerDownloadOffset
     // A page started a download: fetch url yourself and answerStartDownload.

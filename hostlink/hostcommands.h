@@ -32,6 +32,7 @@ public:
     virtual void restartDownload(const QByteArray &json) = 0;
     virtual void removeHistory(const QByteArray &json) = 0;
     virtual void removeAllHistory(const QByteArray &json) = 0;
+    virtual void permissionAnswer(const QByteArray &json) = 0;
 
     // The host hung up or never was ours: the process ends shortly.
     virtual void linkEnded() = 0;

@@ -199,8 +199,12 @@ void HostDecoder::onEvent(const QString &subcommand, const QByteArray &decoded)
 
 void HostDecoder::onIQ(const QString &subcommand, const QByteArray &decoded)
 {
-    if (receiver && subcommand == wire::iq::kCurrentUserInfoRes && !decoded.isEmpty())
+    if (!receiver || decoded.isEmpty())
+        return;
+    if (subcommand == wire::iq::kCurrentUserInfoRes)
         receiver->currentUserInfo(decoded);
+    else if (subcommand == wire::iq::kPermissionRes)
+        receiver->permissionAnswer(decoded);
 }
 
 void HostDecoder::onWebFile(const QString &subcommand, const QByteArray &decoded)

@@ -38,6 +38,13 @@ QByteArray HostEncoder::currentUserInfo(const QString &key)
     return encodeMessage(wire::kIQ, wire::iq::kCurrentUserInfo, key);
 }
 
+QByteArray HostEncoder::askPermission(const QString &key, const QString &origin, const QString &feature)
+{
+    const QJsonObject object{{field::kFeature, feature}, {field::kKey, key}, {field::kOrigin, origin}};
+    return encodeMessage(wire::kIQ, wire::iq::kPermission,
+                         QString::fromUtf8(QJsonDocument(object).toJson(QJsonDocument::Compact)));
+}
+
 QByteArray HostEncoder::getWebfileList(const QString &key)
 {
     return encodeMessage(wire::kWebfile, webfile::kGetFileList, key);

@@ -14,6 +14,7 @@ public:
 
     // iq and webfile requests; key is the request key the answer brings back.
     static QByteArray currentUserInfo(const QString &key);
+    static QByteArray askPermission(const QString &key, const QString &origin, const QString &feature);
     static QByteArray getWebfileList(const QString &key);
     static QByteArray getWebfileDownloadOffset(const QString &key, const QStringList &fileList);
     static QByteArray downloadFile(const QString &key, const QString &url, const QString &name);

@@ -246,6 +246,7 @@ void transport::flush()
 }
 
 void transport::currentUserInfo(QString requestID) { write(HostEncoder::currentUserInfo(requestID)); }
+void transport::askPermission(QString key, QString origin, QString feature) { write(HostEncoder::askPermission(key, origin, feature)); }
 void transport::getWebfileList(QString key) { write(HostEncoder::getWebfileList(key)); }
 void transport::getWebfileDownloadOffset(QString key, QStringList fileList) { write(HostEncoder::getWebfileDownloadOffset(key, fileList)); }
 void transport::downloadFile(QString key, QString url, QString name) { write(HostEncoder::downloadFile(key, url, name)); }

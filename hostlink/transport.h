@@ -29,6 +29,7 @@ public:
     void setReceiver(HostCommands *commands) { decoder.setReceiver(commands); }
 
     void currentUserInfo(QString requestID);
+    void askPermission(QString key, QString origin, QString feature);
     void getWebfileList(QString key);
     void getWebfileDownloadOffset(QString key, QStringList fileList);
     void downloadFile(QString key, QString url, QString name);

@@ -1,5 +1,6 @@
 #include "web/pagerecovery.h"
 
+#include "config/vellchatwbconfigure.h"
 #include "web/vellwebenginepage.h"
 
 #include <QDateTime>
@@ -58,9 +59,30 @@ void PageRecovery::onRenderProcessTerminated(int status, int exitCode)
     if (lastRendererRecovery != 0 && now - lastRendererRecovery < rendererRetryQuietMs) {
         emit receiveLog(QStringLiteral("page renderer ended again (status %1, code %2) right after a reload; not reloading %3")
                             .arg(status).arg(exitCode).arg(url));
+        showFailure(page->url());
         return;
     }
     lastRendererRecovery = now;
     emit receiveLog(QStringLiteral("page renderer ended (status %1, code %2); reloading %3").arg(status).arg(exitCode).arg(url));
     page->triggerAction(QWebEnginePage::Reload);
+}
+
+// Rather than a blank window, a page that says what happened, with one
+// button - focused, so Enter works at once and a screen reader lands on it -
+// that loads the failed page again. Only our own texts go into it; the
+// address only as an escaped attribute.
+void PageRecovery::showFailure(const QUrl &failed)
+{
+    const QString text = VellChatWBConfigure::PageCrashedText().toHtmlEscaped();
+    const QString button = VellChatWBConfigure::PageReloadText().toHtmlEscaped();
+    const QString target = failed.toString(QUrl::FullyEncoded).toHtmlEscaped();
+    const QString html = QStringLiteral(
+        "<!doctype html><html><head><meta charset=\"utf-8\"><title>%1</title></head>"
+        "<body style=\"font-family:sans-serif;text-align:center;margin-top:20vh\">"
+        "<p role=\"alert\">%1</p>"
+        "<p><a id=\"reload\" role=\"button\" href=\"%3\" autofocus "
+        "style=\"display:inline-block;padding:6px 18px;border:1px solid #888;border-radius:4px;color:#000;text-decoration:none\">%2</a></p>"
+        "<script>document.getElementById('reload').focus();</script>"
+        "</body></html>").arg(text, button, target);
+    page->setHtml(html);
 }

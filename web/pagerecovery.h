@@ -2,6 +2,7 @@
 
 #include <QObject>
 #include <QString>
+#include <QUrl>
 
 class VellWebEnginePage;
 
@@ -26,6 +27,7 @@ private:
     void onRenderProcessTerminated(int status, int exitCode);
     void onCertificateRefused(const QString &line);
     void settleRefusal();
+    void showFailure(const QUrl &failed);
 
     VellWebEnginePage *page;            // our parent
     qint64 lastRendererRecovery = 0;   // ms since the epoch; 0: never

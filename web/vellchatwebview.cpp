@@ -50,7 +50,10 @@ QWebEngineView *VellChatWebView::createWindow(QWebEnginePage::WebWindowType type
         storeHistory();
         return this;
     }
-    return QWebEngineView::createWindow(type);
+    // No other window opens from a page: returning none makes the page's
+    // window.open() give null at once, instead of a window object for a page
+    // that would never load.
+    return nullptr;
 }
 
 void VellChatWebView::contextMenuEvent(QContextMenuEvent *event)

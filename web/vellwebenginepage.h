@@ -21,5 +21,6 @@ signals:
 protected:
     bool certificateError(const QWebEngineCertificateError &error) override;
 private:
+    void refuseWindows();
     bool strict = false;
 };

@@ -4,10 +4,12 @@
 #include "downloads/accessiblehistoryview.h"
 #include "downloads/downloadfiletree.h"
 #include "web/pageprofile.h"
+#include "web/pagepermissions.h"
 #include "web/pagerecovery.h"
 #include "web/vellchatwebview.h"
 #include "web/vellwebenginepage.h"
 #include "window/pageswitch.h"
+#include "window/permissionprompt.h"
 #include "widgets/accessiblebutton.h"
 #include "widgets/accessibleinformbox.h"
 #include "widgets/informbox.h"
@@ -72,6 +74,8 @@ void VellChatWebBroswer_impl::makePage()
     connect(page->profile(), &QWebEngineProfile::downloadRequested, this, &VellChatWebBroswer_impl::downloadRequested);
     webPage = page;
     jsBridge.setPage(page);
+    PagePermissions::instance()->watch(page);
+    new PermissionPrompt(this);
     recovery = new PageRecovery(page);
     connect(recovery, &PageRecovery::receiveLog, this, &VellChatWebBroswer_impl::receiveLog);
     connect(recovery, &PageRecovery::urlReady, this, &VellChatWebBroswer_impl::loadUrlNow);

@@ -1,5 +1,6 @@
 #include "window/windowhostcommands.h"
 
+#include "web/pagepermissions.h"
 #include "window/vellchatwebbroswer.h"
 
 // The window has no parent: it is the browser's one top-level window.
@@ -19,3 +20,4 @@ void WindowHostCommands::restartDownload(const QByteArray &json) { VellChatWebBr
 void WindowHostCommands::removeHistory(const QByteArray &json) { VellChatWebBroswer::removeHistoryResponse(json); }
 void WindowHostCommands::removeAllHistory(const QByteArray &json) { VellChatWebBroswer::removeAllHistoryResponse(json); }
 void WindowHostCommands::linkEnded() { VellChatWebBroswer::destory(); }
+void WindowHostCommands::permissionAnswer(const QByteArray &json) { PagePermissions::instance()->answerHost(json); }

@@ -22,5 +22,6 @@ public:
     void restartDownload(const QByteArray &json) override;
     void removeHistory(const QByteArray &json) override;
     void removeAllHistory(const QByteArray &json) override;
+    void permissionAnswer(const QByteArray &json) override;
     void linkEnded() override;
 };

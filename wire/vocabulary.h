@@ -55,6 +55,8 @@ constexpr QLatin1String kSavePosition = word("savePosition");
 namespace iq {
 constexpr QLatin1String kCurrentUserInfo = word("currentuserinfo");         // payload: the request key
 constexpr QLatin1String kCurrentUserInfoRes = word("currentuserinfoRes");   // {info, key}
+constexpr QLatin1String kPermission = word("permission");         // {feature, key, origin}
+constexpr QLatin1String kPermissionRes = word("permissionRes");   // {answer: allow|deny, key}
 }
 
 // Requests travel browser -> host, their answers (...Res) host -> browser.
@@ -91,6 +93,12 @@ constexpr QLatin1String kFileSize = word("fileSize");
 constexpr QLatin1String kStatus = word("status");
 constexpr QLatin1String kUpdateTime = word("updateTime");
 constexpr QLatin1String kFileExists = word("fileExists");
+// A permission question and its answer.
+constexpr QLatin1String kFeature = word("feature");
+constexpr QLatin1String kOrigin = word("origin");
+constexpr QLatin1String kAnswer = word("answer");
+constexpr QLatin1String kAllow = word("allow");
+constexpr QLatin1String kDeny = word("deny");
 }
 
 // The subcommands of "config": one stored value each.
@@ -138,6 +146,18 @@ constexpr QLatin1String kAccessToken = word("accessToken");
 constexpr QLatin1String kAccessTokenHosts = word("accessTokenHosts");
 constexpr QLatin1String kStrictCertificates = word("strictCertificates");
 constexpr QLatin1String kBridgeOrigins = word("bridgeOrigins");
+constexpr QLatin1String kInfoBoxAllow = word("infoBoxAllow");
+constexpr QLatin1String kInfoBoxBlock = word("infoBoxBlock");
+constexpr QLatin1String kPermissionCameraText = word("permissionCameraText");
+constexpr QLatin1String kPermissionMicrophoneText = word("permissionMicrophoneText");
+constexpr QLatin1String kPermissionCameraMicrophoneText = word("permissionCameraMicrophoneText");
+constexpr QLatin1String kPermissionScreenText = word("permissionScreenText");
+constexpr QLatin1String kPermissionNotificationsText = word("permissionNotificationsText");
+constexpr QLatin1String kPermissionGeolocationText = word("permissionGeolocationText");
+constexpr QLatin1String kPermissionMouseLockText = word("permissionMouseLockText");
+constexpr QLatin1String kPermissionPolicy = word("permissionPolicy");
+constexpr QLatin1String kPageCrashedText = word("pageCrashedText");
+constexpr QLatin1String kPageReloadText = word("pageReloadText");
 }
 
 // A request key: 32 lower-case hexadecimal digits of a fresh random UUID.

@@ -32,6 +32,7 @@ private slots:
     void hardeningLists();
     void strictCertificates_data();
     void strictCertificates();
+    void permissionPolicy();
 };
 
 static void apply(const char *key, const QByteArray &value)
@@ -80,6 +81,22 @@ void tst_ConfigKeys::texts()
     QCOMPARE(Store::WebFileLoadingText(), QStringLiteral("Fetching"));
     QCOMPARE(Store::WebFileMissedText(), QStringLiteral("Gone"));
     QCOMPARE(Store::InfoClean(), QStringLiteral("Wipe"));
+
+    apply("infoBoxBlock", "Nein");
+    apply("permissionCameraText", "%1 will die Kamera");
+    QCOMPARE(Store::InfoBlock(), QStringLiteral("Nein"));
+    QCOMPARE(Store::PermissionCameraText(), QStringLiteral("%1 will die Kamera"));
+    QCOMPARE(Store::PermissionScreenText(), QStringLiteral("%1 wants to share your screen"));
+}
+
+void tst_ConfigKeys::permissionPolicy()
+{
+    apply("permissionPolicy", "Screen=HOST, camera=allow");
+    QCOMPARE(Store::PermissionRules(), (QStringList{"screen=host", "camera=allow"}));
+    apply("permissionPolicy", "camera=allow,printer=allow");
+    QCOMPARE(Store::PermissionRules(), (QStringList{"screen=host", "camera=allow"}));
+    apply("permissionPolicy", "");
+    QCOMPARE(Store::PermissionRules(), QStringList());
 }
 
 void tst_ConfigKeys::colourList_data()

@@ -102,6 +102,19 @@ const QList<Sent> &sentRows()
         {"strictCertificates off", [](BrowserLink *l) { l->setStrictCertificates(false); }, wire("config:strictCertificates", "0")},
         {"bridgeOrigins", [](BrowserLink *l) { l->setBridgeOrigins({"https://example.org", "http://127.0.0.1:8080"}); },
          wire("config:bridgeOrigins", "https://example.org,http://127.0.0.1:8080")},
+        {"permissionPolicy", [](BrowserLink *l) { l->setPermissionPolicy({"camera=ask", "screen=host"}); },
+         wire("config:permissionPolicy", "camera=ask,screen=host")},
+        {"infoBoxAllow", [](BrowserLink *l) { l->setInfoBoxAllow("Erlauben"); }, wire("config:infoBoxAllow", "Erlauben")},
+        {"permissionScreenText", [](BrowserLink *l) { l->setPermissionScreenText("%1 shares"); }, wire("config:permissionScreenText", "%1 shares")},
+        {"infoBoxBlock", [](BrowserLink *l) { l->setInfoBoxBlock("t0"); }, wire("config:infoBoxBlock", "t0")},
+        {"permissionCameraText", [](BrowserLink *l) { l->setPermissionCameraText("t1"); }, wire("config:permissionCameraText", "t1")},
+        {"permissionMicrophoneText", [](BrowserLink *l) { l->setPermissionMicrophoneText("t2"); }, wire("config:permissionMicrophoneText", "t2")},
+        {"permissionCameraMicrophoneText", [](BrowserLink *l) { l->setPermissionCameraMicrophoneText("t3"); }, wire("config:permissionCameraMicrophoneText", "t3")},
+        {"permissionNotificationsText", [](BrowserLink *l) { l->setPermissionNotificationsText("t4"); }, wire("config:permissionNotificationsText", "t4")},
+        {"permissionGeolocationText", [](BrowserLink *l) { l->setPermissionGeolocationText("t5"); }, wire("config:permissionGeolocationText", "t5")},
+        {"permissionMouseLockText", [](BrowserLink *l) { l->setPermissionMouseLockText("t6"); }, wire("config:permissionMouseLockText", "t6")},
+        {"pageCrashedText", [](BrowserLink *l) { l->setPageCrashedText("t7"); }, wire("config:pageCrashedText", "t7")},
+        {"pageReloadText", [](BrowserLink *l) { l->setPageReloadText("t8"); }, wire("config:pageReloadText", "t8")},
         {"a key of a newer browser", [](BrowserLink *l) { l->sendConfig("someNewKey", "on"); }, wire("config:someNewKey", "on")},
         {"showUrl, encoded", [](BrowserLink *l) { l->showUrl(QUrl(QString::fromUtf8("http://127.0.0.1:8080/a b?q=ü"))); },
          wire("event:showUrl", "http://127.0.0.1:8080/a%20b?q=%C3%BC")},
@@ -114,6 +127,10 @@ const QList<Sent> &sentRows()
         {"currentuserinfoRes, info kept as a string",
          [](BrowserLink *l) { l->answerCurrentUserInfo("k5", R"({"name":"Ann"})"); },
          wire("iq:currentuserinfoRes", "{\"info\":\"{\\\"name\\\":\\\"Ann\\\"}\",\"key\":\"k5\"}")},
+        {"permissionRes, allow", [](BrowserLink *l) { l->answerPermission("k3", true); },
+         wire("iq:permissionRes", R"({"answer":"allow","key":"k3"})")},
+        {"permissionRes, deny", [](BrowserLink *l) { l->answerPermission("k3", false); },
+         wire("iq:permissionRes", R"({"answer":"deny","key":"k3"})")},
         {"getFileListRes, records", [](BrowserLink *l) { l->answerFileList("k1", {setupRecord()}); },
          wire("webfile:getFileListRes",
               R"({"data":[{"createTime":1526809226485,"downloadOffset":1000,"fileExists":false,"fileSize":64948616,)"
@@ -198,6 +215,7 @@ void tst_BrowserLink::badInput_data()
     QTest::newRow("answer keyword from the wrong side") << wire("webfile:getFileListRes", "{}") << "unknown message";
     QTest::newRow("host keyword from the wrong side") << wire("event:showUrl", "http://x/") << "unknown message";
     QTest::newRow("list without key") << wire("webfile:getFileList", "") << "no request key";
+    QTest::newRow("permission without key") << wire("iq:permission", R"({"feature":"camera","origin":"http://x"})") << "no request key";
     QTest::newRow("user info, only blanks") << wire("iq:currentuserinfo", "  ") << "no request key";
     QTest::newRow("progress, bad json") << wire("webfile:getDownloadOffset", "{not json") << "no request key";
     QTest::newRow("progress without key") << wire("webfile:getDownloadOffset", R"({"fileList":["a"]})") << "no request key";

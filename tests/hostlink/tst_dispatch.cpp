@@ -28,6 +28,7 @@ public:
     void restartDownload(const QByteArray &json) override { calls << "restartDownload(" + json + ")"; }
     void removeHistory(const QByteArray &json) override { calls << "removeHistory(" + json + ")"; }
     void removeAllHistory(const QByteArray &json) override { calls << "removeAllHistory(" + json + ")"; }
+    void permissionAnswer(const QByteArray &json) override { calls << "permissionAnswer(" + json + ")"; }
     void linkEnded() override { calls << "linkEnded()"; }
 };
 
@@ -130,6 +131,8 @@ void tst_Dispatch::receiverCalls_data()
     QTest::newRow("user info answer") << "iq:currentuserinfoRes:e30=" << QStringList{"currentUserInfo({})"};
     QTest::newRow("empty user info answer") << "iq:currentuserinfoRes:" << QStringList();
     QTest::newRow("user info request from the host") << "iq:currentuserinfo:e30=" << QStringList();
+    QTest::newRow("permission answer") << "iq:permissionRes:e30=" << QStringList{"permissionAnswer({})"};
+    QTest::newRow("empty permission answer") << "iq:permissionRes:" << QStringList();
     QTest::newRow("list answer") << "webfile:getFileListRes:e30=" << QStringList{"webfileList({})"};
     QTest::newRow("progress answer") << "webfile:getDownloadOffsetRes:e30=" << QStringList{"webfileDownloadOffset({})"};
     QTest::newRow("download answer") << "webfile:startDownloadRes:e30=" << QStringList{"startDownload({})"};

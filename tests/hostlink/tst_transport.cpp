@@ -140,6 +140,11 @@ void tst_Transport::outgoingBytes_data()
     QTest::newRow("user info") << Op([k](transport *t) { t->currentUserInfo(k); })
                                << QByteArray("iq:currentuserinfo:MDEyMzQ1Njc4OWFiY2RlZjAxMjM0NTY3ODlhYmNkZWY=;")
                                << "currentUserInfoRequested(0123456789abcdef0123456789abcdef)";
+    // {"feature":"camera,microphone","key":"k9","origin":"http://127.0.0.1:8080"}
+    QTest::newRow("permission question")
+        << Op([](transport *t) { t->askPermission(QStringLiteral("k9"), QStringLiteral("http://127.0.0.1:8080"), QStringLiteral("camera,microphone")); })
+        << QByteArray("iq:permission:eyJmZWF0dXJlIjoiY2FtZXJhLG1pY3JvcGhvbmUiLCJrZXkiOiJrOSIsIm9yaWdpbiI6Imh0dHA6Ly8xMjcuMC4wLjE6ODA4MCJ9;")
+        << "permissionRequested(k9, http://127.0.0.1:8080, camera|microphone)";
     QTest::newRow("file list") << Op([k](transport *t) { t->getWebfileList(k); })
                                << QByteArray("webfile:getFileList:MDEyMzQ1Njc4OWFiY2RlZjAxMjM0NTY3ODlhYmNkZWY=;")
                                << "fileListRequested(0123456789abcdef0123456789abcdef)";

@@ -316,9 +316,8 @@ void tst_VellChatWebView::windowPopupsDropped_data()
     QTest::addColumn<QWebEnginePage::WebWindowType>("type");
     QTest::addColumn<QString>("shownPath");
     QTest::addColumn<int>("historyCount");
-    QTest::newRow("script popup with features")
-        << "window.open('/drop/popup', '_blank', 'width=300,height=200')" << 0 << QWebEnginePage::WebDialog
-        << "/drop/p2" << 2;
+    // A script popup with window features never reaches the view: the page's
+    // window.open() gives null (tst_webapps).
     // A link the view will not open elsewhere is followed by the engine in the
     // page itself, as an ordinary navigation that keeps the live history.
     QTest::newRow("shift-click: new window") << "click" << int(Qt::ShiftModifier) << QWebEnginePage::WebBrowserWindow

@@ -40,3 +40,7 @@ add_dependencies(tst_atspi channel-web-browser)
 add_test(NAME tst_atspi COMMAND ${PROJECT_SOURCE_DIR}/tests/support/a11y-session $<TARGET_FILE:tst_atspi>)
 set_tests_properties(tst_atspi PROPERTIES TIMEOUT 300
     ENVIRONMENT "QTWEBENGINE_DISABLE_SANDBOX=1;QTWEBENGINE_CHROMIUM_FLAGS=--disable-gpu")
+# Web apps on an openbox desktop the test starts itself.
+wb_test(window tst_webapps wb_webtestkit wb_testsupport)
+add_dependencies(tst_webapps channel-web-browser)
+set_tests_properties(tst_webapps PROPERTIES TIMEOUT 600)

@@ -1,0 +1,224 @@
+#include "tests/support/browserprocess.h"
+#include "tests/support/fakehost.h"
+#include "tests/support/xdesktop.h"
+#include "webtestkit.h"
+
+#include <QDir>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QtTest>
+#include <csignal>
+
+// Web apps in the built browser on an openbox desktop: the permission
+// promises a page waits on, window.open without popups, and a renderer that
+// keeps dying. Pages report what
+// they saw by fetching "/outcome-<case>-<result>" from the test's server.
+class tst_WebApps : public QObject
+{
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void permissions_data();
+    void permissions();
+    void windowOpenGivesNull();
+    void rendererDyingTwiceShowsReload();
+    void cleanupTestCase();
+private:
+    bool outcome(const QString &tag, const QString &result, int timeoutMs = 20000);
+    void key(const QString &keys) { desktop->xdotool({"windowactivate", "--sync", window}); desktop->xdotool({"key", keys}); }
+    QList<int> renderers() const;
+    PageServer server;
+    QScopedPointer<XDesktop> desktop;
+    QScopedPointer<BrowserProcess> browser;
+    QScopedPointer<FakeHost> host;
+    QString window;
+};
+
+static const char kPermissionPage[] =
+    "<html><body><script>"
+    "var p = location.search.slice(1).split('/'), what = p[0], tag = p[1];"
+    "function report(r) { fetch('/outcome-' + tag + '-' + r); }"
+    // A refusal is NotAllowedError; any other failure came after a yes (no such device here).
+    "function media(f) { f.then(function () { report('allowed'); },"
+    "  function (e) { report(e.name == 'NotAllowedError' ? 'denied' : 'allowed'); }); }"
+    "if (what == 'camera') media(navigator.mediaDevices.getUserMedia({video: true}));"
+    "if (what == 'microphone') media(navigator.mediaDevices.getUserMedia({audio: true}));"
+    "if (what == 'both') media(navigator.mediaDevices.getUserMedia({audio: true, video: true}));"
+    "if (what == 'screen') media(navigator.mediaDevices.getDisplayMedia({video: true}));"
+    "if (what == 'notifications') Notification.requestPermission().then(function (r) {"
+    "  report(r == 'granted' ? 'allowed' : 'denied'); });"
+    "if (what == 'geolocation') navigator.geolocation.getCurrentPosition(function () { report('allowed'); },"
+    "  function (e) { report(e.code == 1 ? 'denied' : 'allowed'); });"
+    "</script></body></html>";
+
+void tst_WebApps::initTestCase()
+{
+    server.setContent("/permission.html", kPermissionPage, "text/html");
+    QVERIFY(server.startHttp());
+    XDesktop::Options options;
+    options.windowManager = true;
+    desktop.reset(new XDesktop(options));
+    QVERIFY(desktop->isValid());
+    browser.reset(new BrowserProcess);
+    QVERIFY(browser->isValid());
+    host.reset(new FakeHost(browser->endpoint()));
+    QProcessEnvironment env = desktop->environment();
+    env.insert("QTWEBENGINE_CHROMIUM_FLAGS", "--disable-gpu --use-fake-device-for-media-stream");
+    browser->process().setProcessEnvironment(env);
+    browser->start();
+    QVERIFY(host->waitForClient(30000));
+    host->send("config", "title", "Web apps");
+    host->send("event", "showUrl", server.url("/hello").toString());
+    window = desktop->findWindow("Web apps");
+    QVERIFY(!window.isEmpty());
+}
+
+bool tst_WebApps::outcome(const QString &tag, const QString &result, int timeoutMs)
+{
+    QDeadlineTimer deadline(timeoutMs);
+    while (!deadline.hasExpired()) {
+        for (const SeenRequest &r : server.requests()) {
+            if (r.path.startsWith("/outcome-" + tag + "-"))
+                return r.path == "/outcome-" + tag + "-" + result;
+        }
+        QTest::qWait(50);
+    }
+    return false;
+}
+
+void tst_WebApps::permissions_data()
+{
+    QTest::addColumn<QString>("policy");
+    QTest::addColumn<QString>("what");
+    QTest::addColumn<QString>("user");   // keys pressed once the box shows; "host:allow", "host:" a host that never answers
+    QTest::addColumn<QString>("result");
+    QTest::newRow("camera allowed") << "camera=allow" << "camera" << "" << "allowed";
+    QTest::newRow("microphone denied") << "microphone=deny" << "microphone" << "" << "denied";
+    QTest::newRow("notifications denied") << "notifications=deny" << "notifications" << "" << "denied";
+    QTest::newRow("location allowed") << "geolocation=allow" << "geolocation" << "" << "allowed";
+    QTest::newRow("screen denied") << "screen=deny" << "screen" << "" << "denied";
+    QTest::newRow("user allows both") << "" << "both" << "Return" << "allowed";
+    QTest::newRow("both remembered") << "" << "both" << "" << "allowed";
+    QTest::newRow("user blocks location") << "" << "geolocation" << "Escape" << "denied";
+    QTest::newRow("user blocks notifications by Tab and Space") << "" << "notifications" << "Tab space" << "denied";
+    QTest::newRow("host allows camera") << "camera=host" << "camera" << "host:allow" << "allowed";
+    QTest::newRow("host denies notifications") << "notifications=host" << "notifications" << "host:deny" << "denied";
+    QTest::newRow("silent host: denied in time") << "microphone=host" << "microphone" << "host:" << "denied";
+}
+
+void tst_WebApps::permissions()
+{
+    QFETCH(QString, policy);
+    QFETCH(QString, what);
+    QFETCH(QString, user);
+    const QString tag = QString::fromLatin1(QTest::currentDataTag()).replace(' ', '_').replace(':', '_');
+    host->clear();
+    host->send("config", "permissionPolicy", policy);
+    QUrl page = server.url("/permission.html");
+    page.setQuery(what + "/" + tag);
+    host->send("event", "showUrl", page.toString());
+    if (user.startsWith("host:")) {
+        const HostFrame asked = host->waitFor("iq", "permission", 20000);
+        const QJsonObject question = QJsonDocument::fromJson(asked.payload).object();
+        QCOMPARE(question.value("feature").toString(), what);
+        QCOMPARE(question.value("origin").toString(), server.url("/").toString().chopped(1));
+        const QString answer = user.mid(5);
+        if (!answer.isEmpty())
+            host->send("iq", "permissionRes", QJsonDocument(QJsonObject{{"answer", answer}, {"key", question.value("key")}}).toJson());
+    } else if (!user.isEmpty()) {
+        // The box has the keyboard once it shows; the page waits on it meanwhile.
+        QTest::qWait(1500);
+        QVERIFY(!outcome(tag, "allowed", 10) && !outcome(tag, "denied", 10));
+        for (const QString &k : user.split(' '))
+            key(k);
+    }
+    QFETCH(QString, result);
+    QVERIFY(outcome(tag, result, 25000));
+}
+
+void tst_WebApps::windowOpenGivesNull()
+{
+    server.setContent("/opener.html",
+                      "<html><body><script>"
+                      "var w = window.open('/never-loaded', 'login', 'width=500,height=600');"
+                      "fetch('/outcome-open-' + (w === null ? 'null' : 'window'));"
+                      "</script></body></html>", "text/html");
+    host->send("event", "showUrl", server.url("/opener.html").toString());
+    QVERIFY(outcome("open", "null"));
+    QTest::qWait(500);
+    QVERIFY(server.requestsFor("/never-loaded").isEmpty());
+}
+
+// The renderers of this browser: processes started with --type=renderer
+// whose parents lead to the browser process.
+QList<int> tst_WebApps::renderers() const
+{
+    const qint64 root = browser->process().processId();
+    auto parentOf = [](int pid) {
+        QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
+        if (!stat.open(QIODevice::ReadOnly))
+            return 0;
+        const QByteArray text = stat.readAll();
+        return text.mid(text.lastIndexOf(')') + 2).split(' ').value(1).toInt();
+    };
+    auto commandOf = [](int pid) {
+        QFile cmdline(QStringLiteral("/proc/%1/cmdline").arg(pid));
+        return cmdline.open(QIODevice::ReadOnly) ? cmdline.readAll() : QByteArray();
+    };
+    // Renderers forked from the zygote keep its command line.
+    QList<int> found;
+    for (const QString &entry : QDir("/proc").entryList(QDir::Dirs)) {
+        const int pid = entry.toInt();
+        const QByteArray command = pid > 0 ? commandOf(pid) : QByteArray();
+        const bool renderer = command.contains("--type=renderer")
+            || (command.contains("--type=zygote") && commandOf(parentOf(pid)).contains("--type=zygote"));
+        if (!renderer)
+            continue;
+        for (int p = parentOf(pid); p > 1; p = parentOf(p)) {
+            if (p == root) {
+                found << pid;
+                break;
+            }
+        }
+    }
+    return found;
+}
+
+void tst_WebApps::rendererDyingTwiceShowsReload()
+{
+    host->send("event", "showUrl", server.url("/fragile").toString());
+    QTRY_COMPARE_WITH_TIMEOUT(server.requestsFor("/fragile").size(), 1, 20000);
+    QTRY_VERIFY_WITH_TIMEOUT(!renderers().isEmpty(), 10000);
+    host->clear();
+    for (int pid : renderers())
+        ::kill(pid, SIGKILL);
+    // The first death is reloaded.
+    QTRY_COMPARE_WITH_TIMEOUT(server.requestsFor("/fragile").size(), 2, 20000);
+    QTRY_VERIFY_WITH_TIMEOUT(!renderers().isEmpty(), 10000);
+    QTest::qWait(500);
+    for (int pid : renderers())
+        ::kill(pid, SIGKILL);
+    // The second is told to the host, and the page is not loaded again.
+    auto toldAgain = [this] {
+        for (const HostFrame &f : host->framesOf("feedback", "receiveLog")) {
+            if (f.payload.contains("ended again"))
+                return true;
+        }
+        return false;
+    };
+    QTRY_VERIFY_WITH_TIMEOUT(toldAgain(), 20000);
+    QTest::qWait(2000);
+    QCOMPARE(server.requestsFor("/fragile").size(), 2);
+}
+
+void tst_WebApps::cleanupTestCase()
+{
+    if (browser && browser->process().state() != QProcess::NotRunning) {
+        host->hangUp();
+        if (!browser->process().waitForFinished(10000))
+            browser->process().kill();
+    }
+}
+
+QTEST_MAIN(tst_WebApps)
+#include "tst_webapps.moc"

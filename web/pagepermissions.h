@@ -1,0 +1,65 @@
+#pragma once
+
+#include <QHash>
+#include <QList>
+#include <QObject>
+#include <QPointer>
+#include <QUrl>
+#include <QWebEnginePage>
+
+// Answers every permission request a page raises - camera, microphone,
+// screen, notifications, location, pointer lock - so that no page's promise
+// waits forever. The host's policy (see PermissionPolicy) says who decides:
+// the rule itself, the user in the window's box, or the host by a message.
+// What the user decides holds for that origin and feature for the rest of the
+// run, in memory only; one process-wide instance keeps it for every page.
+class PagePermissions : public QObject
+{
+    Q_OBJECT
+public:
+    // A host that does not answer within this has said no.
+    static constexpr int hostWaitMs = 10000;
+
+    static PagePermissions *instance();
+    void watch(QWebEnginePage *page);
+
+    // The features of a request as the policy names them ("camera", ...);
+    // empty for one this program does not know.
+    static QStringList featureWords(QWebEnginePage::Feature feature);
+    // The box's question, from the configured texts.
+    static QString questionText(const QUrl &origin, QWebEnginePage::Feature feature);
+
+public slots:
+    void answerUser(int id, bool allow);
+    // The question went unanswered: a no for this request, remembered for none.
+    void dismissUser(int id);
+    // The host's {answer, key}; a stale or unreadable one changes nothing.
+    void answerHost(const QByteArray &json);
+
+signals:
+    // One question at a time; the next comes once this one is answered or withdrawn.
+    void userQuestion(int id, const QString &text);
+    void userQuestionWithdrawn(int id);
+    void hostQuestion(const QString &key, const QString &origin, const QString &feature);
+
+private:
+    struct Request {
+        QPointer<QWebEnginePage> page;
+        QUrl origin;
+        QWebEnginePage::Feature feature;
+        int id = 0;
+    };
+    explicit PagePermissions(QObject *parent);
+    void onRequested(QWebEnginePage *page, const QUrl &origin, QWebEnginePage::Feature feature);
+    void onCanceled(QWebEnginePage *page, const QUrl &origin, QWebEnginePage::Feature feature);
+    static void grant(const Request &request, bool allow);
+    static QString memoryKey(const QUrl &origin, QWebEnginePage::Feature feature);
+    void askNextUser();
+    void settleUser(int id, bool allow, bool remember);
+
+    QHash<QString, bool> remembered;   // memoryKey -> the user's answer
+    QList<Request> userQueue;          // the first one is on screen once asked
+    bool userAsking = false;
+    int nextId = 1;
+    QHash<QString, Request> hostWaiting;   // by request key
+};
