@@ -1,6 +1,20 @@
 #include "web/vellwebenginepage.h"
 
+#include "config/hostmatch.h"
+
 #include <QWebEngineCertificateError>
+
+namespace {
+
+// As many redirects in a row as the engine itself follows before it gives up.
+const int redirectLimit = 20;
+
+QString shown(const QUrl &url)
+{
+    return url.toDisplayString(QUrl::RemoveUserInfo);
+}
+
+}
 
 VellWebEnginePage::VellWebEnginePage(QWebEngineProfile *profile, QObject *parent)
     : QWebEnginePage(profile, parent)
@@ -16,7 +30,37 @@ bool VellWebEnginePage::certificateError(const QWebEngineCertificateError &error
 {
     if (!strict)
         return true;
-    emit certificateRefused(QStringLiteral("refused %1: %2")
-                                .arg(error.url().toDisplayString(QUrl::RemoveUserInfo), error.errorDescription()));
+    emit certificateRefused(QStringLiteral("refused %1: %2").arg(shown(error.url()), error.errorDescription()));
+    return false;
+}
+
+bool VellWebEnginePage::acceptNavigationRequest(const QUrl &url, NavigationType type, bool isMainFrame)
+{
+    if (type == NavigationTypeRedirect && !tokenHosts.isEmpty())
+        return acceptRedirect(url, isMainFrame);
+    if (isMainFrame && !(type == NavigationTypeTyped && url == freshUrl))
+        freshLoads = 0;
+    return true;
+}
+
+// The engine follows a redirect with the headers of the request before it,
+// the access token included, and then asks the interceptor too late to take
+// it back. It asks here first, though: the page's own redirects are loaded
+// afresh, so that the interceptor decides for the new host on its own, and a
+// frame may only be redirected to a host that may have the token anyway.
+bool VellWebEnginePage::acceptRedirect(const QUrl &url, bool isMainFrame)
+{
+    if (!isMainFrame) {
+        if (HostMatch::hostListed(tokenHosts, url))
+            return true;
+        emit navigationRefused(QStringLiteral("refused a frame's redirect to %1: the host is not in accessTokenHosts").arg(shown(url)));
+        return false;
+    }
+    if (++freshLoads > redirectLimit) {
+        emit navigationRefused(QStringLiteral("refused %1: too many redirects").arg(shown(url)));
+        return false;
+    }
+    freshUrl = url;
+    QMetaObject::invokeMethod(this, [this, url] { load(url); }, Qt::QueuedConnection);
     return false;
 }

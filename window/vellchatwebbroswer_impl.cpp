@@ -67,6 +67,7 @@ VellChatWebBroswer_impl::VellChatWebBroswer_impl(QWidget *parent, bool maxed)
     jsBridge.setPage(page);
     connect(page, &VellWebEnginePage::certificateRefused, this, &VellChatWebBroswer_impl::onCertificateRefused);
     connect(page, &QWebEnginePage::loadFinished, this, [this] { settleRefusal(); });
+    connect(page, &VellWebEnginePage::navigationRefused, this, &VellChatWebBroswer_impl::receiveLog);
 
     auto *channel = new QWebChannel(this);
     channel->registerObject(QStringLiteral("jsbridge"), &jsBridge);
@@ -620,6 +621,7 @@ void VellChatWebBroswer_impl::setUrl(QString url)
 void VellChatWebBroswer_impl::loadUrlNow(const QString &url)
 {
     webPage->setStrictCertificates(Config::StrictCertificates());
+    webPage->setTokenHosts(Config::AccessToken().isEmpty() ? QStringList() : Config::AccessTokenHosts());
     jsBridge.setAllowedOrigins(Config::BridgeOrigins());
     webView->setUrl(QUrl(url, QUrl::TolerantMode));
     webView->show();
