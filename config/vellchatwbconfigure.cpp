@@ -60,6 +60,7 @@ QFont VellChatWBConfigure::m_font;
 QStringList VellChatWBConfigure::accessTokenHosts;
 bool VellChatWBConfigure::strictCertificates = false;
 QStringList VellChatWBConfigure::bridgeOrigins;
+QStringList VellChatWBConfigure::externalSchemes;
 
 namespace {
 // Pictures are fitted to the screen this store measured, whenever they load.
@@ -165,6 +166,7 @@ void VellChatWBConfigure::setDefaults()
     accessTokenHosts.clear();
     strictCertificates = false;
     bridgeOrigins.clear();
+    externalSchemes.clear();
     titleOpenOutsideShow = false;
     titleCheckChannelShow = false;
 }

@@ -149,6 +149,7 @@ void BrowserLink::setAccessToken(const QString &token) { send(kConfig, QStringLi
 void BrowserLink::setAccessTokenHosts(const QStringList &hosts) { send(kConfig, QStringLiteral("accessTokenHosts"), hosts.join(QLatin1Char(','))); }
 void BrowserLink::setStrictCertificates(bool strict) { send(kConfig, QStringLiteral("strictCertificates"), strict ? QStringLiteral("1") : QStringLiteral("0")); }
 void BrowserLink::setBridgeOrigins(const QStringList &origins) { send(kConfig, QStringLiteral("bridgeOrigins"), origins.join(QLatin1Char(','))); }
+void BrowserLink::setExternalSchemes(const QStringList &schemes) { send(kConfig, QStringLiteral("externalSchemes"), schemes.join(QLatin1Char(','))); }
 
 void BrowserLink::showUrl(const QUrl &url) { send(kEvent, QStringLiteral("showUrl"), url.toString(QUrl::FullyEncoded)); }
 void BrowserLink::active() { send(kEvent, QStringLiteral("active"), QString()); }

@@ -107,6 +107,10 @@ public:
     // "bridgeOrigins": only pages of these origins ("https://example.org",
     // "http://127.0.0.1:8080") get anything from jsbridge; empty: every page.
     void setBridgeOrigins(const QStringList &origins);
+    // "externalSchemes": links to these schemes ("mailto", "tel") go to the
+    // desktop's program at once, links to others ask the user first; {"none"}:
+    // no link goes to another program and nobody is asked. Empty: all ask.
+    void setExternalSchemes(const QStringList &schemes);
 
     // Any "config" key, with its value's bytes as they are. For keys of a
     // newer browser than this library knows.

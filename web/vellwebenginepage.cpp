@@ -1,5 +1,6 @@
 #include "web/vellwebenginepage.h"
 
+#include "config/externallinks.h"
 #include "config/hostmatch.h"
 
 #include <QWebEngineCertificateError>
@@ -36,6 +37,21 @@ bool VellWebEnginePage::certificateError(const QWebEngineCertificateError &error
 
 bool VellWebEnginePage::acceptNavigationRequest(const QUrl &url, NavigationType type, bool isMainFrame)
 {
+    // The engine asks about another program's address only once the user
+    // clicked (a page's script alone opens nothing), right before it hands the
+    // address to the desktop; refused here, nothing is handed on.
+    switch (ExternalLinks::decide(url, externalSchemes)) {
+    case ExternalLinks::Open:
+        return true;
+    case ExternalLinks::Ask:
+        emit externalLinkRequested(url);
+        return false;
+    case ExternalLinks::Refuse:
+        emit navigationRefused(QStringLiteral("refused %1: externalSchemes is none").arg(shown(url)));
+        return false;
+    case ExternalLinks::Show:
+        break;
+    }
     if (type == NavigationTypeRedirect && !tokenHosts.isEmpty())
         return acceptRedirect(url, isMainFrame);
     if (isMainFrame && !(type == NavigationTypeTyped && url == freshUrl))

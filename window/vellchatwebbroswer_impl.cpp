@@ -1,5 +1,6 @@
 #include "window/vellchatwebbroswer_impl.h"
 
+#include "config/externallinks.h"
 #include "config/vellchatwbconfigure.h"
 #include "downloads/accessiblehistoryview.h"
 #include "downloads/downloadfiletree.h"
@@ -16,6 +17,7 @@
 #include <QAccessible>
 #include <QApplication>
 #include <QDateTime>
+#include <QDesktopServices>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QKeyEvent>
@@ -68,6 +70,11 @@ VellChatWebBroswer_impl::VellChatWebBroswer_impl(QWidget *parent, bool maxed)
     connect(page, &VellWebEnginePage::certificateRefused, this, &VellChatWebBroswer_impl::onCertificateRefused);
     connect(page, &QWebEnginePage::loadFinished, this, [this] { settleRefusal(); });
     connect(page, &VellWebEnginePage::navigationRefused, this, &VellChatWebBroswer_impl::receiveLog);
+    // Another program gets the address only once the user says so here.
+    connect(page, &VellWebEnginePage::externalLinkRequested, this, [this](const QUrl &url) {
+        openBox(ExternalLinks::question(url), QStringLiteral("Open"), [url] { QDesktopServices::openUrl(url); },
+                Config::InfoCancel());
+    });
 
     auto *channel = new QWebChannel(this);
     channel->registerObject(QStringLiteral("jsbridge"), &jsBridge);
@@ -622,6 +629,7 @@ void VellChatWebBroswer_impl::loadUrlNow(const QString &url)
 {
     webPage->setStrictCertificates(Config::StrictCertificates());
     webPage->setTokenHosts(Config::AccessToken().isEmpty() ? QStringList() : Config::AccessTokenHosts());
+    webPage->setExternalSchemes(Config::ExternalSchemes());
     jsBridge.setAllowedOrigins(Config::BridgeOrigins());
     webView->setUrl(QUrl(url, QUrl::TolerantMode));
     webView->show();

@@ -102,6 +102,7 @@ const QList<Sent> &sentRows()
         {"strictCertificates off", [](BrowserLink *l) { l->setStrictCertificates(false); }, wire("config:strictCertificates", "0")},
         {"bridgeOrigins", [](BrowserLink *l) { l->setBridgeOrigins({"https://example.org", "http://127.0.0.1:8080"}); },
          wire("config:bridgeOrigins", "https://example.org,http://127.0.0.1:8080")},
+        {"externalSchemes", [](BrowserLink *l) { l->setExternalSchemes({"mailto", "tel"}); }, wire("config:externalSchemes", "mailto,tel")},
         {"a key of a newer browser", [](BrowserLink *l) { l->sendConfig("someNewKey", "on"); }, wire("config:someNewKey", "on")},
         {"showUrl, encoded", [](BrowserLink *l) { l->showUrl(QUrl(QString::fromUtf8("http://127.0.0.1:8080/a b?q=ü"))); },
          wire("event:showUrl", "http://127.0.0.1:8080/a%20b?q=%C3%BC")},
