@@ -52,6 +52,12 @@ bool VellWebEnginePage::acceptNavigationRequest(const QUrl &url, NavigationType 
     case ExternalLinks::Show:
         break;
     }
+    // Local files are the host's to show: a file dropped where the page takes
+    // none, a link on a local page or a redirect must not open one. Typed is
+    // the program's own load; reloading and going back only revisit it.
+    if (url.scheme().compare(QLatin1String("file"), Qt::CaseInsensitive) == 0 && type != NavigationTypeTyped
+        && type != NavigationTypeReload && type != NavigationTypeBackForward)
+        return false;
     if (type == NavigationTypeRedirect && !tokenHosts.isEmpty())
         return acceptRedirect(url, isMainFrame);
     if (isMainFrame && !(type == NavigationTypeTyped && url == freshUrl))

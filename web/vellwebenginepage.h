@@ -11,7 +11,8 @@ class QWebEngineProfile;
 // user about them, so every certificate error is overridden - unless the host
 // asked for strict certificates, and then the engine's error page shows.
 // Nothing leaves through the page without the host's or the user's say-so:
-// links to other programs wait for the user, and a redirect never takes the access token to a host off the host's list.
+// links to other programs wait for the user, only the host opens local files,
+// and a redirect never takes the access token to a host off the host's list.
 class VellWebEnginePage : public QWebEnginePage
 {
     Q_OBJECT

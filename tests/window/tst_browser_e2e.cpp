@@ -22,6 +22,8 @@ private slots:
     void tokenOnlyForListedHosts();
     void tokenAcrossRedirects_data();
     void tokenAcrossRedirects();
+    void localFilesOnlyFromHost_data();
+    void localFilesOnlyFromHost();
     void strictCertificates_data();
     void strictCertificates();
     void bridgeOnlyForListedOrigins_data();
@@ -239,6 +241,39 @@ void tst_BrowserE2E::tokenAcrossRedirects()
         seen << (requests.isEmpty() ? "x" : withToken == requests.size() ? "T" : withToken == 0 ? "-" : "mixed");
     }
     QCOMPARE(seen.join(QString()), tokens);
+}
+
+void tst_BrowserE2E::localFilesOnlyFromHost_data()
+{
+    QTest::addColumn<bool>("byLink");   // false: the host shows the second file itself
+    QTest::newRow("the host shows it") << false;
+    QTest::newRow("a link on a local page") << true;
+}
+
+// Two local pages; the second reports to the server when it shows. The first
+// clicks a link to it, then reports that it is still there.
+void tst_BrowserE2E::localFilesOnlyFromHost()
+{
+    QFETCH(bool, byLink);
+    const QString tag = byLink ? "link" : "host";
+    QTemporaryDir dir;
+    QFile second(dir.filePath("second.html"));
+    QVERIFY(second.open(QIODevice::WriteOnly));
+    second.write("<html><body><img src='" + server.url("/second-shown-" + tag).toEncoded() + "'></body></html>");
+    second.close();
+    QFile first(dir.filePath("first.html"));
+    QVERIFY(first.open(QIODevice::WriteOnly));
+    first.write("<html><body><a id='a' href='second.html'>second</a><script>a.click();"
+                "setTimeout(function () { new Image().src = '" + server.url("/first-stays").toEncoded() + "'; }, 1000);"
+                "</script></body></html>");
+    first.close();
+    host->send("event", "showUrl", QUrl::fromLocalFile(byLink ? first.fileName() : second.fileName()).toString());
+    if (!byLink) {
+        QTRY_VERIFY_WITH_TIMEOUT(!server.requestsFor("/second-shown-host").isEmpty(), 20000);
+        return;
+    }
+    QTRY_VERIFY_WITH_TIMEOUT(!server.requestsFor("/first-stays").isEmpty(), 20000);
+    QVERIFY(server.requestsFor("/second-shown-link").isEmpty());
 }
 
 void tst_BrowserE2E::strictCertificates_data()
