@@ -40,3 +40,12 @@ add_dependencies(tst_atspi channel-web-browser)
 add_test(NAME tst_atspi COMMAND ${PROJECT_SOURCE_DIR}/tests/support/a11y-session $<TARGET_FILE:tst_atspi>)
 set_tests_properties(tst_atspi PROPERTIES TIMEOUT 300
     ENVIRONMENT "QTWEBENGINE_DISABLE_SANDBOX=1;QTWEBENGINE_CHROMIUM_FLAGS=--disable-gpu")
+# Links to other programs and files dropped from another program, on a desktop
+# of its own with a stand-in for the desktop's opener.
+add_executable(wb-dragsource window/dragsource.cpp)
+target_link_libraries(wb-dragsource PRIVATE Qt5::Widgets)
+set_target_properties(wb-dragsource PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${PROJECT_BINARY_DIR}/tests)
+wb_test(window tst_realhandoff wb_webtestkit wb_testsupport)
+add_dependencies(tst_realhandoff channel-web-browser wb-dragsource)
+target_compile_definitions(tst_realhandoff PRIVATE WB_DRAGSOURCE_PATH="$<TARGET_FILE:wb-dragsource>")
+set_tests_properties(tst_realhandoff PROPERTIES TIMEOUT 600)
