@@ -214,6 +214,8 @@ void tst_BrowserE2E::tokenAcrossRedirects()
         server.setContent(last, tinyPng(), "image/png");
     else if (kind == "download")
         server.setContent(last, QByteArray(64, 'd'), "application/octet-stream");
+    else   // reports once it has loaded: the next row's page must not race its commit
+        server.setContent(last, "<html><body><img src='/loaded-" + tag.toUtf8() + "'></body></html>", "text/html");
     QUrl start = hop(0);
     if (!carrier.isEmpty()) {
         const QString page = "/carrier-" + tag;
@@ -232,6 +234,8 @@ void tst_BrowserE2E::tokenAcrossRedirects()
         QVERIFY2(refused.payload.startsWith("refused a frame's redirect to " + hop(lastSeen + 1).toEncoded()),
                  refused.payload.constData());
     }
+    if (kind == "page" || kind == "popup")
+        QTRY_VERIFY_WITH_TIMEOUT(!server.requestsFor("/loaded-" + tag).isEmpty(), 20000);
     QStringList seen;
     for (int i = 0; i < hops.size(); ++i) {
         const QList<SeenRequest> requests = server.requestsFor(hop(i).path());
