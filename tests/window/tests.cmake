@@ -49,3 +49,6 @@ wb_test(window tst_realhandoff wb_webtestkit wb_testsupport)
 add_dependencies(tst_realhandoff channel-web-browser wb-dragsource)
 target_compile_definitions(tst_realhandoff PRIVATE WB_DRAGSOURCE_PATH="$<TARGET_FILE:wb-dragsource>")
 set_tests_properties(tst_realhandoff PROPERTIES TIMEOUT 600)
+# Both time what a window manager does; two of them at once on two cores slow
+# each other's desktops past their waits.
+set_tests_properties(tst_realhandoff tst_realdesktop PROPERTIES RESOURCE_LOCK openbox-desktop)
