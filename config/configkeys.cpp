@@ -1,5 +1,6 @@
 #include "config/configkeys.h"
 
+#include "config/externallinks.h"
 #include "config/hostmatch.h"
 #include "config/permissionpolicy.h"
 #include "config/vellchatwbconfigure.h"
@@ -7,6 +8,7 @@
 
 #include <QHash>
 #include <QPixmap>
+#include <QRegularExpression>
 #include <QStringList>
 #include <functional>
 
@@ -53,6 +55,26 @@ bool readColourList(const QByteArray &bytes, QColor *colour)
     if (v[0] >= 0 && v[0] <= 255 && v[1] >= 0 && v[1] <= 255 && v[2] >= 0 && v[2] <= 255 && v[3] >= 0 && v[3] <= 255)
         c = QColor(v[0], v[1], v[2], v[3]);
     *colour = c;
+    return true;
+}
+
+// A comma list of URL schemes ("mailto, tel"), or "none" alone. Schemes the
+// browser shows itself are no programs' business and make the list malformed.
+bool readSchemeList(const QString &text, QStringList *out)
+{
+    static const QRegularExpression scheme(QStringLiteral("^[a-z][a-z0-9+.-]*$"));
+    QStringList schemes;
+    for (const QString &piece : text.split(QLatin1Char(','))) {
+        const QString item = piece.trimmed().toLower();
+        if (item.isEmpty())
+            continue;
+        if (!scheme.match(item).hasMatch() || ExternalLinks::isOwnScheme(item))
+            return false;
+        schemes.append(item);
+    }
+    if (schemes.contains(QLatin1String("none")) && schemes.size() > 1)
+        return false;
+    *out = schemes;
     return true;
 }
 
@@ -167,6 +189,11 @@ const QHash<QString, Handler> &handlers()
         {QString(wire::config::kPermissionNotificationsText), [](const QByteArray &b) { storeText(b, &Store::SetPermissionNotificationsText); }},
         {QString(wire::config::kPermissionGeolocationText), [](const QByteArray &b) { storeText(b, &Store::SetPermissionGeolocationText); }},
         {QString(wire::config::kPermissionMouseLockText), [](const QByteArray &b) { storeText(b, &Store::SetPermissionMouseLockText); }},
+        {QString(wire::config::kExternalSchemes), [](const QByteArray &b) {
+             QStringList schemes;
+             if (readSchemeList(QString::fromUtf8(b), &schemes))
+                 Store::SetExternalSchemes(schemes);
+         }},
     };
     return table;
 }

@@ -72,6 +72,7 @@ QString VellChatWBConfigure::permissionScreenText;
 QString VellChatWBConfigure::permissionNotificationsText;
 QString VellChatWBConfigure::permissionGeolocationText;
 QString VellChatWBConfigure::permissionMouseLockText;
+QStringList VellChatWBConfigure::externalSchemes;
 
 namespace {
 // Pictures are fitted to the screen this store measured, whenever they load.
@@ -189,6 +190,7 @@ void VellChatWBConfigure::setDefaults()
     permissionNotificationsText = QStringLiteral("%1 wants to show notifications");
     permissionGeolocationText = QStringLiteral("%1 wants to know your location");
     permissionMouseLockText = QStringLiteral("%1 wants to hide and hold your mouse pointer");
+    externalSchemes.clear();
     titleOpenOutsideShow = false;
     titleCheckChannelShow = false;
 }

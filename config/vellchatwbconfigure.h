@@ -132,6 +132,10 @@ public:
     static void SetStrictCertificates(bool v) { strictCertificates = v; }
     static QStringList BridgeOrigins() { return bridgeOrigins; }
     static void SetBridgeOrigins(const QStringList &v) { bridgeOrigins = v; }
+    // Schemes whose links open in another program without asking; {"none"}:
+    // no link opens another program, and nobody is asked.
+    static QStringList ExternalSchemes() { return externalSchemes; }
+    static void SetExternalSchemes(const QStringList &v) { externalSchemes = v; }
 
     static QString PageCrashedText() { return pageCrashedText; }
     static void SetPageCrashedText(const QString &v) { pageCrashedText = v; }
@@ -247,6 +251,7 @@ private:
     static QString permissionNotificationsText;
     static QString permissionGeolocationText;
     static QString permissionMouseLockText;
+    static QStringList externalSchemes;
 };
 
 // Scales a pixel count given at 100 % to the configured screen scale.

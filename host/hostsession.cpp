@@ -120,6 +120,8 @@ void HostSession::sendStartup()
         link->setStrictCertificates(true);
     if (!settings.bridgeOrigins.isEmpty())
         link->setBridgeOrigins(settings.bridgeOrigins);
+    if (!settings.externalSchemes.isEmpty())
+        link->setExternalSchemes(settings.externalSchemes);
     for (const auto &text : kTexts)
         (link->*text.first)(QLatin1String(text.second));
     // Darker than the default so the white captions stay readable.

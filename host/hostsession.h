@@ -29,6 +29,7 @@ struct HostSettings
     QStringList accessTokenHosts;
     bool strictCertificates = false;
     QStringList bridgeOrigins;
+    QStringList externalSchemes;
 };
 
 // What reference-host does with one browser: answers every request with its

@@ -81,12 +81,14 @@ bool ReferenceHost::start()
     settings.firstWindowRect = firstWindowRect();
     if (options.harden) {
         // The token and the bridge for the page's own host and origin only;
-        // a certificate error stops a page.
+        // a certificate error stops a page; the demo site hands nothing to
+        // other programs.
         const QUrl page = pageUrl();
         settings.accessTokenHosts = QStringList{page.host()};
         settings.strictCertificates = true;
         settings.bridgeOrigins = QStringList{page.adjusted(QUrl::RemovePath | QUrl::RemoveQuery | QUrl::RemoveFragment
                                                            | QUrl::RemoveUserInfo).toString()};
+        settings.externalSchemes = QStringList{QStringLiteral("none")};
     }
     hostSession = new HostSession(&link, &hostStore, &hostDownloader, settings, this);
     connect(hostSession, &HostSession::note, this, &ReferenceHost::note);

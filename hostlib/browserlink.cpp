@@ -167,6 +167,7 @@ void BrowserLink::setAccessTokenHosts(const QStringList &hosts) { send(kConfig, 
 void BrowserLink::setStrictCertificates(bool strict) { send(kConfig, config::kStrictCertificates, strict ? QStringLiteral("1") : QStringLiteral("0")); }
 void BrowserLink::setBridgeOrigins(const QStringList &origins) { send(kConfig, config::kBridgeOrigins, origins.join(QLatin1Char(','))); }
 void BrowserLink::setPermissionPolicy(const QStringList &items) { send(kConfig, config::kPermissionPolicy, items.join(QLatin1Char(','))); }
+void BrowserLink::setExternalSchemes(const QStringList &schemes) { send(kConfig, config::kExternalSchemes, schemes.join(QLatin1Char(','))); }
 
 void BrowserLink::showUrl(const QUrl &url) { send(kEvent, event::kShowUrl, url.toString(QUrl::FullyEncoded)); }
 void BrowserLink::active() { send(kEvent, event::kActive, QString()); }

@@ -124,6 +124,10 @@ public:
     // microphone, screen, notifications, geolocation, mouselock; rules ask,
     // allow, deny, host. Empty: ask for all but mouselock, which is denied.
     void setPermissionPolicy(const QStringList &items);
+    // "externalSchemes": links to these schemes ("mailto", "tel") go to the
+    // desktop's program at once, links to others ask the user first; {"none"}:
+    // no link goes to another program and nobody is asked. Empty: all ask.
+    void setExternalSchemes(const QStringList &schemes);
 
     // Any "config" key, with its value's bytes as they are. For keys of a
     // newer browser than this library knows.

@@ -1,8 +1,23 @@
 #include "web/vellwebenginepage.h"
 
+#include "config/externallinks.h"
+#include "config/hostmatch.h"
+
 #include <QWebEngineCertificateError>
 #include <QWebEngineScript>
 #include <QWebEngineScriptCollection>
+
+namespace {
+
+// As many redirects in a row as the engine itself follows before it gives up.
+const int redirectLimit = 20;
+
+QString shown(const QUrl &url)
+{
+    return url.toDisplayString(QUrl::RemoveUserInfo);
+}
+
+}
 
 VellWebEnginePage::VellWebEnginePage(QWebEngineProfile *profile, QObject *parent)
     : QWebEnginePage(profile, parent)
@@ -38,7 +53,58 @@ bool VellWebEnginePage::certificateError(const QWebEngineCertificateError &error
 {
     if (!strict)
         return true;
-    emit certificateRefused(QStringLiteral("refused %1: %2")
-                                .arg(error.url().toDisplayString(QUrl::RemoveUserInfo), error.errorDescription()));
+    emit certificateRefused(QStringLiteral("refused %1: %2").arg(shown(error.url()), error.errorDescription()));
+    return false;
+}
+
+bool VellWebEnginePage::acceptNavigationRequest(const QUrl &url, NavigationType type, bool isMainFrame)
+{
+    // The engine asks about another program's address only once the user
+    // clicked (a page's script alone opens nothing), right before it hands the
+    // address to the desktop; refused here, nothing is handed on.
+    switch (ExternalLinks::decide(url, externalSchemes)) {
+    case ExternalLinks::Open:
+        return true;
+    case ExternalLinks::Ask:
+        emit externalLinkRequested(url);
+        return false;
+    case ExternalLinks::Refuse:
+        emit navigationRefused(QStringLiteral("refused %1: externalSchemes is none").arg(shown(url)));
+        return false;
+    case ExternalLinks::Show:
+        break;
+    }
+    // Local files are the host's to show: a file dropped where the page takes
+    // none, a link on a local page or a redirect must not open one. Typed is
+    // the program's own load; reloading and going back only revisit it.
+    if (url.scheme().compare(QLatin1String("file"), Qt::CaseInsensitive) == 0 && type != NavigationTypeTyped
+        && type != NavigationTypeReload && type != NavigationTypeBackForward)
+        return false;
+    if (type == NavigationTypeRedirect && !tokenHosts.isEmpty())
+        return acceptRedirect(url, isMainFrame);
+    if (isMainFrame && !(type == NavigationTypeTyped && url == freshUrl))
+        freshLoads = 0;
+    return true;
+}
+
+// The engine follows a redirect with the headers of the request before it,
+// the access token included, and then asks the interceptor too late to take
+// it back. It asks here first, though: the page's own redirects are loaded
+// afresh, so that the interceptor decides for the new host on its own, and a
+// frame may only be redirected to a host that may have the token anyway.
+bool VellWebEnginePage::acceptRedirect(const QUrl &url, bool isMainFrame)
+{
+    if (!isMainFrame) {
+        if (HostMatch::hostListed(tokenHosts, url))
+            return true;
+        emit navigationRefused(QStringLiteral("refused a frame's redirect to %1: the host is not in accessTokenHosts").arg(shown(url)));
+        return false;
+    }
+    if (++freshLoads > redirectLimit) {
+        emit navigationRefused(QStringLiteral("refused %1: too many redirects").arg(shown(url)));
+        return false;
+    }
+    freshUrl = url;
+    QMetaObject::invokeMethod(this, [this, url] { load(url); }, Qt::QueuedConnection);
     return false;
 }

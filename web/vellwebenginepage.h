@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QStringList>
+#include <QUrl>
 #include <QWebEnginePage>
 
 class QWebEngineProfile;
@@ -8,6 +10,9 @@ class QWebEngineProfile;
 // internal or self-signed certificates, and the window has no place to ask the
 // user about them, so every certificate error is overridden - unless the host
 // asked for strict certificates, and then the engine's error page shows.
+// Nothing leaves through the page without the host's or the user's say-so:
+// links to other programs wait for the user, only the host opens local files,
+// and a redirect never takes the access token to a host off the host's list.
 class VellWebEnginePage : public QWebEnginePage
 {
     Q_OBJECT
@@ -15,12 +20,29 @@ public:
     VellWebEnginePage(QWebEngineProfile *profile, QObject *parent);
     explicit VellWebEnginePage(QObject *parent);
     void setStrictCertificates(bool on) { strict = on; }
+    // The hosts the interceptor gives the token to (HostMatch); empty: every
+    // host, or no token at all, and then redirects need no care.
+    void setTokenHosts(const QStringList &hosts) { tokenHosts = hosts; }
+    // Schemes that open in other programs without asking (ExternalLinks).
+    void setExternalSchemes(const QStringList &schemes) { externalSchemes = schemes; }
 signals:
     // A load stopped at a certificate error; one line for the host's log.
     void certificateRefused(QString line);
+    // The user clicked a link to another program's address; nothing was
+    // opened, the user is to decide.
+    void externalLinkRequested(QUrl url);
+    // A navigation the page was not let make; one line for the host's log.
+    void navigationRefused(QString line);
 protected:
     bool certificateError(const QWebEngineCertificateError &error) override;
+    bool acceptNavigationRequest(const QUrl &url, NavigationType type, bool isMainFrame) override;
 private:
     void refuseWindows();
+    bool acceptRedirect(const QUrl &url, bool isMainFrame);
+
     bool strict = false;
+    QStringList tokenHosts;
+    QStringList externalSchemes;
+    int freshLoads = 0;   // redirects of the page loaded afresh in a row
+    QUrl freshUrl;        // the last of them
 };

@@ -14,6 +14,13 @@ bool headerSafe(const QByteArray &value)
     return !value.contains('\r') && !value.contains('\n') && !value.contains('\0');
 }
 
+bool isNavigation(QWebEngineUrlRequestInfo::ResourceType type)
+{
+    return type == QWebEngineUrlRequestInfo::ResourceTypeMainFrame || type == QWebEngineUrlRequestInfo::ResourceTypeSubFrame
+        || type == QWebEngineUrlRequestInfo::ResourceTypeNavigationPreloadMainFrame
+        || type == QWebEngineUrlRequestInfo::ResourceTypeNavigationPreloadSubFrame;
+}
+
 }
 
 VellWebEngineUrlRequestInterceptor::VellWebEngineUrlRequestInterceptor(QObject *parent)
@@ -48,6 +55,15 @@ void VellWebEngineUrlRequestInterceptor::interceptRequest(QWebEngineUrlRequestIn
     if (token.isEmpty())
         return;
     if (!hosts.isEmpty() && !HostMatch::hostListed(hosts, info.requestUrl()))
+        return;
+    // The engine follows a redirect with the headers the first request had,
+    // before it calls us again, and no call can take the token back: a
+    // listed host's redirect takes a sub-resource's token wherever it points.
+    // The page checks the redirects of pages and frames before the engine
+    // follows them; for sub-resources nothing can, so only pages of listed
+    // hosts get the token on theirs: a page off the list cannot hand it to a
+    // listed host's redirect.
+    if (!hosts.isEmpty() && !isNavigation(info.resourceType()) && !HostMatch::hostListed(hosts, info.initiator()))
         return;
     info.setHttpHeader(QByteArrayLiteral("X-Access-Token"), token);
 }

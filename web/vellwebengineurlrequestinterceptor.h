@@ -8,7 +8,8 @@
 
 // Stamps the requests of the page profile with the host's access token so
 // the host's services recognise the signed-in user: every request, or those
-// to the hosts the host named. It never blocks or redirects anything.
+// to the hosts the host named (and then a sub-resource only when a page of
+// those hosts asks for it). It never blocks or redirects anything.
 class VellWebEngineUrlRequestInterceptor : public QWebEngineUrlRequestInterceptor
 {
     Q_OBJECT

@@ -1,5 +1,6 @@
 #include "window/vellchatwebbroswer_impl.h"
 
+#include "config/externallinks.h"
 #include "config/vellchatwbconfigure.h"
 #include "downloads/accessiblehistoryview.h"
 #include "downloads/downloadfiletree.h"
@@ -17,6 +18,7 @@
 
 #include <QAccessible>
 #include <QApplication>
+#include <QDesktopServices>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QKeyEvent>
@@ -79,6 +81,12 @@ void VellChatWebBroswer_impl::makePage()
     recovery = new PageRecovery(page);
     connect(recovery, &PageRecovery::receiveLog, this, &VellChatWebBroswer_impl::receiveLog);
     connect(recovery, &PageRecovery::urlReady, this, &VellChatWebBroswer_impl::loadUrlNow);
+    connect(page, &VellWebEnginePage::navigationRefused, this, &VellChatWebBroswer_impl::receiveLog);
+    // Another program gets the address only once the user says so here.
+    connect(page, &VellWebEnginePage::externalLinkRequested, this, [this](const QUrl &url) {
+        openBox(ExternalLinks::question(url), QStringLiteral("Open"), [url] { QDesktopServices::openUrl(url); },
+                Config::InfoCancel());
+    });
 
     auto *channel = new QWebChannel(this);
     channel->registerObject(QStringLiteral("jsbridge"), &jsBridge);
@@ -299,6 +307,8 @@ void VellChatWebBroswer_impl::setUrl(QString url)
 void VellChatWebBroswer_impl::loadUrlNow(const QString &url)
 {
     webPage->setStrictCertificates(Config::StrictCertificates());
+    webPage->setTokenHosts(Config::AccessToken().isEmpty() ? QStringList() : Config::AccessTokenHosts());
+    webPage->setExternalSchemes(Config::ExternalSchemes());
     jsBridge.setAllowedOrigins(Config::BridgeOrigins());
     webView->setUrl(QUrl(url, QUrl::TolerantMode));
     webView->show();

@@ -146,6 +146,7 @@ constexpr QLatin1String kAccessToken = word("accessToken");
 constexpr QLatin1String kAccessTokenHosts = word("accessTokenHosts");
 constexpr QLatin1String kStrictCertificates = word("strictCertificates");
 constexpr QLatin1String kBridgeOrigins = word("bridgeOrigins");
+constexpr QLatin1String kExternalSchemes = word("externalSchemes");
 constexpr QLatin1String kInfoBoxAllow = word("infoBoxAllow");
 constexpr QLatin1String kInfoBoxBlock = word("infoBoxBlock");
 constexpr QLatin1String kPermissionCameraText = word("permissionCameraText");

@@ -273,16 +273,28 @@ void tst_ConfigKeys::hardeningLists_data()
     QTest::newRow("origins, port 0") << "bridgeOrigins" << QByteArray("https://b.org:0") << QStringList{"https://a.org"};
     QTest::newRow("origins, port too large") << "bridgeOrigins" << QByteArray("https://b.org:65536") << QStringList{"https://a.org"};
     QTest::newRow("origins, wildcard") << "bridgeOrigins" << QByteArray("https://*.b.org") << QStringList{"https://a.org"};
+    QTest::newRow("schemes, normal form") << "externalSchemes" << QByteArray("MailTo, tel ,x-app+v1.2") << QStringList{"mailto", "tel", "x-app+v1.2"};
+    QTest::newRow("schemes, empty: all ask") << "externalSchemes" << QByteArray(" , ") << QStringList();
+    QTest::newRow("schemes, none") << "externalSchemes" << QByteArray(" None ") << QStringList{"none"};
+    QTest::newRow("schemes, none among others") << "externalSchemes" << QByteArray("none,tel") << QStringList{"a"};
+    QTest::newRow("schemes, the browser's own") << "externalSchemes" << QByteArray("tel,https") << QStringList{"a"};
+    QTest::newRow("schemes, file") << "externalSchemes" << QByteArray("file") << QStringList{"a"};
+    QTest::newRow("schemes, with its colon") << "externalSchemes" << QByteArray("mailto:") << QStringList{"a"};
+    QTest::newRow("schemes, leading digit") << "externalSchemes" << QByteArray("1app") << QStringList{"a"};
 }
 
 void tst_ConfigKeys::hardeningLists()
 {
     QFETCH(QString, key);
     QFETCH(QByteArray, value);
-    const bool hosts = key == QLatin1String("accessTokenHosts");
-    ConfigKeys::apply(key, hosts ? QByteArray("a.org") : QByteArray("https://a.org"));
+    const QHash<QString, QPair<QByteArray, QStringList (*)()>> good = {
+        {"accessTokenHosts", {"a.org", &Store::AccessTokenHosts}},
+        {"bridgeOrigins", {"https://a.org", &Store::BridgeOrigins}},
+        {"externalSchemes", {"a", &Store::ExternalSchemes}},
+    };
+    ConfigKeys::apply(key, good.value(key).first);
     ConfigKeys::apply(key, value);
-    QTEST(hosts ? Store::AccessTokenHosts() : Store::BridgeOrigins(), "stored");
+    QTEST(good.value(key).second(), "stored");
 }
 
 void tst_ConfigKeys::strictCertificates_data()

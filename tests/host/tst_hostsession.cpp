@@ -133,6 +133,7 @@ void tst_HostSession::startup()
         settings.accessTokenHosts = QStringList{"127.0.0.1", "*.example.org"};
         settings.strictCertificates = true;
         settings.bridgeOrigins = QStringList{"http://127.0.0.1:8123"};
+        settings.externalSchemes = QStringList{"none"};
         session.reset(new HostSession(link.data(), store.data(), downloader.data(), settings));
     }
     QSignalSpy out(link.data(), &BrowserLink::outgoing);
@@ -147,6 +148,7 @@ void tst_HostSession::startup()
     QCOMPARE(sent.value("config:accessTokenHosts", "unsent"), QString(hardened ? "127.0.0.1,*.example.org" : "unsent"));
     QCOMPARE(sent.value("config:strictCertificates", "unsent"), QString(hardened ? "1" : "unsent"));
     QCOMPARE(sent.value("config:bridgeOrigins", "unsent"), QString(hardened ? "http://127.0.0.1:8123" : "unsent"));
+    QCOMPARE(sent.value("config:externalSchemes", "unsent"), QString(hardened ? "none" : "unsent"));
     QCOMPARE(sent.value("config:titleBackgroundColor"), QString("38,110,190,255"));
     QCOMPARE(sent.value("config:webFileText"), QString("Download History"));
     QCOMPARE(sent.value("config:windowsRect"), windowsRect);

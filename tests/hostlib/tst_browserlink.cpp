@@ -115,6 +115,7 @@ const QList<Sent> &sentRows()
         {"permissionMouseLockText", [](BrowserLink *l) { l->setPermissionMouseLockText("t6"); }, wire("config:permissionMouseLockText", "t6")},
         {"pageCrashedText", [](BrowserLink *l) { l->setPageCrashedText("t7"); }, wire("config:pageCrashedText", "t7")},
         {"pageReloadText", [](BrowserLink *l) { l->setPageReloadText("t8"); }, wire("config:pageReloadText", "t8")},
+        {"externalSchemes", [](BrowserLink *l) { l->setExternalSchemes({"mailto", "tel"}); }, wire("config:externalSchemes", "mailto,tel")},
         {"a key of a newer browser", [](BrowserLink *l) { l->sendConfig("someNewKey", "on"); }, wire("config:someNewKey", "on")},
         {"showUrl, encoded", [](BrowserLink *l) { l->showUrl(QUrl(QString::fromUtf8("http://127.0.0.1:8080/a b?q=ü"))); },
          wire("event:showUrl", "http://127.0.0.1:8080/a%20b?q=%C3%BC")},

@@ -35,6 +35,25 @@ bool PageServer::start(std::unique_ptr<httplib::Server> created, const QString &
     server = std::move(created);
     scheme = schemeName;
     server->set_keep_alive_max_count(100);
+    // Like a server that wants every page's requests, it lets any origin read
+    // its answers and send any header: what a page or the engine holds back
+    // is then held back by the browser, not by this server.
+    server->Options(".*", [this](const httplib::Request &request, httplib::Response &response) {
+        SeenRequest record;
+        record.method = QByteArrayLiteral("OPTIONS");
+        record.path = QString::fromStdString(request.path);
+        for (const auto &header : request.headers)
+            record.headers.insert(QByteArray::fromStdString(header.first).toLower(),
+                                  QByteArray::fromStdString(header.second));
+        {
+            QMutexLocker locker(&mutex);
+            seen.append(record);
+        }
+        response.set_header("Access-Control-Allow-Origin", request.get_header_value("Origin"));
+        response.set_header("Access-Control-Allow-Headers", request.get_header_value("Access-Control-Request-Headers"));
+        response.set_header("Access-Control-Allow-Methods", "GET, POST");
+        response.status = 204;
+    });
     server->Get(".*", [this](const httplib::Request &request, httplib::Response &response) {
         SeenRequest record;
         record.path = QString::fromStdString(request.path);
@@ -43,15 +62,21 @@ bool PageServer::start(std::unique_ptr<httplib::Server> created, const QString &
                                   QByteArray::fromStdString(header.second));
         Content content;
         bool known = false;
+        QPair<int, QByteArray> redirect;
         {
             QMutexLocker locker(&mutex);
             seen.append(record);
             known = contents.contains(record.path);
             if (known)
                 content = contents.value(record.path);
+            redirect = redirects.value(record.path);
         }
         response.set_header("Cache-Control", known ? content.cacheControl.constData() : "no-store");
-        if (known) {
+        response.set_header("Access-Control-Allow-Origin", "*");
+        if (redirect.first != 0) {
+            response.status = redirect.first;
+            response.set_header("Location", redirect.second.constData());
+        } else if (known) {
             response.set_content(content.body.toStdString(), content.type.toStdString());
         } else if (record.path == QLatin1String("/favicon.ico")) {
             response.status = 404;
@@ -84,6 +109,12 @@ void PageServer::setContent(const QString &path, const QByteArray &body, const Q
 {
     QMutexLocker locker(&mutex);
     contents.insert(path, Content{body, type, cacheControl});
+}
+
+void PageServer::setRedirect(const QString &path, int status, const QUrl &to)
+{
+    QMutexLocker locker(&mutex);
+    redirects.insert(path, qMakePair(status, to.toEncoded()));
 }
 
 QUrl PageServer::url(const QString &path) const

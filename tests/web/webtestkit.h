@@ -17,9 +17,11 @@ class Server;
 }
 class QWebEnginePage;
 
-// One request as the server received it; header names in lower case.
+// One request as the server received it (a GET or a CORS preflight);
+// header names in lower case.
 struct SeenRequest
 {
+    QByteArray method = "GET";
     QString path;
     QHash<QByteArray, QByteArray> headers;
 };
@@ -39,6 +41,8 @@ public:
     // cacheControl: the "Cache-Control" the content is served with.
     void setContent(const QString &path, const QByteArray &body, const QByteArray &type,
                     const QByteArray &cacheControl = "no-store");
+    // path answers with status (301, 302, 303, 307 or 308) and Location: to.
+    void setRedirect(const QString &path, int status, const QUrl &to);
     QUrl url(const QString &path) const;
     QList<SeenRequest> requests() const;
     QList<SeenRequest> requestsFor(const QString &path) const;
@@ -57,6 +61,7 @@ private:
         QByteArray cacheControl;
     };
     QHash<QString, Content> contents;
+    QHash<QString, QPair<int, QByteArray>> redirects;
     QList<SeenRequest> seen;
 };
 

@@ -44,3 +44,15 @@ set_tests_properties(tst_atspi PROPERTIES TIMEOUT 300
 wb_test(window tst_webapps wb_webtestkit wb_testsupport)
 add_dependencies(tst_webapps channel-web-browser)
 set_tests_properties(tst_webapps PROPERTIES TIMEOUT 600)
+# Links to other programs and files dropped from another program, on a desktop
+# of its own with a stand-in for the desktop's opener.
+add_executable(wb-dragsource window/dragsource.cpp)
+target_link_libraries(wb-dragsource PRIVATE Qt5::Widgets)
+set_target_properties(wb-dragsource PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${PROJECT_BINARY_DIR}/tests)
+wb_test(window tst_realhandoff wb_webtestkit wb_testsupport)
+add_dependencies(tst_realhandoff channel-web-browser wb-dragsource)
+target_compile_definitions(tst_realhandoff PRIVATE WB_DRAGSOURCE_PATH="$<TARGET_FILE:wb-dragsource>")
+set_tests_properties(tst_realhandoff PROPERTIES TIMEOUT 600)
+# Both time what a window manager does; two of them at once on two cores slow
+# each other's desktops past their waits.
+set_tests_properties(tst_realhandoff tst_realdesktop tst_webapps PROPERTIES RESOURCE_LOCK openbox-desktop)

@@ -20,6 +20,10 @@ private slots:
     void showUrlLoadsWithToken();
     void tokenOnlyForListedHosts_data();
     void tokenOnlyForListedHosts();
+    void tokenAcrossRedirects_data();
+    void tokenAcrossRedirects();
+    void localFilesOnlyFromHost_data();
+    void localFilesOnlyFromHost();
     void strictCertificates_data();
     void strictCertificates();
     void bridgeOnlyForListedOrigins_data();
@@ -114,7 +118,9 @@ void tst_BrowserE2E::tokenOnlyForListedHosts_data()
     QTest::addColumn<bool>("pictureToken");
     QTest::newRow("no list: every host") << "" << true << true;
     QTest::newRow("127.0.0.1") << "127.0.0.1" << true << false;
-    QTest::newRow("localhost") << "LOCALHOST." << false << true;
+    // A page off the list cannot have the token sent along with its
+    // sub-resources, even to a listed host.
+    QTest::newRow("localhost") << "LOCALHOST." << false << false;
     QTest::newRow("both") << "localhost,127.0.0.1" << true << true;
     QTest::newRow("a malformed list keeps the last one") << "127.0.0.1:80" << true << true;
     QTest::newRow("sub-domains only") << "*.localhost" << false << false;
@@ -139,6 +145,139 @@ void tst_BrowserE2E::tokenOnlyForListedHosts()
              pageToken ? QByteArray("tok-hosts") : QByteArray());
     QCOMPARE(server.requestsFor(picture).first().headers.value("x-access-token"),
              pictureToken ? QByteArray("tok-hosts") : QByteArray());
+}
+
+// What starts the chain of redirects, on a page of which host.
+static QByteArray carrierPage(const QString &kind, const QUrl &start)
+{
+    const QByteArray to = start.toEncoded();
+    if (kind == "frame")
+        return "<html><body><iframe src='" + to + "'></iframe></body></html>";
+    if (kind == "image")
+        return "<html><body><img src='" + to + "'></body></html>";
+    if (kind == "fetch")
+        return "<html><body><script>fetch('" + to + "');</script></body></html>";
+    if (kind == "xhr")
+        return "<html><body><script>var x = new XMLHttpRequest(); x.open('GET', '" + to + "'); x.send();</script></body></html>";
+    if (kind == "download")
+        return "<html><body><a id='a' href='" + to + "' download>d</a><script>a.click();</script></body></html>";
+    return "<html><body><script>window.open('" + to + "');</script></body></html>";   // popup
+}
+
+void tst_BrowserE2E::tokenAcrossRedirects_data()
+{
+    // Only 127.0.0.1 is listed; localhost is the same server under a name off
+    // the list. hops: the host of each address of the chain, L(isted) or
+    // U(nlisted), each redirecting to the next; tokens: for each, whether its
+    // requests carried the token (T), went without (-) or never came (x).
+    QTest::addColumn<QString>("kind");     // "page", "download": shown by the host itself
+    QTest::addColumn<QString>("carrier");  // the host of the page that starts it, if any
+    QTest::addColumn<int>("status");
+    QTest::addColumn<QString>("hops");
+    QTest::addColumn<QString>("tokens");
+    QTest::newRow("page, 302 off the list") << "page" << "" << 302 << "LU" << "T-";
+    QTest::newRow("page, 307 off the list") << "page" << "" << 307 << "LU" << "T-";
+    QTest::newRow("page, 302s off and back on") << "page" << "" << 302 << "LUL" << "T-T";
+    QTest::newRow("page, 307s off, on, off") << "page" << "" << 307 << "LULU" << "T-T-";
+    QTest::newRow("page, 302 onto the list") << "page" << "" << 302 << "UL" << "-T";
+    QTest::newRow("frame, 302 off the list") << "frame" << "L" << 302 << "LU" << "Tx";
+    QTest::newRow("frame, 307 on the list") << "frame" << "L" << 307 << "LL" << "TT";
+    // the token is not added on the way: the frame goes without
+    QTest::newRow("frame, 302 onto the list") << "frame" << "L" << 302 << "UL" << "--";
+    QTest::newRow("image of a listed page, on the list") << "image" << "L" << 302 << "LL" << "TT";
+    QTest::newRow("image of a page off the list, 307s") << "image" << "U" << 307 << "LUL" << "---";
+    QTest::newRow("fetch of a page off the list, 302") << "fetch" << "U" << 302 << "LU" << "--";
+    QTest::newRow("XHR of a page off the list, 307") << "xhr" << "U" << 307 << "LU" << "--";
+    QTest::newRow("download link, 302 off the list") << "download" << "L" << 302 << "LU" << "T-";
+    QTest::newRow("download, 307s off and back on") << "download" << "" << 307 << "LUL" << "T-T";
+    QTest::newRow("popup, 302 off the list") << "popup" << "L" << 302 << "LU" << "T-";
+    QTest::newRow("popup, 307s off and back on") << "popup" << "L" << 307 << "LUL" << "T-T";
+}
+
+// Counts the token on every request the server sees for the chain.
+void tst_BrowserE2E::tokenAcrossRedirects()
+{
+    QFETCH(QString, kind);
+    QFETCH(QString, carrier);
+    QFETCH(int, status);
+    QFETCH(QString, hops);
+    QFETCH(QString, tokens);
+    const QString tag = QString::fromLatin1(QTest::currentDataTag()).replace(QRegularExpression("[^a-zA-Z0-9]+"), "-");
+    auto hop = [&](int i) {
+        const QString path = QString("/hop-%1-%2").arg(tag).arg(i);
+        return hops.at(i) == 'L' ? server.url(path) : viaLocalhost(path);
+    };
+    for (int i = 0; i + 1 < hops.size(); ++i)
+        server.setRedirect(hop(i).path(), status, hop(i + 1));
+    const QString last = hop(hops.size() - 1).path();
+    if (kind == "image")
+        server.setContent(last, tinyPng(), "image/png");
+    else if (kind == "download")
+        server.setContent(last, QByteArray(64, 'd'), "application/octet-stream");
+    else   // reports once it has loaded: the next row's page must not race its commit
+        server.setContent(last, "<html><body><img src='/loaded-" + tag.toUtf8() + "'></body></html>", "text/html");
+    QUrl start = hop(0);
+    if (!carrier.isEmpty()) {
+        const QString page = "/carrier-" + tag;
+        server.setContent(page, carrierPage(kind, start), "text/html");
+        start = carrier == "L" ? server.url(page) : viaLocalhost(page);
+    }
+    host->clear();
+    host->send("config", "accessToken", "tok-redirect");
+    host->send("config", "accessTokenHosts", "127.0.0.1");
+    host->send("event", "showUrl", start.toString());
+
+    const int lastSeen = tokens.lastIndexOf(QRegularExpression("[T-]"));
+    QTRY_VERIFY_WITH_TIMEOUT(!server.requestsFor(hop(lastSeen).path()).isEmpty(), 20000);
+    if (tokens.contains('x')) {   // the browser refused the rest, and says so
+        const HostFrame refused = host->waitFor("feedback", "receiveLog", 20000);
+        QVERIFY2(refused.payload.startsWith("refused a frame's redirect to " + hop(lastSeen + 1).toEncoded()),
+                 refused.payload.constData());
+    }
+    if (kind == "page" || kind == "popup")
+        QTRY_VERIFY_WITH_TIMEOUT(!server.requestsFor("/loaded-" + tag).isEmpty(), 20000);
+    QStringList seen;
+    for (int i = 0; i < hops.size(); ++i) {
+        const QList<SeenRequest> requests = server.requestsFor(hop(i).path());
+        int withToken = 0;
+        for (const SeenRequest &r : requests)
+            withToken += r.headers.value("x-access-token") == "tok-redirect" ? 1 : 0;
+        seen << (requests.isEmpty() ? "x" : withToken == requests.size() ? "T" : withToken == 0 ? "-" : "mixed");
+    }
+    QCOMPARE(seen.join(QString()), tokens);
+}
+
+void tst_BrowserE2E::localFilesOnlyFromHost_data()
+{
+    QTest::addColumn<bool>("byLink");   // false: the host shows the second file itself
+    QTest::newRow("the host shows it") << false;
+    QTest::newRow("a link on a local page") << true;
+}
+
+// Two local pages; the second reports to the server when it shows. The first
+// clicks a link to it, then reports that it is still there.
+void tst_BrowserE2E::localFilesOnlyFromHost()
+{
+    QFETCH(bool, byLink);
+    const QString tag = byLink ? "link" : "host";
+    QTemporaryDir dir;
+    QFile second(dir.filePath("second.html"));
+    QVERIFY(second.open(QIODevice::WriteOnly));
+    second.write("<html><body><img src='" + server.url("/second-shown-" + tag).toEncoded() + "'></body></html>");
+    second.close();
+    QFile first(dir.filePath("first.html"));
+    QVERIFY(first.open(QIODevice::WriteOnly));
+    first.write("<html><body><a id='a' href='second.html'>second</a><script>a.click();"
+                "setTimeout(function () { new Image().src = '" + server.url("/first-stays").toEncoded() + "'; }, 1000);"
+                "</script></body></html>");
+    first.close();
+    host->send("event", "showUrl", QUrl::fromLocalFile(byLink ? first.fileName() : second.fileName()).toString());
+    if (!byLink) {
+        QTRY_VERIFY_WITH_TIMEOUT(!server.requestsFor("/second-shown-host").isEmpty(), 20000);
+        return;
+    }
+    QTRY_VERIFY_WITH_TIMEOUT(!server.requestsFor("/first-stays").isEmpty(), 20000);
+    QVERIFY(server.requestsFor("/second-shown-link").isEmpty());
 }
 
 void tst_BrowserE2E::strictCertificates_data()

@@ -1,0 +1,41 @@
+#include "config/externallinks.h"
+
+#include <QUrl>
+
+namespace {
+
+// Past this many characters an address is cut in the middle: the box has a
+// few lines, and both ends of an address say where it leads.
+const int shownLength = 120;
+
+}
+
+bool ExternalLinks::isOwnScheme(const QString &scheme)
+{
+    static const QStringList own = {
+        QStringLiteral("http"), QStringLiteral("https"), QStringLiteral("about"), QStringLiteral("data"),
+        QStringLiteral("blob"), QStringLiteral("file"), QStringLiteral("javascript"), QStringLiteral("filesystem"),
+        // the engine's and the toolkit's own pages and resources
+        QStringLiteral("qrc"), QStringLiteral("chrome"), QStringLiteral("chrome-error"), QStringLiteral("devtools"),
+        QStringLiteral("view-source"),
+    };
+    return own.contains(scheme);
+}
+
+ExternalLinks::Decision ExternalLinks::decide(const QUrl &url, const QStringList &allowed)
+{
+    const QString scheme = url.scheme().toLower();
+    if (isOwnScheme(scheme))
+        return Show;
+    if (allowed == QStringList{QStringLiteral("none")})
+        return Refuse;
+    return allowed.contains(scheme) ? Open : Ask;
+}
+
+QString ExternalLinks::question(const QUrl &url)
+{
+    QString address = url.toDisplayString(QUrl::RemoveScheme);
+    if (address.size() > shownLength)
+        address = address.left(shownLength / 2) + QChar(0x2026) + address.right(shownLength / 2 - 1);
+    return QStringLiteral("Open this %1: link with another application?\n%2").arg(url.scheme().toLower(), address);
+}
