@@ -102,6 +102,12 @@ void BrowserLink::setInfoBoxOk(const QString &text) { send(kConfig, config::kInf
 void BrowserLink::setInfoBoxCancel(const QString &text) { send(kConfig, config::kInfoBoxCancel, text); }
 void BrowserLink::setInfoBoxDelete(const QString &text) { send(kConfig, config::kInfoBoxDelete, text); }
 void BrowserLink::setInfoBoxClean(const QString &text) { send(kConfig, config::kInfoBoxClean, text); }
+void BrowserLink::setFindBarText(const QString &text) { send(kConfig, config::kFindBarText, text); }
+void BrowserLink::setFindBarMatchesText(const QString &text) { send(kConfig, config::kFindBarMatchesText, text); }
+void BrowserLink::setFindBarNoMatchesText(const QString &text) { send(kConfig, config::kFindBarNoMatchesText, text); }
+void BrowserLink::setFindBarPreviousText(const QString &text) { send(kConfig, config::kFindBarPreviousText, text); }
+void BrowserLink::setFindBarNextText(const QString &text) { send(kConfig, config::kFindBarNextText, text); }
+void BrowserLink::setFindBarCloseText(const QString &text) { send(kConfig, config::kFindBarCloseText, text); }
 
 void BrowserLink::setTitleHeight(int pixels) { send(kConfig, config::kTitleHeight, QString::number(pixels)); }
 void BrowserLink::setTitleLeft(int pixels) { send(kConfig, config::kTitleLeft, QString::number(pixels)); }
@@ -155,6 +161,9 @@ void BrowserLink::setAccessToken(const QString &token) { send(kConfig, config::k
 void BrowserLink::setAccessTokenHosts(const QStringList &hosts) { send(kConfig, config::kAccessTokenHosts, hosts.join(QLatin1Char(','))); }
 void BrowserLink::setStrictCertificates(bool strict) { send(kConfig, config::kStrictCertificates, strict ? QStringLiteral("1") : QStringLiteral("0")); }
 void BrowserLink::setBridgeOrigins(const QStringList &origins) { send(kConfig, config::kBridgeOrigins, origins.join(QLatin1Char(','))); }
+void BrowserLink::setPrinting(bool on) { send(kConfig, config::kPrinting, on ? QStringLiteral("1") : QStringLiteral("0")); }
+void BrowserLink::setPageMenu(bool on) { send(kConfig, config::kPageMenu, on ? QStringLiteral("1") : QStringLiteral("0")); }
+void BrowserLink::setPdfViewer(bool on) { send(kConfig, config::kPdfViewer, on ? QStringLiteral("1") : QStringLiteral("0")); }
 
 void BrowserLink::showUrl(const QUrl &url) { send(kEvent, event::kShowUrl, url.toString(QUrl::FullyEncoded)); }
 void BrowserLink::active() { send(kEvent, event::kActive, QString()); }

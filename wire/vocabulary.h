@@ -138,6 +138,15 @@ constexpr QLatin1String kAccessToken = word("accessToken");
 constexpr QLatin1String kAccessTokenHosts = word("accessTokenHosts");
 constexpr QLatin1String kStrictCertificates = word("strictCertificates");
 constexpr QLatin1String kBridgeOrigins = word("bridgeOrigins");
+constexpr QLatin1String kFindBarText = word("findBarText");
+constexpr QLatin1String kFindBarMatchesText = word("findBarMatchesText");
+constexpr QLatin1String kFindBarNoMatchesText = word("findBarNoMatchesText");
+constexpr QLatin1String kFindBarPreviousText = word("findBarPreviousText");
+constexpr QLatin1String kFindBarNextText = word("findBarNextText");
+constexpr QLatin1String kFindBarCloseText = word("findBarCloseText");
+constexpr QLatin1String kPrinting = word("printing");
+constexpr QLatin1String kPageMenu = word("pageMenu");
+constexpr QLatin1String kPdfViewer = word("pdfViewer");
 }
 
 // A request key: 32 lower-case hexadecimal digits of a fresh random UUID.
