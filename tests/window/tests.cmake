@@ -33,10 +33,20 @@ set_tests_properties(tst_accessibility PROPERTIES TIMEOUT 300
     ENVIRONMENT "QTWEBENGINE_DISABLE_SANDBOX=1;QTWEBENGINE_CHROMIUM_FLAGS=--disable-gpu")
 # The built browser through the accessibility bus, as a screen reader meets it.
 add_executable(tst_atspi window/tst_atspi.cpp)
-target_link_libraries(tst_atspi PRIVATE wb_testsupport Qt5::DBus Qt5::Test)
+target_link_libraries(tst_atspi PRIVATE wb_testsupport wb_webtestkit Qt5::DBus Qt5::Test)
 target_compile_definitions(tst_atspi PRIVATE WB_ATSPI_SCRIPT="${PROJECT_SOURCE_DIR}/tests/support/atspi.py")
 set_target_properties(tst_atspi PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${PROJECT_BINARY_DIR}/tests)
 add_dependencies(tst_atspi channel-web-browser)
 add_test(NAME tst_atspi COMMAND ${PROJECT_SOURCE_DIR}/tests/support/a11y-session $<TARGET_FILE:tst_atspi>)
 set_tests_properties(tst_atspi PROPERTIES TIMEOUT 300
+    ENVIRONMENT "QTWEBENGINE_DISABLE_SANDBOX=1;QTWEBENGINE_CHROMIUM_FLAGS=--disable-gpu")
+# The page's own commands (zoom, print, PDF links, side buttons, the menu) in
+# the built browser on a real X server, under its own xvfb-run; printed PDFs
+# are read with poppler's pdfinfo and pdftotext.
+add_executable(tst_realpage window/tst_realpage.cpp)
+target_link_libraries(tst_realpage PRIVATE wb_testsupport wb_webtestkit Qt5::Test)
+set_target_properties(tst_realpage PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${PROJECT_BINARY_DIR}/tests)
+add_dependencies(tst_realpage channel-web-browser)
+add_test(NAME tst_realpage COMMAND xvfb-run -a -s "-screen 0 1024x768x24 -dpi 96" $<TARGET_FILE:tst_realpage>)
+set_tests_properties(tst_realpage PROPERTIES TIMEOUT 600
     ENVIRONMENT "QTWEBENGINE_DISABLE_SANDBOX=1;QTWEBENGINE_CHROMIUM_FLAGS=--disable-gpu")
