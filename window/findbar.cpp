@@ -81,10 +81,10 @@ void FindBar::close()
 
 void FindBar::step(bool backward)
 {
+    // Opening searches again for what the field holds.
     if (isHidden() || field->text().isEmpty()) {
         open();
-        if (field->text().isEmpty())
-            return;
+        return;
     }
     search(backward);
 }

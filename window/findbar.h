@@ -22,7 +22,7 @@ public:
     // Shows the bar with the keyboard in its field, the last text selected.
     void open();
     void close();
-    // The next or previous match; opens the bar first when there is nothing to find.
+    // The next or previous match; a closed or empty bar opens instead.
     void step(bool backward);
     // What the bar says now: the matches, the host's "no matches" text, or nothing.
     QString status() const;

@@ -300,6 +300,12 @@ void tst_AtSpi::findInPage()
         return paths;
     };
     QTRY_COMPARE_WITH_TIMEOUT(pageKeys("y"), QStringList{"/key/y/"}, 5000);
+
+    // A zoom step says the new level over the page for a moment.
+    QVERIFY(keys({"ctrl+plus"}));
+    QVERIFY(waitForLabel("125 %").contains("125 %"));
+    QVERIFY(keys({"ctrl+0"}));
+    QVERIFY(waitForLabel("100 %").contains("100 %"));
 }
 
 void tst_AtSpi::cleanupTestCase()
