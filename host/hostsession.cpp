@@ -120,6 +120,10 @@ void HostSession::sendStartup()
         link->setStrictCertificates(true);
     if (!settings.bridgeOrigins.isEmpty())
         link->setBridgeOrigins(settings.bridgeOrigins);
+    // The page features a browser offers only when asked: the full
+    // right-click menu and PDFs in the window. Printing is on by default.
+    link->setPageMenu(true);
+    link->setPdfViewer(true);
     for (const auto &text : kTexts)
         (link->*text.first)(QLatin1String(text.second));
     // Darker than the default so the white captions stay readable.
