@@ -103,7 +103,15 @@ static void printHelp()
                 "  QT_QUICK_BACKEND=software      draw pages without GL; set for you under offscreen\n"
                 "  QT_LOGGING_RULES               e.g. \"channel.*.debug=false\" hides the browser's debug\n"
                 "                                 lines (channel.hostlink, channel.downloads, channel.widgets)\n"
-                "  and the other variables of Qt and its page engine.\n",
+                "  and the other variables of Qt and its page engine.\n"
+                "\n"
+                "Inspecting pages (integrators only):\n"
+                "  QTWEBENGINE_REMOTE_DEBUGGING=127.0.0.1:PORT  serves the page engine's developer\n"
+                "      tools on that port: open http://127.0.0.1:PORT in a Chromium-based browser\n"
+                "      to see the page's elements, console, network requests (with the access\n"
+                "      token header), storage and scripts, and to run scripts in the page.\n"
+                "      Anyone who can reach the port can do all of that, with no password:\n"
+                "      never set it in a shipped product or on a shared machine.\n",
                 kTestPage, qPrintable(cGUIDStr()), qPrintable(dir), qPrintable(endpointName(dir)));
 }
 

@@ -36,6 +36,13 @@ void storeNumber(const QByteArray &bytes, void (*setter)(int))
         setter(n);
 }
 
+// "1" and "0" as they are; anything else reads as -1, neither on nor off.
+int readSwitch(const QByteArray &bytes)
+{
+    const QByteArray word = bytes.trimmed();
+    return word == "1" ? 1 : word == "0" ? 0 : -1;
+}
+
 QList<int> readIntList(const QByteArray &bytes)
 {
     QList<int> values;
@@ -194,6 +201,17 @@ const QHash<QString, Handler> &handlers()
              if (readSchemeList(QString::fromUtf8(b), &schemes))
                  Store::SetExternalSchemes(schemes);
          }},
+        {QString(wire::config::kFindBarText), [](const QByteArray &b) { storeText(b, &Store::SetFindBarText); }},
+        {QString(wire::config::kFindBarMatchesText), [](const QByteArray &b) { storeText(b, &Store::SetFindBarMatchesText); }},
+        {QString(wire::config::kFindBarNoMatchesText), [](const QByteArray &b) { storeText(b, &Store::SetFindBarNoMatchesText); }},
+        {QString(wire::config::kFindBarPreviousText), [](const QByteArray &b) { storeText(b, &Store::SetFindBarPreviousText); }},
+        {QString(wire::config::kFindBarNextText), [](const QByteArray &b) { storeText(b, &Store::SetFindBarNextText); }},
+        {QString(wire::config::kFindBarCloseText), [](const QByteArray &b) { storeText(b, &Store::SetFindBarCloseText); }},
+        // Printing is on unless the host says "0"; the two page features are
+        // off unless it says "1".
+        {QString(wire::config::kPrinting), [](const QByteArray &b) { Store::SetPrinting(readSwitch(b) != 0); }},
+        {QString(wire::config::kPageMenu), [](const QByteArray &b) { Store::SetPageMenu(readSwitch(b) == 1); }},
+        {QString(wire::config::kPdfViewer), [](const QByteArray &b) { Store::SetPdfViewer(readSwitch(b) == 1); }},
     };
     return table;
 }

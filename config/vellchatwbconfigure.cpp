@@ -74,6 +74,16 @@ QString VellChatWBConfigure::permissionGeolocationText;
 QString VellChatWBConfigure::permissionMouseLockText;
 QStringList VellChatWBConfigure::externalSchemes;
 
+QString VellChatWBConfigure::findBarText;
+QString VellChatWBConfigure::findBarMatchesText;
+QString VellChatWBConfigure::findBarNoMatchesText;
+QString VellChatWBConfigure::findBarPreviousText;
+QString VellChatWBConfigure::findBarNextText;
+QString VellChatWBConfigure::findBarCloseText;
+bool VellChatWBConfigure::printing = true;
+bool VellChatWBConfigure::pageMenu = false;
+bool VellChatWBConfigure::pdfViewer = false;
+
 namespace {
 // Pictures are fitted to the screen this store measured, whenever they load.
 ScreenDensity currentDensity()
@@ -193,6 +203,16 @@ void VellChatWBConfigure::setDefaults()
     externalSchemes.clear();
     titleOpenOutsideShow = false;
     titleCheckChannelShow = false;
+
+    findBarText = QStringLiteral("Find in page");
+    findBarMatchesText = QStringLiteral("%1 of %2");
+    findBarNoMatchesText = QStringLiteral("No matches");
+    findBarPreviousText = QStringLiteral("Previous");
+    findBarNextText = QStringLiteral("Next");
+    findBarCloseText = QStringLiteral("Close");
+    printing = true;
+    pageMenu = false;
+    pdfViewer = false;
 }
 
 void VellChatWBConfigure::loadFont()

@@ -165,6 +165,28 @@ public:
     static QString PermissionMouseLockText() { return permissionMouseLockText; }
     static void SetPermissionMouseLockText(const QString &v) { permissionMouseLockText = v; }
 
+    // find bar captions; the matches text carries %1 (the current match) and %2 (all)
+    static QString FindBarText() { return findBarText; }
+    static void SetFindBarText(const QString &v) { findBarText = v; }
+    static QString FindBarMatchesText() { return findBarMatchesText; }
+    static void SetFindBarMatchesText(const QString &v) { findBarMatchesText = v; }
+    static QString FindBarNoMatchesText() { return findBarNoMatchesText; }
+    static void SetFindBarNoMatchesText(const QString &v) { findBarNoMatchesText = v; }
+    static QString FindBarPreviousText() { return findBarPreviousText; }
+    static void SetFindBarPreviousText(const QString &v) { findBarPreviousText = v; }
+    static QString FindBarNextText() { return findBarNextText; }
+    static void SetFindBarNextText(const QString &v) { findBarNextText = v; }
+    static QString FindBarCloseText() { return findBarCloseText; }
+    static void SetFindBarCloseText(const QString &v) { findBarCloseText = v; }
+
+    // what the user may do with a page
+    static bool Printing() { return printing; }
+    static void SetPrinting(bool v) { printing = v; }
+    static bool PageMenu() { return pageMenu; }
+    static void SetPageMenu(bool v) { pageMenu = v; }
+    static bool PdfViewer() { return pdfViewer; }
+    static void SetPdfViewer(bool v) { pdfViewer = v; }
+
     // icons live in Resource; these only forward
     static QPixmap *WindowIcon();
     static void SetWindowIcon(QPixmap *pixmap);
@@ -252,6 +274,15 @@ private:
     static QString permissionGeolocationText;
     static QString permissionMouseLockText;
     static QStringList externalSchemes;
+    static QString findBarText;
+    static QString findBarMatchesText;
+    static QString findBarNoMatchesText;
+    static QString findBarPreviousText;
+    static QString findBarNextText;
+    static QString findBarCloseText;
+    static bool printing;
+    static bool pageMenu;
+    static bool pdfViewer;
 };
 
 // Scales a pixel count given at 100 % to the configured screen scale.

@@ -122,6 +122,10 @@ void HostSession::sendStartup()
         link->setBridgeOrigins(settings.bridgeOrigins);
     if (!settings.externalSchemes.isEmpty())
         link->setExternalSchemes(settings.externalSchemes);
+    // The page features a browser offers only when asked: the full
+    // right-click menu and PDFs in the window. Printing is on by default.
+    link->setPageMenu(true);
+    link->setPdfViewer(true);
     for (const auto &text : kTexts)
         (link->*text.first)(QLatin1String(text.second));
     // Darker than the default so the white captions stay readable.

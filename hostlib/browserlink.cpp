@@ -113,6 +113,12 @@ void BrowserLink::setPermissionScreenText(const QString &text) { send(kConfig, c
 void BrowserLink::setPermissionNotificationsText(const QString &text) { send(kConfig, config::kPermissionNotificationsText, text); }
 void BrowserLink::setPermissionGeolocationText(const QString &text) { send(kConfig, config::kPermissionGeolocationText, text); }
 void BrowserLink::setPermissionMouseLockText(const QString &text) { send(kConfig, config::kPermissionMouseLockText, text); }
+void BrowserLink::setFindBarText(const QString &text) { send(kConfig, config::kFindBarText, text); }
+void BrowserLink::setFindBarMatchesText(const QString &text) { send(kConfig, config::kFindBarMatchesText, text); }
+void BrowserLink::setFindBarNoMatchesText(const QString &text) { send(kConfig, config::kFindBarNoMatchesText, text); }
+void BrowserLink::setFindBarPreviousText(const QString &text) { send(kConfig, config::kFindBarPreviousText, text); }
+void BrowserLink::setFindBarNextText(const QString &text) { send(kConfig, config::kFindBarNextText, text); }
+void BrowserLink::setFindBarCloseText(const QString &text) { send(kConfig, config::kFindBarCloseText, text); }
 
 void BrowserLink::setTitleHeight(int pixels) { send(kConfig, config::kTitleHeight, QString::number(pixels)); }
 void BrowserLink::setTitleLeft(int pixels) { send(kConfig, config::kTitleLeft, QString::number(pixels)); }
@@ -168,6 +174,9 @@ void BrowserLink::setStrictCertificates(bool strict) { send(kConfig, config::kSt
 void BrowserLink::setBridgeOrigins(const QStringList &origins) { send(kConfig, config::kBridgeOrigins, origins.join(QLatin1Char(','))); }
 void BrowserLink::setPermissionPolicy(const QStringList &items) { send(kConfig, config::kPermissionPolicy, items.join(QLatin1Char(','))); }
 void BrowserLink::setExternalSchemes(const QStringList &schemes) { send(kConfig, config::kExternalSchemes, schemes.join(QLatin1Char(','))); }
+void BrowserLink::setPrinting(bool on) { send(kConfig, config::kPrinting, on ? QStringLiteral("1") : QStringLiteral("0")); }
+void BrowserLink::setPageMenu(bool on) { send(kConfig, config::kPageMenu, on ? QStringLiteral("1") : QStringLiteral("0")); }
+void BrowserLink::setPdfViewer(bool on) { send(kConfig, config::kPdfViewer, on ? QStringLiteral("1") : QStringLiteral("0")); }
 
 void BrowserLink::showUrl(const QUrl &url) { send(kEvent, event::kShowUrl, url.toString(QUrl::FullyEncoded)); }
 void BrowserLink::active() { send(kEvent, event::kActive, QString()); }

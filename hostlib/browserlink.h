@@ -73,6 +73,12 @@ public:
     void setPermissionNotificationsText(const QString &text);   // "permissionNotificationsText"
     void setPermissionGeolocationText(const QString &text);     // "permissionGeolocationText"
     void setPermissionMouseLockText(const QString &text);       // "permissionMouseLockText"
+    void setFindBarText(const QString &text);                // "findBarText": the find bar's field
+    void setFindBarMatchesText(const QString &text);         // "findBarMatchesText": "%1 of %2", current and all matches
+    void setFindBarNoMatchesText(const QString &text);       // "findBarNoMatchesText"
+    void setFindBarPreviousText(const QString &text);        // "findBarPreviousText"
+    void setFindBarNextText(const QString &text);            // "findBarNextText"
+    void setFindBarCloseText(const QString &text);           // "findBarCloseText"
 
     // ---- Configuration: sizes in screen pixels, used as given; 0 or less is ignored.
     void setTitleHeight(int pixels);   // "titleHeight"
@@ -128,6 +134,17 @@ public:
     // desktop's program at once, links to others ask the user first; {"none"}:
     // no link goes to another program and nobody is asked. Empty: all ask.
     void setExternalSchemes(const QStringList &schemes);
+
+    // ---- Configuration: what the user may do with a page, from the next
+    // showUrl() on. See "Page features" in host/README.md.
+    // "printing": "0" turns Ctrl+P and the pages' window.print() off; on by default.
+    void setPrinting(bool on);
+    // "pageMenu": "1" adds Cut, Copy, Paste, Select all, Copy link address,
+    // Save link, Copy image and Save image to the page's right-click menu as
+    // they fit the place clicked; off: the menu only offers "back".
+    void setPageMenu(bool on);
+    // "pdfViewer": "1" shows PDF files in the window instead of downloading them.
+    void setPdfViewer(bool on);
 
     // Any "config" key, with its value's bytes as they are. For keys of a
     // newer browser than this library knows.

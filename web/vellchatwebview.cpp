@@ -1,6 +1,9 @@
 #include "web/vellchatwebview.h"
 
+#include "web/pagemenu.h"
+
 #include <QAction>
+#include <QApplication>
 #include <QContextMenuEvent>
 #include <QMenu>
 #include <QWebEngineHistory>
@@ -48,6 +51,16 @@ QWebEngineView *VellChatWebView::createWindow(QWebEnginePage::WebWindowType type
         // The engine puts the new tab's page into this view and drops the old
         // page history with it; keep its addresses for the "back" menu.
         storeHistory();
+        // It also makes the page's widget anew, and the keyboard would stay
+        // with the old one: the new page gets it once it has loaded.
+        QWidget *focus = QApplication::focusWidget();
+        if (focus && (focus == this || isAncestorOf(focus))) {
+            auto *once = new QObject(this);
+            connect(page(), &QWebEnginePage::loadFinished, once, [this, once] {
+                setFocus(Qt::OtherFocusReason);
+                once->deleteLater();
+            });
+        }
         return this;
     }
     // No other window opens from a page: returning none makes the page's
@@ -56,27 +69,52 @@ QWebEngineView *VellChatWebView::createWindow(QWebEnginePage::WebWindowType type
     return nullptr;
 }
 
+void VellChatWebView::goBack()
+{
+    if (page()->history()->canGoBack())
+        page()->history()->back();
+    else if (!m_historyUrls.isEmpty())
+        QWebEngineView::setUrl(m_historyUrls.takeFirst());
+}
+
+void VellChatWebView::goForward()
+{
+    if (page()->history()->canGoForward())
+        page()->history()->forward();
+}
+
 void VellChatWebView::contextMenuEvent(QContextMenuEvent *event)
 {
     event->accept();
     if (page()->history()->canGoBack()) {
-        popupBackMenu(event->globalPos(), [this] { page()->history()->back(); });
+        popupMenu(event->globalPos(), [this] { page()->history()->back(); });
         return;
     }
-    if (m_historyUrls.isEmpty())
+    if (m_historyUrls.isEmpty()) {
+        popupMenu(event->globalPos(), nullptr);
         return;
+    }
     // Taken now, chosen or not: each right-click steps one address further back.
     const QUrl url = m_historyUrls.takeFirst();
-    popupBackMenu(event->globalPos(), [this, url] { QWebEngineView::setUrl(url); });
+    popupMenu(event->globalPos(), [this, url] { QWebEngineView::setUrl(url); });
 }
 
-void VellChatWebView::popupBackMenu(const QPoint &globalPos, const std::function<void()> &goBack)
+void VellChatWebView::popupMenu(const QPoint &globalPos, const std::function<void()> &goBack)
 {
     // No parent: the menu outlives nothing and removes itself once hidden.
     QMenu *menu = new QMenu();
-    QAction *back = menu->addAction(QIcon(), QStringLiteral("back"));
-    back->setShortcut(QKeySequence());
-    connect(back, &QAction::triggered, this, goBack);
+    const bool entries = pageMenu && PageMenu::addEntries(menu, page());
+    if (goBack) {
+        if (entries)
+            menu->addSeparator();
+        QAction *back = menu->addAction(QIcon(), QStringLiteral("back"));
+        back->setShortcut(QKeySequence());
+        connect(back, &QAction::triggered, this, goBack);
+    }
+    if (menu->isEmpty()) {
+        delete menu;
+        return;
+    }
     connect(menu, &QMenu::aboutToHide, menu, &QObject::deleteLater);
     menu->popup(globalPos);
 }

@@ -23,12 +23,20 @@ public:
 
     // Appends the current page history, newest first, keeping the last 30.
     void storeHistory();
+    // Back through the live history, then through the remembered addresses,
+    // one per call; forward through the live history only.
+    void goBack();
+    void goForward();
+    // With the page menu the right-click menu also offers what fits the
+    // place clicked (see PageMenu), "back" always last; without it, only "back".
+    void setPageMenu(bool on) { pageMenu = on; }
     QList<QUrl> historyUrls() const { return m_historyUrls; }
 protected:
     void contextMenuEvent(QContextMenuEvent *event) override;
     QWebEngineView *createWindow(QWebEnginePage::WebWindowType type) override;
 private:
-    void popupBackMenu(const QPoint &globalPos, const std::function<void()> &goBack);
+    void popupMenu(const QPoint &globalPos, const std::function<void()> &goBack);
 
     QList<QUrl> m_historyUrls;
+    bool pageMenu = false;
 };

@@ -9,6 +9,9 @@
 #include "web/pagerecovery.h"
 #include "web/vellchatwebview.h"
 #include "web/vellwebenginepage.h"
+#include "window/findbar.h"
+#include "window/focusorder.h"
+#include "window/pagecommands.h"
 #include "window/pageswitch.h"
 #include "window/permissionprompt.h"
 #include "widgets/accessiblebutton.h"
@@ -24,7 +27,6 @@
 #include <QKeyEvent>
 #include <QPainter>
 #include <QWebChannel>
-#include <QWebEngineHistory>
 #include <QWebEngineProfile>
 #include <utility>
 
@@ -92,9 +94,8 @@ void VellChatWebBroswer_impl::makePage()
     channel->registerObject(QStringLiteral("jsbridge"), &jsBridge);
     page->setWebChannel(channel);
     webView->setPage(page);
-    // Pages grow with the chrome around them: where the toolkit leaves the
-    // scaling to this program (up to 150 %), the page is zoomed to match.
-    webView->setZoomFactor(dpiScaled(100) / 100.0);
+    commands = new PageCommands(this, webView);
+    connect(commands, &PageCommands::layoutChanged, this, &VellChatWebBroswer_impl::relayout);
 
     connect(&jsBridge, &VellJsBridge::getWebMessage, this, &VellChatWebBroswer_impl::onGetWebMessage);
     connect(&jsBridge, &VellJsBridge::receiveLog, this, &VellChatWebBroswer_impl::receiveLog);
@@ -164,9 +165,12 @@ void VellChatWebBroswer_impl::resizeEvent(QResizeEvent *event)
 {
     Q_UNUSED(event)
     titleBar.layout();
-    webView->resize(width() - 2 * pageInset, height() - titleBar.height() - pageInset);
+    commands->findBar()->setGeometry(pageInset, titleBar.height(), width() - 2 * pageInset, commands->findBar()->height());
+    const int top = titleBar.height() + commands->barHeight();
+    webView->setGeometry(pageInset, top, width() - 2 * pageInset, height() - top - pageInset);
+    // The find bar closes before the history shows: it takes the page's whole place.
     if (downloadTree)
-        downloadTree->resize(webView->size());
+        downloadTree->setGeometry(pageInset, titleBar.height(), webView->width(), height() - titleBar.height() - pageInset);
     overlay->setGeometry(0, 0, width(), height());
 }
 
@@ -179,6 +183,8 @@ void VellChatWebBroswer_impl::keyPressEvent(QKeyEvent *event)
     const int key = event->key();
     const Qt::KeyboardModifiers mods = event->modifiers() & ~(Qt::KeypadModifier | Qt::ShiftModifier);
     const bool panelShown = pages->panelShowing();
+    if (!panelShown && commands->handleKey(event))
+        return;
     enum { None, Refresh, Back, Forward, Leave } command = None;
     if ((key == Qt::Key_F5 && mods == Qt::NoModifier) || (key == Qt::Key_R && mods == Qt::ControlModifier))
         command = Refresh;
@@ -196,7 +202,6 @@ void VellChatWebBroswer_impl::keyPressEvent(QKeyEvent *event)
     // Holding a key down acts once: one refresh for the host per press.
     if (event->isAutoRepeat())
         return;
-    QWebEngineHistory *history = webView->history();
     if (command == Refresh)
         emit refresh();
     else if ((command == Back && panelShown) || command == Leave) {
@@ -204,51 +209,20 @@ void VellChatWebBroswer_impl::keyPressEvent(QKeyEvent *event)
         onWebFileBack();
         webView->setFocus(Qt::OtherFocusReason);
     }
-    else if (command == Back && !panelShown && history->canGoBack())
-        history->back();
-    else if (command == Forward && !panelShown && history->canGoForward())
-        history->forward();
+    else if (command == Back && !panelShown)
+        webView->goBack();
+    else if (command == Forward && !panelShown)
+        webView->goForward();
 }
 
-static void addFocusStops(QWidget *widget, QList<QWidget *> &stops)
-{
-    if (widget->isHidden() || !widget->isEnabled())
-        return;
-    if (widget->focusPolicy() & Qt::TabFocus) {
-        stops << widget;
-        return;
-    }
-    for (QObject *child : widget->children()) {
-        auto *inner = qobject_cast<QWidget *>(child);
-        if (inner && !inner->isWindow())
-            addFocusStops(inner, stops);
-    }
-}
-
-// Tab goes round the title buttons as they stand, then the page or the
-// panel: the toolkit's own chain follows the order widgets were made in, and
-// the page's widget is made late.
+// Tab goes round the title buttons as they stand, the find bar, then the
+// page or the panel: the toolkit's own chain follows the order widgets were
+// made in, and the page's widget is made late.
 bool VellChatWebBroswer_impl::focusNextPrevChild(bool next)
 {
     QList<QWidget *> order = titleBar.tabOrder();
-    order << webView << downloadTree;
-    QList<QWidget *> stops;
-    for (QWidget *widget : qAsConst(order)) {
-        if (widget)
-            addFocusStops(widget, stops);
-    }
-    if (stops.isEmpty())
-        return QWidget::focusNextPrevChild(next);
-    const QWidget *focus = QApplication::focusWidget();
-    int at = -1;
-    for (int i = 0; i < stops.size(); ++i) {
-        if (stops.at(i) == focus || stops.at(i)->isAncestorOf(focus))
-            at = i;
-    }
-    const int count = stops.size();
-    const int to = next ? (at + 1) % count : (at <= 0 ? count - 1 : at - 1);
-    stops.at(to)->setFocus(next ? Qt::TabFocusReason : Qt::BacktabFocusReason);
-    return true;
+    order << commands->findBar() << webView << downloadTree;
+    return FocusOrder::move(order, next) || QWidget::focusNextPrevChild(next);
 }
 
 void VellChatWebBroswer_impl::showBG()
@@ -288,11 +262,8 @@ void VellChatWebBroswer_impl::updateCheckChannel()
 void VellChatWebBroswer_impl::applyConfig()
 {
     titleBar.applyConfig();
-    webView->move(pageInset, titleBar.height());
-    if (downloadTree) {
-        downloadTree->move(webView->pos());
+    if (downloadTree)
         downloadTree->applyConfig();
-    }
     relayout();
     update();
 }
@@ -310,6 +281,7 @@ void VellChatWebBroswer_impl::loadUrlNow(const QString &url)
     webPage->setTokenHosts(Config::AccessToken().isEmpty() ? QStringList() : Config::AccessTokenHosts());
     webPage->setExternalSchemes(Config::ExternalSchemes());
     jsBridge.setAllowedOrigins(Config::BridgeOrigins());
+    commands->applyConfig();
     webView->setUrl(QUrl(url, QUrl::TolerantMode));
     webView->show();
 }
@@ -323,6 +295,7 @@ void VellChatWebBroswer_impl::onWebFile()
 {
     if (!downloadTree)
         makePanel();
+    commands->findBar()->close();
     if (pages->showPanel())
         relayout();
 }

@@ -11,6 +11,7 @@
 #include <functional>
 
 class DownloadFileTree;
+class PageCommands;
 class PageRecovery;
 class PageSwitch;
 class QWebEngineDownloadItem;
@@ -139,6 +140,7 @@ private:
     VellWebEnginePage *webPage = nullptr;   // the view's, for all its life
     PageRecovery *recovery = nullptr;       // the page's
     PageSwitch *pages = nullptr;
+    PageCommands *commands = nullptr;   // find, zoom, print, side buttons
     DownloadFileTree *downloadTree = nullptr;
     int radius = 0;
     QWidget *overlay = nullptr;

@@ -159,6 +159,15 @@ constexpr QLatin1String kPermissionMouseLockText = word("permissionMouseLockText
 constexpr QLatin1String kPermissionPolicy = word("permissionPolicy");
 constexpr QLatin1String kPageCrashedText = word("pageCrashedText");
 constexpr QLatin1String kPageReloadText = word("pageReloadText");
+constexpr QLatin1String kFindBarText = word("findBarText");
+constexpr QLatin1String kFindBarMatchesText = word("findBarMatchesText");
+constexpr QLatin1String kFindBarNoMatchesText = word("findBarNoMatchesText");
+constexpr QLatin1String kFindBarPreviousText = word("findBarPreviousText");
+constexpr QLatin1String kFindBarNextText = word("findBarNextText");
+constexpr QLatin1String kFindBarCloseText = word("findBarCloseText");
+constexpr QLatin1String kPrinting = word("printing");
+constexpr QLatin1String kPageMenu = word("pageMenu");
+constexpr QLatin1String kPdfViewer = word("pdfViewer");
 }
 
 // A request key: 32 lower-case hexadecimal digits of a fresh random UUID.

@@ -33,6 +33,8 @@ private slots:
     void strictCertificates_data();
     void strictCertificates();
     void permissionPolicy();
+    void pageSwitches_data();
+    void pageSwitches();
 };
 
 static void apply(const char *key, const QByteArray &value)
@@ -87,6 +89,10 @@ void tst_ConfigKeys::texts()
     QCOMPARE(Store::InfoBlock(), QStringLiteral("Nein"));
     QCOMPARE(Store::PermissionCameraText(), QStringLiteral("%1 will die Kamera"));
     QCOMPARE(Store::PermissionScreenText(), QStringLiteral("%1 wants to share your screen"));
+    apply("findBarMatchesText", "%1 / %2");
+    apply("findBarNoMatchesText", "");
+    QCOMPARE(Store::FindBarMatchesText(), QStringLiteral("%1 / %2"));
+    QCOMPARE(Store::FindBarNoMatchesText(), QStringLiteral("No matches"));
 }
 
 void tst_ConfigKeys::permissionPolicy()
@@ -316,6 +322,36 @@ void tst_ConfigKeys::strictCertificates()
     apply("strictCertificates", "1");
     apply("strictCertificates", value);
     QTEST(Store::StrictCertificates(), "strict");
+}
+
+void tst_ConfigKeys::pageSwitches_data()
+{
+    QTest::addColumn<QString>("key");
+    QTest::addColumn<QByteArray>("value");
+    QTest::addColumn<bool>("on");
+    // Printing is on until the host says 0; the menu and the viewer are off until it says 1.
+    QTest::newRow("printing 0") << "printing" << QByteArray("0") << false;
+    QTest::newRow("printing 0 and a line break") << "printing" << QByteArray("0\n") << false;
+    QTest::newRow("printing 1") << "printing" << QByteArray("1") << true;
+    QTest::newRow("printing false is not 0") << "printing" << QByteArray("false") << true;
+    QTest::newRow("page menu 1") << "pageMenu" << QByteArray("1") << true;
+    QTest::newRow("page menu 0") << "pageMenu" << QByteArray("0") << false;
+    QTest::newRow("page menu true is not 1") << "pageMenu" << QByteArray("true") << false;
+    QTest::newRow("pdf viewer 1") << "pdfViewer" << QByteArray(" 1") << true;
+    QTest::newRow("pdf viewer empty") << "pdfViewer" << QByteArray() << false;
+}
+
+void tst_ConfigKeys::pageSwitches()
+{
+    QFETCH(QString, key);
+    QFETCH(QByteArray, value);
+    auto stored = [&key] {
+        return key == QLatin1String("printing") ? Store::Printing()
+             : key == QLatin1String("pageMenu") ? Store::PageMenu() : Store::PdfViewer();
+    };
+    QCOMPARE(stored(), key == QLatin1String("printing"));
+    ConfigKeys::apply(key, value);
+    QTEST(stored(), "on");
 }
 
 QTEST_MAIN(tst_ConfigKeys)

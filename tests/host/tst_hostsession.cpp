@@ -149,6 +149,9 @@ void tst_HostSession::startup()
     QCOMPARE(sent.value("config:strictCertificates", "unsent"), QString(hardened ? "1" : "unsent"));
     QCOMPARE(sent.value("config:bridgeOrigins", "unsent"), QString(hardened ? "http://127.0.0.1:8123" : "unsent"));
     QCOMPARE(sent.value("config:externalSchemes", "unsent"), QString(hardened ? "none" : "unsent"));
+    QCOMPARE(sent.value("config:pageMenu"), QString("1"));
+    QCOMPARE(sent.value("config:pdfViewer"), QString("1"));
+    QCOMPARE(sent.value("config:printing", "unsent"), QString("unsent"));
     QCOMPARE(sent.value("config:titleBackgroundColor"), QString("38,110,190,255"));
     QCOMPARE(sent.value("config:webFileText"), QString("Download History"));
     QCOMPARE(sent.value("config:windowsRect"), windowsRect);

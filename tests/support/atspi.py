@@ -8,6 +8,7 @@ APP is the application's name or its process id.
     atspi.py APP rows                    the list rows on screen, as JSON
     atspi.py APP act NAME ACTION         do ACTION of the list row named NAME
     atspi.py APP focus                   the focused object, as JSON
+    atspi.py APP labels                  the texts of the labels on screen, as JSON
     atspi.py APP renamed TIMEOUT         print "listening", then the first new
                                          name of a list row (or nothing)
 
@@ -122,6 +123,9 @@ def main(argv):
     elif command == "focus":
         focused = [describe(n) for n in objects(app) if n.getState().contains(pyatspi.STATE_FOCUSED)]
         print(json.dumps(focused))
+    elif command == "labels":
+        found = [n.name for n in objects(app) if n.getRole() in (pyatspi.ROLE_LABEL, pyatspi.ROLE_STATIC) and showing(n)]
+        print(json.dumps(found))
     elif command == "renamed":
         listen_for_rename(float(argv[3]))
     else:

@@ -33,7 +33,7 @@ set_tests_properties(tst_accessibility PROPERTIES TIMEOUT 300
     ENVIRONMENT "QTWEBENGINE_DISABLE_SANDBOX=1;QTWEBENGINE_CHROMIUM_FLAGS=--disable-gpu")
 # The built browser through the accessibility bus, as a screen reader meets it.
 add_executable(tst_atspi window/tst_atspi.cpp)
-target_link_libraries(tst_atspi PRIVATE wb_testsupport Qt5::DBus Qt5::Test)
+target_link_libraries(tst_atspi PRIVATE wb_testsupport wb_webtestkit Qt5::DBus Qt5::Test)
 target_compile_definitions(tst_atspi PRIVATE WB_ATSPI_SCRIPT="${PROJECT_SOURCE_DIR}/tests/support/atspi.py")
 set_target_properties(tst_atspi PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${PROJECT_BINARY_DIR}/tests)
 add_dependencies(tst_atspi channel-web-browser)
@@ -56,3 +56,17 @@ set_tests_properties(tst_realhandoff PROPERTIES TIMEOUT 600)
 # Both time what a window manager does; two of them at once on two cores slow
 # each other's desktops past their waits.
 set_tests_properties(tst_realhandoff tst_realdesktop tst_webapps PROPERTIES RESOURCE_LOCK openbox-desktop)
+# The page's own commands (zoom, print, PDF links, side buttons, the menu) in
+# the built browser on a real X server, under its own xvfb-run; printed PDFs
+# are read with poppler's pdfinfo and pdftotext.
+add_executable(tst_realpage window/tst_realpage.cpp)
+target_link_libraries(tst_realpage PRIVATE wb_testsupport wb_webtestkit Qt5::Test)
+set_target_properties(tst_realpage PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${PROJECT_BINARY_DIR}/tests)
+add_dependencies(tst_realpage channel-web-browser)
+add_test(NAME tst_realpage COMMAND xvfb-run -a -s "-screen 0 1024x768x24 -dpi 96" $<TARGET_FILE:tst_realpage>)
+set_tests_properties(tst_realpage PROPERTIES TIMEOUT 600
+    ENVIRONMENT "QTWEBENGINE_DISABLE_SANDBOX=1;QTWEBENGINE_CHROMIUM_FLAGS=--disable-gpu")
+# With another browser test busy beside it (printing and zooming here above
+# all), openbox on the real desktops places and closes windows too late for
+# their checks: the real desktops run with nothing beside them.
+set_tests_properties(tst_realdesktop PROPERTIES RUN_SERIAL TRUE)

@@ -1,5 +1,6 @@
 #include "tests/support/browserprocess.h"
 #include "tests/support/fakehost.h"
+#include "webtestkit.h"
 
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
@@ -28,6 +29,7 @@ private slots:
     void historyRows();
     void progressRenamesTheRow();
     void removalAsksThroughTheBox();
+    void findInPage();
     void cleanupTestCase();
 private:
     // Starts a browser on its host and waits until its window titled title is on screen.
@@ -37,6 +39,8 @@ private:
     // Asks again (each run of the script takes a while) until the summary
     // holds the line or the time is up.
     QStringList waitForLine(const QString &command, const QString &line);
+    // The labels on screen once one of them reads text, or as they are when the time is up.
+    QStringList waitForLabel(const QString &text);
     static QStringList summary(const QJsonArray &objects);
     BrowserProcess browser;
     QScopedPointer<FakeHost> host;
@@ -85,6 +89,21 @@ QStringList tst_AtSpi::waitForLine(const QString &command, const QString &line)
         QTest::qWait(100);
     } while (!deadline.hasExpired());
     return lines;
+}
+
+QStringList tst_AtSpi::waitForLabel(const QString &text)
+{
+    QDeadlineTimer deadline(30000);
+    QStringList labels;
+    do {
+        labels.clear();
+        for (const QJsonValue &value : atspiJson({"labels"}))
+            labels << value.toString();
+        if (labels.contains(text))
+            break;
+        QTest::qWait(100);
+    } while (!deadline.hasExpired());
+    return labels;
 }
 
 // "name: actions, states" per object, states among enabled, focusable.
@@ -224,6 +243,69 @@ void tst_AtSpi::removalAsksThroughTheBox()
     const QJsonObject asked = QJsonDocument::fromJson(removal.payload).object();
     QCOMPARE(asked.value("fileKey").toString(), QStringLiteral("k-done"));
     QCOMPARE(asked.value("key").toString().size(), 32);
+}
+
+// Ctrl+F opens the find bar with the keyboard in its field, named as the
+// host says; the bar tells how many matches there are and which is current,
+// Enter and F3 go forward, with Shift back. Escape gives the page the keys
+// back with the current match selected.
+void tst_AtSpi::findInPage()
+{
+    PageServer server;
+    QByteArray apples;
+    for (int i = 0; i < 12; ++i)
+        apples += "<p>apple " + QByteArray::number(i) + "</p>";
+    server.setContent("/find.html", "<html><body>" + apples + "<script>addEventListener('keydown', function (e) {"
+                                    " fetch('/key/' + e.key + '/' + getSelection().toString()); });</script></body></html>",
+                      "text/html");
+    QVERIFY(server.startHttp());
+    host->send("config", "findBarText", "Search this page");
+    host->send("config", "findBarNoMatchesText", "Nothing found");
+    host->send("event", "showUrl", server.url("/find.html").toString());
+    QTRY_COMPARE_WITH_TIMEOUT(server.requestsFor("/find.html").size(), 1, 10000);
+    QTest::qWait(500);   // nothing to observe from outside until the page is painted
+    auto keys = [](const QStringList &names) {
+        return QProcess::execute("xdotool", QStringList{"key", "--delay", "80"} + names) == 0;
+    };
+    QCOMPARE(QProcess::execute("xdotool", {"mousemove", "400", "500", "click", "1"}), 0);
+    QVERIFY(keys({"ctrl+f"}));
+    QCOMPARE(QProcess::execute("xdotool", {"type", "--delay", "80", "apple"}), 0);
+    QVERIFY(waitForLabel("1 of 12").contains("1 of 12"));
+    // The window, the frame and the field report focus; the field is the one with a text role.
+    QStringList focused;
+    for (const QJsonValue &object : atspiJson({"focus"}))
+        focused << object.toObject().value("role").toString() + ": " + object.toObject().value("name").toString();
+    QVERIFY2(focused.contains("text: Search this page"), qPrintable(focused.join(" | ")));
+
+    const QList<QPair<QString, QString>> steps = {
+        {"Return", "2 of 12"}, {"shift+Return", "1 of 12"}, {"F3", "2 of 12"}, {"F3", "3 of 12"}, {"shift+F3", "2 of 12"}};
+    for (const auto &step : steps) {
+        QVERIFY(keys({step.first}));
+        QVERIFY2(waitForLabel(step.second).contains(step.second), qPrintable(step.first));
+    }
+    QVERIFY(keys({"Escape", "x"}));
+    QTRY_COMPARE_WITH_TIMEOUT(server.requestsFor("/key/x/apple").size(), 1, 5000);
+
+    QVERIFY(keys({"ctrl+f"}));
+    QCOMPARE(QProcess::execute("xdotool", {"type", "--delay", "80", "pear"}), 0);
+    QVERIFY(waitForLabel("Nothing found").contains("Nothing found"));
+    // Nothing matched, so nothing is selected: the page only has the keys again.
+    QVERIFY(keys({"Escape", "y"}));
+    auto pageKeys = [&server](const QString &key) {
+        QStringList paths;
+        for (const SeenRequest &request : server.requests()) {
+            if (request.path.startsWith("/key/" + key + "/"))
+                paths << request.path;
+        }
+        return paths;
+    };
+    QTRY_COMPARE_WITH_TIMEOUT(pageKeys("y"), QStringList{"/key/y/"}, 5000);
+
+    // A zoom step says the new level over the page for a moment.
+    QVERIFY(keys({"ctrl+plus"}));
+    QVERIFY(waitForLabel("125 %").contains("125 %"));
+    QVERIFY(keys({"ctrl+0"}));
+    QVERIFY(waitForLabel("100 %").contains("100 %"));
 }
 
 void tst_AtSpi::cleanupTestCase()

@@ -1,0 +1,16 @@
+#pragma once
+
+#include <QList>
+
+class QWidget;
+
+// Tab order through a frame whose widgets were made in another order than
+// they stand in: the stops are the widgets given, in that order, and inside
+// each the visible, enabled children that take Tab.
+namespace FocusOrder {
+
+// Moves the keyboard one stop on from where it is (backwards unless next);
+// false when there is no stop at all.
+bool move(const QList<QWidget *> &order, bool next);
+
+}
