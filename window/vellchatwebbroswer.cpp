@@ -68,26 +68,7 @@ VellChatWebBroswer::VellChatWebBroswer(QWidget *parent, bool maxed)
     setMinimumSize(minimumSide, minimumSide);
     setAttribute(Qt::WA_TranslucentBackground);
 
-    connect(frame, &VellChatWebBroswer_impl::closeClicked, this, &VellChatWebBroswer::onClosed);
-    connect(frame, &VellChatWebBroswer_impl::miniSizeClicked, this, &VellChatWebBroswer::onMiniSize);
-    connect(frame, &VellChatWebBroswer_impl::maxSizeClicked, this, &VellChatWebBroswer::onMaxSize);
-    connect(frame, &VellChatWebBroswer_impl::restoreClicked, this, &VellChatWebBroswer::onRestore);
-    connect(frame, &VellChatWebBroswer_impl::clearWindowState, this, &VellChatWebBroswer::onClearWindowState);
-    connect(frame, &VellChatWebBroswer_impl::refresh, this, &VellChatWebBroswer::onRefresh);
-    connect(frame, &VellChatWebBroswer_impl::storeToVell, this, &VellChatWebBroswer::onStoreToVell);
-    connect(frame, &VellChatWebBroswer_impl::shareToFriend, this, &VellChatWebBroswer::onShareToFriend);
-    connect(frame, &VellChatWebBroswer_impl::channel, this, &VellChatWebBroswer::onChannel);
-    connect(frame, &VellChatWebBroswer_impl::goToChannel, this, &VellChatWebBroswer::onGoToChannel);
-    connect(frame, &VellChatWebBroswer_impl::openOutside, this, &VellChatWebBroswer::onOpenOutside);
-    connect(frame, &VellChatWebBroswer_impl::receiveLog, this, &VellChatWebBroswer::onReceiveLog);
-    connect(frame, &VellChatWebBroswer_impl::currentUserInfo, this, &VellChatWebBroswer::onCurrentUserInfo);
-    connect(frame, &VellChatWebBroswer_impl::downloadRequested, this, &VellChatWebBroswer::onDownloadRequested);
-    connect(frame, &VellChatWebBroswer_impl::requestFileList, this, &VellChatWebBroswer::onRequestFileList);
-    connect(frame, &VellChatWebBroswer_impl::requestFileDownloadOffset, this, &VellChatWebBroswer::onRequestFileDownloadOffset);
-    connect(frame, &VellChatWebBroswer_impl::openFileFoler, this, &VellChatWebBroswer::onOpenFileFoler);
-    connect(frame, &VellChatWebBroswer_impl::redownloadFile, this, &VellChatWebBroswer::onRedownloadFile);
-    connect(frame, &VellChatWebBroswer_impl::removeDownloadFile, this, &VellChatWebBroswer::onRemoveDownloadFile);
-    connect(frame, &VellChatWebBroswer_impl::removeAllDownloadFile, this, &VellChatWebBroswer::onRemoveAllDownloadFile);
+    connectFrame();
 
     showTitleAndIcon();
     borderColour = VellChatWBConfigure::ShadowColor();
@@ -375,21 +356,6 @@ void VellChatWebBroswer::onClearWindowState()
     }
 }
 
-void VellChatWebBroswer::onRefresh() { transport::shareInstance()->refresh(); }
-void VellChatWebBroswer::onStoreToVell() { transport::shareInstance()->storeToVell(); }
-void VellChatWebBroswer::onShareToFriend() { transport::shareInstance()->shareArtile(); }
-void VellChatWebBroswer::onChannel() { transport::shareInstance()->showChannel(); }
-void VellChatWebBroswer::onGoToChannel(QString channelId) { transport::shareInstance()->goToChannel(channelId); }
-void VellChatWebBroswer::onOpenOutside() { transport::shareInstance()->openOutside(); }
-void VellChatWebBroswer::onReceiveLog(QString msg) { transport::shareInstance()->onReceiveLog(msg); }
-void VellChatWebBroswer::onCurrentUserInfo(QString requestID) { transport::shareInstance()->currentUserInfo(requestID); }
-void VellChatWebBroswer::onRequestFileList(QString key) { transport::shareInstance()->getWebfileList(key); }
-void VellChatWebBroswer::onRequestFileDownloadOffset(QString key, QStringList fileList) { transport::shareInstance()->getWebfileDownloadOffset(key, fileList); }
-void VellChatWebBroswer::onOpenFileFoler(QString fileKey) { transport::shareInstance()->openFileFoler(fileKey); }
-void VellChatWebBroswer::onRedownloadFile(QString requestid, QString key) { transport::shareInstance()->redownloadFile(requestid, key); }
-void VellChatWebBroswer::onRemoveDownloadFile(QString requestid, QString key) { transport::shareInstance()->removeDownloadFile(requestid, key); }
-void VellChatWebBroswer::onRemoveAllDownloadFile(QString requestid) { transport::shareInstance()->removeAllDownloadFile(requestid); }
-
 void VellChatWebBroswer::onSavePos()
 {
     // Until the window is on the screen its frame is not known yet, and a
@@ -434,29 +400,3 @@ void VellChatWebBroswer::startDownloadResponse_impl(QByteArray json)
     if (!info.isEmpty())
         showInfo_impl(info);
 }
-
-void VellChatWebBroswer::showInfo_impl(QString text) { frame->showInfo(text); }
-void VellChatWebBroswer::updateShareToFriend_impl() { frame->updateShareToFriend(); }
-void VellChatWebBroswer::updateStoreToVell_impl() { frame->updateStoreToVell(); }
-void VellChatWebBroswer::updateOpenOutside_impl() { frame->updateOpenOutside(); }
-void VellChatWebBroswer::updateCheckChannel_impl() { frame->updateCheckChannel(); }
-void VellChatWebBroswer::iqCurrentUserInfo_impl(QByteArray json) { frame->iqCurrentUserInfo(json); }
-void VellChatWebBroswer::webfileListResponse_impl(QByteArray json) { frame->webfileListResponse(json); }
-void VellChatWebBroswer::webfileDownloadOffsetResponse_impl(QByteArray json) { frame->webfileDownloadOffsetResponse(json); }
-void VellChatWebBroswer::restartDownloadResponse_impl(QByteArray json) { frame->webfileRestartDownloadResponse(json); }
-void VellChatWebBroswer::removeHistoryResponse_impl(QByteArray json) { frame->webfileRemoveHistoryResponse(json); }
-void VellChatWebBroswer::removeAllHistoryResponse_impl(QByteArray json) { frame->webfileRemoveAllHistoryResponse(json); }
-
-void VellChatWebBroswer::showInfo(QString text) { if (s_window) s_window->showInfo_impl(text); }
-void VellChatWebBroswer::updateShareToFriend() { if (s_window) s_window->updateShareToFriend_impl(); }
-void VellChatWebBroswer::updateStoreToVell() { if (s_window) s_window->updateStoreToVell_impl(); }
-void VellChatWebBroswer::updateOpenOutside() { if (s_window) s_window->updateOpenOutside_impl(); }
-void VellChatWebBroswer::updateCheckChannel() { if (s_window) s_window->updateCheckChannel_impl(); }
-void VellChatWebBroswer::iqCurrentUserInfo(QByteArray json) { if (s_window) s_window->iqCurrentUserInfo_impl(json); }
-void VellChatWebBroswer::webfileListResponse(QByteArray json) { if (s_window) s_window->webfileListResponse_impl(json); }
-void VellChatWebBroswer::webfileDownloadOffsetResponse(QByteArray json) { if (s_window) s_window->webfileDownloadOffsetResponse_impl(json); }
-void VellChatWebBroswer::startDownloadResponse(QByteArray json) { if (s_window) s_window->startDownloadResponse_impl(json); }
-void VellChatWebBroswer::restartDownloadResponse(QByteArray json) { if (s_window) s_window->restartDownloadResponse_impl(json); }
-void VellChatWebBroswer::removeHistoryResponse(QByteArray json) { if (s_window) s_window->removeHistoryResponse_impl(json); }
-void VellChatWebBroswer::removeAllHistoryResponse(QByteArray json) { if (s_window) s_window->removeAllHistoryResponse_impl(json); }
-void VellChatWebBroswer::configChanged() { if (s_window) s_window->configChanged_impl(); }

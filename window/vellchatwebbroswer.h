@@ -98,6 +98,8 @@ protected:
 
 private:
     static void dispose(VellChatWebBroswer *window);
+    // Every frame signal to the slot that hands it to the host link.
+    void connectFrame();
     QRect currentPlacement() const;
     bool inNormalState() const;
     void noteNormalPlacement();
