@@ -2,6 +2,7 @@
 
 #include "config/vellchatwbconfigure.h"
 #include "hostlink/transport.h"
+#include "web/pagedownloads.h"
 #include "web/pageprofile.h"
 #include "web/vellwebengineurlrequestinterceptor.h"
 #include "window/vellchatwebbroswer_impl.h"
@@ -63,6 +64,9 @@ VellChatWebBroswer::VellChatWebBroswer(QWidget *parent, bool maxed)
     delete s_installedInterceptor;
     s_installedInterceptor = interceptor;
     connect(interceptor, &VellWebEngineUrlRequestInterceptor::log, this, &VellChatWebBroswer::onReceiveLog);
+    pageDownloads = new PageDownloads(this);
+    connect(pageDownloads, &PageDownloads::ready, this, &VellChatWebBroswer::handOverDownload);
+    connect(pageDownloads, &PageDownloads::receiveLog, this, &VellChatWebBroswer::onReceiveLog);
 
     frame->move(borderWidth, borderWidth);
     setMinimumSize(minimumSide, minimumSide);
@@ -415,11 +419,23 @@ void VellChatWebBroswer::onDownloadRequested(QWebEngineDownloadItem *download)
     if (quint64(now - lastDownloadTime) <= quint64(downloadGuardMs))
         return;
     lastDownloadTime = now;
-    pendingDownloadKey = wire::newRequestKey();
+    const QUrl url = download->url();
+    if (PageDownloads::madeByPage(url)) {
+        if (!pageDownloads->keep(download))
+            onReceiveLog(QStringLiteral("no place to write a download made by the page"));
+        return;
+    }
+    // Not accepted, the engine drops the download once this returns.
+    if (!PageDownloads::fetchable(url))
+        return;
     // The engine forgets an item nobody accepted once this signal returns, so
     // read what the host needs now; the host fetches the file itself.
-    const QString name = QFileInfo(download->downloadFileName()).fileName();
-    const QString url = download->url().toString();
+    handOverDownload(url.toString(), QFileInfo(download->downloadFileName()).fileName());
+}
+
+void VellChatWebBroswer::handOverDownload(const QString &url, const QString &name)
+{
+    pendingDownloadKey = wire::newRequestKey();
     transport::shareInstance()->downloadFile(pendingDownloadKey, url, name);
 }
 

@@ -7,6 +7,7 @@
 #include <QTimer>
 #include <QWidget>
 
+class PageDownloads;
 class QWebEngineDownloadItem;
 class VellChatWebBroswer_impl;
 class VellWebEngineUrlRequestInterceptor;
@@ -103,9 +104,11 @@ private:
     void noteNormalPlacement();
     void applyConfig();
     void showTitleAndIcon();
+    void handOverDownload(const QString &url, const QString &name);
 
     VellChatWebBroswer_impl *frame = nullptr;
     VellWebEngineUrlRequestInterceptor *interceptor = nullptr;
+    PageDownloads *pageDownloads = nullptr;
     bool maximizedFlag = false;
     QTimer savePosTimer;
     QString lastPosition;

@@ -21,7 +21,10 @@ private slots:
     void permissions_data();
     void permissions();
     void windowOpenGivesNull();
+    void pageMadeDownloads_data();
+    void pageMadeDownloads();
     void rendererDyingTwiceShowsReload();
+    void pageMadeFilesGoWithTheBrowser();
     void cleanupTestCase();
 private:
     bool outcome(const QString &tag, const QString &result, int timeoutMs = 20000);
@@ -32,6 +35,7 @@ private:
     QScopedPointer<BrowserProcess> browser;
     QScopedPointer<FakeHost> host;
     QString window;
+    QStringList madeFiles;   // page-made downloads the browser handed over
 };
 
 static const char kPermissionPage[] =
@@ -149,6 +153,41 @@ void tst_WebApps::windowOpenGivesNull()
     QVERIFY(server.requestsFor("/never-loaded").isEmpty());
 }
 
+void tst_WebApps::pageMadeDownloads_data()
+{
+    QTest::addColumn<QString>("href");   // script text for the link's address
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::newRow("csv from a Blob") << "URL.createObjectURL(new Blob(['a,b\\n1,2\\n'], {type: 'text/csv'}))"
+                                     << "table.csv" << QByteArray("a,b\n1,2\n");
+    QTest::newRow("data URL") << "'data:text/plain;base64,' + btoa('made here')" << "note.txt" << QByteArray("made here");
+}
+
+void tst_WebApps::pageMadeDownloads()
+{
+    QFETCH(QString, href);
+    QFETCH(QString, name);
+    QFETCH(QByteArray, bytes);
+    host->clear();
+    const QString path = "/made-" + name + ".html";
+    server.setContent(path, QString("<html><body><a id=a download='%1'>save</a><script>"
+                                    "a.href = %2; a.click();</script></body></html>").arg(name, href).toUtf8(), "text/html");
+    host->send("event", "showUrl", server.url(path).toString());
+    const HostFrame asked = host->waitFor("webfile", "startDownload", 20000);
+    const QJsonObject request = QJsonDocument::fromJson(asked.payload).object();
+    QCOMPARE(request.value("name").toString(), name);
+    const QUrl url(request.value("url").toString());
+    QVERIFY2(url.isLocalFile(), qPrintable(url.toString()));
+    QFile file(url.toLocalFile());
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QCOMPARE(file.readAll(), bytes);
+    QCOMPARE(QFileInfo(file).dir().path().section('/', -2, -2), QString("page-downloads"));
+    madeFiles << file.fileName();
+    host->send("webfile", "startDownloadRes", QJsonDocument(QJsonObject{{"key", request.value("key")}, {"info", ""}}).toJson());
+    // Downloads in quick succession count as one click.
+    QTest::qWait(400);
+}
+
 // The renderers of this browser: processes started with --type=renderer
 // whose parents lead to the browser process.
 QList<int> tst_WebApps::renderers() const
@@ -209,6 +248,16 @@ void tst_WebApps::rendererDyingTwiceShowsReload()
     QTRY_VERIFY_WITH_TIMEOUT(toldAgain(), 20000);
     QTest::qWait(2000);
     QCOMPARE(server.requestsFor("/fragile").size(), 2);
+}
+
+void tst_WebApps::pageMadeFilesGoWithTheBrowser()
+{
+    QCOMPARE(madeFiles.size(), 2);
+    host->hangUp();
+    QVERIFY(browser->process().waitForFinished(15000));
+    QCOMPARE(browser->process().exitCode(), 0);
+    for (const QString &path : madeFiles)
+        QVERIFY2(!QFileInfo::exists(QFileInfo(path).dir().path()), qPrintable(path));
 }
 
 void tst_WebApps::cleanupTestCase()
