@@ -3,8 +3,10 @@
 #include "config/vellchatwbconfigure.h"
 #include "hostlink/transport.h"
 #include "web/pagedownloads.h"
+#include "web/vellchatwebview.h"
 #include "web/pageprofile.h"
 #include "web/vellwebengineurlrequestinterceptor.h"
+#include "window/fullscreen.h"
 #include "window/vellchatwebbroswer_impl.h"
 #include "window/windowplacement.h"
 #include "wire/vocabulary.h"
@@ -68,6 +70,11 @@ VellChatWebBroswer::VellChatWebBroswer(QWidget *parent, bool maxed)
     connect(pageDownloads, &PageDownloads::ready, this, &VellChatWebBroswer::handOverDownload);
     connect(pageDownloads, &PageDownloads::receiveLog, this, &VellChatWebBroswer::onReceiveLog);
 
+    fullScreen = new FullScreen(this, frame->view()->page());
+    connect(fullScreen, &FullScreen::changed, this, [this](bool on) {
+        frame->setPageOnly(on);
+        resizeEvent(nullptr);
+    });
     frame->move(borderWidth, borderWidth);
     setMinimumSize(minimumSide, minimumSide);
     setAttribute(Qt::WA_TranslucentBackground);
@@ -260,11 +267,15 @@ void VellChatWebBroswer::DrawBorder(QPainter &painter)
 void VellChatWebBroswer::resizeEvent(QResizeEvent *event)
 {
     Q_UNUSED(event)
-    frame->resize(width() - 2 * borderWidth, height() - 2 * borderWidth);
+    // Full screen, the page reaches the very edges: no border, no round corners.
+    const int border = fullScreen->active() ? 0 : borderWidth;
+    frame->setGeometry(border, border, width() - 2 * border, height() - 2 * border);
     normalSettle.start();
-    const int radius = frame->roundRadius();
-    if (radius == 0)
+    const int radius = fullScreen->active() ? 0 : frame->roundRadius();
+    if (radius == 0) {
+        clearMask();
         return;
+    }
     const int d = 2 * radius;
     const int w = width();
     const int h = height();
@@ -296,9 +307,9 @@ void VellChatWebBroswer::changeEvent(QEvent *event)
         return;
     // Maximised by the own title bar or by the window manager (its button, a
     // double-click on its title bar), the window tells the host the same.
-    // Minimising leaves the flag alone: the window comes back as it was.
+    // Minimising and full screen leave the flag alone: the window comes back as it was.
     const Qt::WindowStates state = windowState();
-    if (!state.testFlag(Qt::WindowMinimized))
+    if (!state.testFlag(Qt::WindowMinimized) && !fullScreen->active())
         maximizedFlag = state.testFlag(Qt::WindowMaximized);
     normalSettle.start();
 }
@@ -313,7 +324,7 @@ void VellChatWebBroswer::closeEvent(QCloseEvent *event)
 
 bool VellChatWebBroswer::inNormalState() const
 {
-    return !(windowState() & (Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen));
+    return !(windowState() & (Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen)) && !fullScreen->holdsPlacement();
 }
 
 QRect VellChatWebBroswer::currentPlacement() const

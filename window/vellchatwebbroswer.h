@@ -7,6 +7,7 @@
 #include <QTimer>
 #include <QWidget>
 
+class FullScreen;
 class PageDownloads;
 class QWebEngineDownloadItem;
 class VellChatWebBroswer_impl;
@@ -109,6 +110,7 @@ private:
     VellChatWebBroswer_impl *frame = nullptr;
     VellWebEngineUrlRequestInterceptor *interceptor = nullptr;
     PageDownloads *pageDownloads = nullptr;
+    FullScreen *fullScreen = nullptr;
     bool maximizedFlag = false;
     QTimer savePosTimer;
     QString lastPosition;

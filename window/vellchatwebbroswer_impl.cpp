@@ -156,7 +156,10 @@ void VellChatWebBroswer_impl::resizeEvent(QResizeEvent *event)
 {
     Q_UNUSED(event)
     titleBar.layout();
-    webView->resize(width() - 2 * pageInset, height() - titleBar.height() - pageInset);
+    if (pageOnly)
+        webView->setGeometry(rect());
+    else
+        webView->setGeometry(pageInset, titleBar.height(), width() - 2 * pageInset, height() - titleBar.height() - pageInset);
     if (downloadTree)
         downloadTree->resize(webView->size());
     overlay->setGeometry(0, 0, width(), height());
@@ -275,6 +278,13 @@ void VellChatWebBroswer_impl::updateOpenOutside()
 void VellChatWebBroswer_impl::updateCheckChannel()
 {
     titleBar.showConfigured(TitleBar::Optional::Channel);
+}
+
+void VellChatWebBroswer_impl::setPageOnly(bool on)
+{
+    // The title bar's buttons were made before the page and lie under it.
+    pageOnly = on;
+    relayout();
 }
 
 void VellChatWebBroswer_impl::applyConfig()

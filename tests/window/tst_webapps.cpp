@@ -23,6 +23,8 @@ private slots:
     void windowOpenGivesNull();
     void pageMadeDownloads_data();
     void pageMadeDownloads();
+    void fullScreen_data();
+    void fullScreen();
     void rendererDyingTwiceShowsReload();
     void pageMadeFilesGoWithTheBrowser();
     void cleanupTestCase();
@@ -186,6 +188,60 @@ void tst_WebApps::pageMadeDownloads()
     host->send("webfile", "startDownloadRes", QJsonDocument(QJsonObject{{"key", request.value("key")}, {"info", ""}}).toJson());
     // Downloads in quick succession count as one click.
     QTest::qWait(400);
+}
+
+void tst_WebApps::fullScreen_data()
+{
+    QTest::addColumn<bool>("maximized");
+    QTest::addColumn<QString>("leave");   // the key that leaves: Escape, or "x" for the page's own exit
+    QTest::newRow("normal, Escape") << false << "Escape";
+    QTest::newRow("normal, the page leaves") << false << "x";
+    QTest::newRow("maximised, Escape") << true << "Escape";
+}
+
+void tst_WebApps::fullScreen()
+{
+    QFETCH(bool, maximized);
+    QFETCH(QString, leave);
+    const QString tag = QString::fromLatin1(QTest::currentDataTag()).replace(' ', '_').replace(',', '_');
+    server.setContent("/fullscreen.html",
+                      "<html><body style='margin:0'><script>"
+                      "document.onkeydown = function (e) {"
+                      "  if (e.key == 'f') document.documentElement.requestFullscreen();"
+                      "  if (e.key == 'x') document.exitFullscreen(); };"
+                      "document.onfullscreenchange = function () { setTimeout(function () {"
+                      "  var size = innerWidth + 'x' + innerHeight;"
+                      "  fetch('/outcome-' + location.search.slice(1) + (document.fullscreenElement ? '_in-' + size"
+                      "        : '_out-' + (innerWidth < screen.width ? 'window' : size))); }, 300); };"
+                      "</script></body></html>", "text/html");
+    QUrl page = server.url("/fullscreen.html");
+    page.setQuery(tag);
+    host->send("event", "showUrl", page.toString());
+    QTRY_COMPARE_WITH_TIMEOUT(server.requestsFor("/fullscreen.html").size() > 0, true, 20000);
+    if (maximized != desktop->isMaximized(window)) {
+        // A double-click on the window manager's title bar maximises.
+        const QRect frame = desktop->frameRect(window);
+        QVERIFY(desktop->doubleClick(QPoint(frame.center().x(), frame.top() + 10)));
+        QTRY_COMPARE_WITH_TIMEOUT(desktop->isMaximized(window), maximized, 10000);
+    }
+    QTest::qWait(1500);
+    const QRect before = desktop->clientRect(window);
+    const QRect screen(QPoint(0, 0), QSize(1280, 1024));
+    QVERIFY(before != screen);
+    host->clear();
+    // A click in the page gives it the keyboard and the user's gesture.
+    desktop->xdotool({"mousemove", QString::number(before.center().x()), QString::number(before.center().y()), "click", "1"});
+    key("f");
+    QTRY_COMPARE_WITH_TIMEOUT(desktop->clientRect(window), screen, 10000);
+    QVERIFY(outcome(tag + "_in", "1280x1024"));
+    QTest::qWait(1500);   // the window reports its place every second
+    key(leave);
+    QTRY_COMPARE_WITH_TIMEOUT(desktop->clientRect(window), before, 10000);
+    QTRY_COMPARE_WITH_TIMEOUT(desktop->isMaximized(window), maximized, 5000);
+    QVERIFY(outcome(tag + "_out", "window"));
+    QTest::qWait(1500);
+    for (const HostFrame &f : host->framesOf("feedback", "savePosition"))
+        QVERIFY2(!f.payload.contains(",1280,1024,"), f.payload.constData());
 }
 
 // The renderers of this browser: processes started with --type=renderer
