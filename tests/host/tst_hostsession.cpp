@@ -147,6 +147,7 @@ void tst_HostSession::startup()
     QCOMPARE(sent.value("config:accessTokenHosts", "unsent"), QString(hardened ? "127.0.0.1,*.example.org" : "unsent"));
     QCOMPARE(sent.value("config:strictCertificates", "unsent"), QString(hardened ? "1" : "unsent"));
     QCOMPARE(sent.value("config:bridgeOrigins", "unsent"), QString(hardened ? "http://127.0.0.1:8123" : "unsent"));
+    QCOMPARE(sent.value("config:permissionPolicy"), QString("screen=host"));
     QCOMPARE(sent.value("config:titleBackgroundColor"), QString("38,110,190,255"));
     QCOMPARE(sent.value("config:webFileText"), QString("Download History"));
     QCOMPARE(sent.value("config:windowsRect"), windowsRect);
@@ -189,6 +190,12 @@ void tst_HostSession::answers_data()
     QTest::newRow("currentuserinfo") << frame("iq", "currentuserinfo", "k5") << "iq:currentuserinfoRes"
                                      << QByteArray(R"({"info":"{\"channel\":\"demo-channel\",\"name\":\"Ann\",\"userId\":\"user-82e335f7\"}","key":"k5"})")
                                      << QStringList{"aaaa"};
+    QTest::newRow("permission, the demo site's screen")
+        << frame("iq", "permission", R"({"feature":"screen","key":"k7","origin":"http://127.0.0.1:8123"})")
+        << "iq:permissionRes" << QByteArray(R"({"answer":"allow","key":"k7"})") << QStringList{"aaaa"};
+    QTest::newRow("permission, another site's screen")
+        << frame("iq", "permission", R"({"feature":"screen","key":"k8","origin":"http://127.0.0.1:9999"})")
+        << "iq:permissionRes" << QByteArray(R"({"answer":"deny","key":"k8"})") << QStringList{"aaaa"};
 }
 
 void tst_HostSession::answers()
