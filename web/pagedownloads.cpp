@@ -3,10 +3,14 @@
 #include "web/pageprofile.h"
 #include "wire/vocabulary.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QWebEngineDownloadItem>
+
+// Downloads this close together come from one gesture, a link clicked twice.
+static constexpr qint64 downloadGuardMs = 300;
 
 PageDownloads::PageDownloads(QObject *parent)
     : QObject(parent)
@@ -26,6 +30,26 @@ bool PageDownloads::fetchable(const QUrl &url)
     const QString scheme = url.scheme();
     return url.isValid() && !scheme.isEmpty() && !url.isLocalFile() && !madeByPage(url)
         && scheme != QLatin1String("qrc") && scheme != QLatin1String("chrome");
+}
+
+void PageDownloads::take(QWebEngineDownloadItem *download)
+{
+    const qint64 now = QDateTime::currentMSecsSinceEpoch();
+    if (quint64(now - lastTime) <= quint64(downloadGuardMs))
+        return;
+    lastTime = now;
+    const QUrl url = download->url();
+    if (madeByPage(url)) {
+        if (!keep(download))
+            emit receiveLog(QStringLiteral("no place to write a download made by the page"));
+        return;
+    }
+    // Not accepted, the engine drops the download once this returns.
+    if (!fetchable(url))
+        return;
+    // The engine forgets an item nobody accepted once this signal returns, so
+    // read what the host needs now; the host fetches the file itself.
+    emit ready(url.toString(), QFileInfo(download->downloadFileName()).fileName());
 }
 
 bool PageDownloads::keep(QWebEngineDownloadItem *download)

@@ -6,7 +6,8 @@
 
 class QWebEngineDownloadItem;
 
-// Downloads whose bytes exist only inside the page (a Blob, a data: URL, the
+// Every download a page starts goes to the host, which fetches the file
+// itself. Downloads whose bytes exist only inside the page (a Blob, a data: URL, the
 // page's own file system) cannot be fetched by the host. The engine writes
 // them itself into the browser's private scratch folder, and the host is
 // handed a file: URL of the finished file; the files go with the folder when
@@ -21,15 +22,20 @@ public:
     static bool madeByPage(const QUrl &url);
     // What the host may be handed as it is: the address of a file on a server.
     static bool fetchable(const QUrl &url);
-    // Starts writing a page-made download; false if there is nowhere to write it.
-    bool keep(QWebEngineDownloadItem *download);
+    // A download the engine offers: handed over at once, written first when
+    // the page made it, or dropped (a second one from the same click, an
+    // address the host must not be given).
+    void take(QWebEngineDownloadItem *download);
 
 signals:
-    // A page-made download is complete at url (a local file), named name.
+    // The host may fetch the download from url (a local file when the
+    // browser wrote it) and name it name.
     void ready(const QString &url, const QString &name);
     void receiveLog(const QString &msg);
 
 private:
+    bool keep(QWebEngineDownloadItem *download);
     void onFinished(QWebEngineDownloadItem *download);
     int count = 0;
+    qint64 lastTime = 0;
 };

@@ -7,12 +7,11 @@
 #include "web/pageprofile.h"
 #include "web/vellwebengineurlrequestinterceptor.h"
 #include "window/fullscreen.h"
+#include "window/pageleave.h"
 #include "window/vellchatwebbroswer_impl.h"
 #include "window/windowplacement.h"
 #include "wire/vocabulary.h"
 
-#include <QDateTime>
-#include <QFileInfo>
 #include <QIcon>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -42,8 +41,6 @@ static constexpr int placementSettleMs = 100;
 static constexpr int savePosIntervalMs = 1000;
 // The close button's click and the position just sent are done before the window goes.
 static constexpr int closeDelayMs = 100;
-// Downloads this close together come from one gesture, a link clicked twice.
-static constexpr qint64 downloadGuardMs = 300;
 
 VellChatWebBroswer *VellChatWebBroswer::instance()
 {
@@ -75,6 +72,8 @@ VellChatWebBroswer::VellChatWebBroswer(QWidget *parent, bool maxed)
         frame->setPageOnly(on);
         resizeEvent(nullptr);
     });
+    leave = new PageLeave(frame->view()->page(), this);
+    connect(leave, &PageLeave::mayClose, this, &VellChatWebBroswer::onClosed);
     frame->move(borderWidth, borderWidth);
     setMinimumSize(minimumSide, minimumSide);
     setAttribute(Qt::WA_TranslucentBackground);
@@ -173,12 +172,18 @@ void VellChatWebBroswer::dispose(VellChatWebBroswer *window)
 
 void VellChatWebBroswer::destory()
 {
+    PageLeave::finishPending();
     VellChatWebBroswer *w = s_window;
     if (!w)
         return;
     s_window = nullptr;
+    w->leave->allow();
+    const bool asking = PageLeave::answerQuestion(w);
     w->close();
-    dispose(w);
+    if (asking)
+        PageLeave::whenUnwound(w, [w] { dispose(w); });
+    else
+        dispose(w);
 }
 
 void VellChatWebBroswer::activeWnd()
@@ -314,10 +319,15 @@ void VellChatWebBroswer::changeEvent(QEvent *event)
     normalSettle.start();
 }
 
-// Closed by the window manager's own controls, the window still tells the
-// host where it was; the process then ends with its last window.
+// Closed by the window manager's own controls, the page may first ask the
+// user to stay; closing, the window still tells the host where it was, and
+// the process then ends with its last window.
 void VellChatWebBroswer::closeEvent(QCloseEvent *event)
 {
+    if (!leave->askPage()) {
+        event->ignore();
+        return;
+    }
     onSavePos();
     QWidget::closeEvent(event);
 }
@@ -352,6 +362,8 @@ void VellChatWebBroswer::stateChanged(Qt::WindowState state)
 
 void VellChatWebBroswer::onClosed()
 {
+    if (!leave->askPage())
+        return;
     onSavePos();
     QPointer<VellChatWebBroswer> self(this);
     QTimer::singleShot(closeDelayMs, this, [self] {
@@ -424,24 +436,8 @@ void VellChatWebBroswer::onSavePos()
 
 void VellChatWebBroswer::onDownloadRequested(QWebEngineDownloadItem *download)
 {
-    if (!download)
-        return;
-    const qint64 now = QDateTime::currentMSecsSinceEpoch();
-    if (quint64(now - lastDownloadTime) <= quint64(downloadGuardMs))
-        return;
-    lastDownloadTime = now;
-    const QUrl url = download->url();
-    if (PageDownloads::madeByPage(url)) {
-        if (!pageDownloads->keep(download))
-            onReceiveLog(QStringLiteral("no place to write a download made by the page"));
-        return;
-    }
-    // Not accepted, the engine drops the download once this returns.
-    if (!PageDownloads::fetchable(url))
-        return;
-    // The engine forgets an item nobody accepted once this signal returns, so
-    // read what the host needs now; the host fetches the file itself.
-    handOverDownload(url.toString(), QFileInfo(download->downloadFileName()).fileName());
+    if (download)
+        pageDownloads->take(download);
 }
 
 void VellChatWebBroswer::handOverDownload(const QString &url, const QString &name)

@@ -8,6 +8,7 @@
 #include <QWidget>
 
 class FullScreen;
+class PageLeave;
 class PageDownloads;
 class QWebEngineDownloadItem;
 class VellChatWebBroswer_impl;
@@ -111,11 +112,11 @@ private:
     VellWebEngineUrlRequestInterceptor *interceptor = nullptr;
     PageDownloads *pageDownloads = nullptr;
     FullScreen *fullScreen = nullptr;
+    PageLeave *leave = nullptr;
     bool maximizedFlag = false;
     QTimer savePosTimer;
     QString lastPosition;
     QString pendingDownloadKey;
-    qint64 lastDownloadTime = 0;
     QRect normalRect;
     // Window managers report a new state and the geometry that goes with it
     // as two events, in either order; the normal placement is taken only once

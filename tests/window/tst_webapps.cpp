@@ -26,6 +26,7 @@ private slots:
     void fullScreen_data();
     void fullScreen();
     void rendererDyingTwiceShowsReload();
+    void leavingAsksThePage();
     void pageMadeFilesGoWithTheBrowser();
     void cleanupTestCase();
 private:
@@ -306,9 +307,39 @@ void tst_WebApps::rendererDyingTwiceShowsReload()
     QCOMPARE(server.requestsFor("/fragile").size(), 2);
 }
 
+// The engine asks only on a page the user has done something in.
+void tst_WebApps::leavingAsksThePage()
+{
+    server.setContent("/leave.html", "<html><body><input id=i autofocus><script>"
+                      "onbeforeunload = function (e) { e.preventDefault(); e.returnValue = 'unsaved'; };"
+                      "</script></body></html>", "text/html");
+    const QUrl page = server.url("/leave.html");
+    host->send("event", "showUrl", page.toString());
+    QTRY_VERIFY_WITH_TIMEOUT(!server.requestsFor("/leave.html").isEmpty(), 20000);
+    QTest::qWait(1000);
+    const QPoint centre = desktop->clientRect(window).center();
+    desktop->xdotool({"mousemove", QString::number(centre.x()), QString::number(centre.y()), "click", "1"});
+    key("a");
+    const QString question = "Javascript Confirm - " + page.toString();
+    // Closed by the window manager, and the user stays.
+    key("alt+F4");
+    const QString box = desktop->findWindow(question, 20000);
+    QVERIFY(!box.isEmpty());
+    desktop->xdotool({"windowactivate", "--sync", box});
+    desktop->xdotool({"key", "Escape"});
+    QTRY_VERIFY_WITH_TIMEOUT(desktop->findWindow(question, 100).isEmpty(), 10000);
+    QTest::qWait(2000);
+    QCOMPARE(browser->process().state(), QProcess::Running);
+    QVERIFY(!desktop->findWindow("Web apps", 1000).isEmpty());
+    // Asked again, the page asks again; the question stays open for the host's hang-up.
+    key("alt+F4");
+    QVERIFY(!desktop->findWindow(question, 20000).isEmpty());
+}
+
 void tst_WebApps::pageMadeFilesGoWithTheBrowser()
 {
     QCOMPARE(madeFiles.size(), 2);
+    // The page's question to the user holds nothing once the host hangs up.
     host->hangUp();
     QVERIFY(browser->process().waitForFinished(15000));
     QCOMPARE(browser->process().exitCode(), 0);
