@@ -91,6 +91,10 @@ static const char kTail[] = R"HTML(</main>
     bridge.postMessage(JSON.stringify({ action: 'go_to_channel_info', data: 'demo-channel' }), ok => show('asked to go to demo-channel: ' + ok));
   };
   document.getElementById('user').onclick = () => bridge ? askUser() : show('no bridge here');
+  document.getElementById('made').onclick = e => {
+    const csv = 'item,count\nnotes,1\nsamples,3\n';
+    e.currentTarget.href = URL.createObjectURL(new Blob([csv], { type: 'text/csv' }));
+  };
   function autoDownload() {
     const wanted = new URLSearchParams(location.search).get('download');
     const link = wanted && document.querySelector('a[download="' + CSS.escape(wanted) + '"]');
@@ -146,6 +150,10 @@ QByteArray html(const QList<QPair<QByteArray, QByteArray>> &requestHeaders, cons
                                "<span class=\"note\">%3<br>%4</span></li>\n")
                     .arg(escape(ext), escape(file.name), escape(file.description), sizeText(file.size));
     }
+    // Made in the page from a Blob: only the browser can write it, and the
+    // host copies the file the browser hands over.
+    page += QStringLiteral("    <li><span class=\"badge csv\">csv</span><a id=\"made\" href=\"#\" download=\"page-made.csv\">page-made.csv</a>"
+                           "<span class=\"note\">Made by the page itself (a Blob)</span></li>\n");
     page += QStringLiteral("  </ul>\n</section>\n");
     if (!elsewhere.isEmpty()) {
         page += QStringLiteral("<section>\n  <h2>Hardening</h2>\n  <ul class=\"files\">\n");

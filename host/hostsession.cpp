@@ -96,6 +96,7 @@ HostSession::HostSession(BrowserLink *link, HostStore *store, HostDownloader *do
     connect(link, &BrowserLink::removeAllHistoryRequested, this, &HostSession::onRemoveAllHistory);
     connect(link, &BrowserLink::openFileFolderRequested, this, &HostSession::onOpenFileFolder);
     connect(link, &BrowserLink::messageIgnored, this, &HostSession::onIgnored);
+    connect(link, &BrowserLink::permissionRequested, this, &HostSession::onPermission);
 }
 
 QString HostSession::userInfo(const QString &name)
@@ -126,6 +127,8 @@ void HostSession::sendStartup()
     // right-click menu and PDFs in the window. Printing is on by default.
     link->setPageMenu(true);
     link->setPdfViewer(true);
+    // Sharing the screen is ours to decide; the user's box answers the rest.
+    link->setPermissionPolicy({QStringLiteral("screen=host")});
     for (const auto &text : kTexts)
         (link->*text.first)(QLatin1String(text.second));
     // Darker than the default so the white captions stay readable.
@@ -234,6 +237,17 @@ void HostSession::onGetDownloadOffset(const QString &key, const QStringList &fil
         data.append(part);
     }
     link->answerDownloadOffset(key, data);
+}
+
+void HostSession::onPermission(const QString &key, const QString &origin, const QStringList &features)
+{
+    // The demo shares the screen with its own site only; a real host would
+    // ask its user, or know which sites may.
+    const QUrl site = settings.pageUrl.adjusted(QUrl::RemovePath | QUrl::RemoveQuery | QUrl::RemoveFragment);
+    const bool allow = !origin.isEmpty() && origin == site.toString();
+    emit note(QStringLiteral("%1 %2 for %3").arg(allow ? QStringLiteral("allowed") : QStringLiteral("denied"),
+                                                 features.join(QLatin1Char(',')), origin));
+    link->answerPermission(key, allow);
 }
 
 void HostSession::onStartDownload(const QString &key, const QUrl &url, const QString &requestedName)

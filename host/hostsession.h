@@ -70,6 +70,7 @@ private:
     void onCurrentUserInfo(const QString &key);
     void onGetFileList(const QString &key);
     void onGetDownloadOffset(const QString &key, const QStringList &fileKeys);
+    void onPermission(const QString &key, const QString &origin, const QStringList &features);
     void onStartDownload(const QString &key, const QUrl &url, const QString &name);
     void onRestartDownload(const QString &key, const QString &fileKey);
     void onRemoveHistory(const QString &key, const QString &fileKey);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QString>
+
 class QWebEngineProfile;
 
 // The one profile every page of the browser runs in. It is off the record:
@@ -11,4 +13,7 @@ class PageProfile
 public:
     // Created on first use, on the GUI thread, and kept until exit.
     static QWebEngineProfile *instance();
+    // The private folder (mode 0700) the profile keeps its few files in; it
+    // goes when the process ends. Empty if it could not be made.
+    static QString scratchPath();
 };

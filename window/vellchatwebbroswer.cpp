@@ -2,14 +2,16 @@
 
 #include "config/vellchatwbconfigure.h"
 #include "hostlink/transport.h"
+#include "web/pagedownloads.h"
+#include "web/vellchatwebview.h"
 #include "web/pageprofile.h"
 #include "web/vellwebengineurlrequestinterceptor.h"
+#include "window/fullscreen.h"
+#include "window/pageleave.h"
 #include "window/vellchatwebbroswer_impl.h"
 #include "window/windowplacement.h"
 #include "wire/vocabulary.h"
 
-#include <QDateTime>
-#include <QFileInfo>
 #include <QIcon>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -39,8 +41,6 @@ static constexpr int placementSettleMs = 100;
 static constexpr int savePosIntervalMs = 1000;
 // The close button's click and the position just sent are done before the window goes.
 static constexpr int closeDelayMs = 100;
-// Downloads this close together come from one gesture, a link clicked twice.
-static constexpr qint64 downloadGuardMs = 300;
 
 VellChatWebBroswer *VellChatWebBroswer::instance()
 {
@@ -63,7 +63,17 @@ VellChatWebBroswer::VellChatWebBroswer(QWidget *parent, bool maxed)
     delete s_installedInterceptor;
     s_installedInterceptor = interceptor;
     connect(interceptor, &VellWebEngineUrlRequestInterceptor::log, this, &VellChatWebBroswer::onReceiveLog);
+    pageDownloads = new PageDownloads(this);
+    connect(pageDownloads, &PageDownloads::ready, this, &VellChatWebBroswer::handOverDownload);
+    connect(pageDownloads, &PageDownloads::receiveLog, this, &VellChatWebBroswer::onReceiveLog);
 
+    fullScreen = new FullScreen(this, frame->view()->page());
+    connect(fullScreen, &FullScreen::changed, this, [this](bool on) {
+        frame->setPageOnly(on);
+        resizeEvent(nullptr);
+    });
+    leave = new PageLeave(frame->view()->page(), this);
+    connect(leave, &PageLeave::mayClose, this, &VellChatWebBroswer::onClosed);
     frame->move(borderWidth, borderWidth);
     setMinimumSize(minimumSide, minimumSide);
     setAttribute(Qt::WA_TranslucentBackground);
@@ -143,12 +153,18 @@ void VellChatWebBroswer::dispose(VellChatWebBroswer *window)
 
 void VellChatWebBroswer::destory()
 {
+    PageLeave::finishPending();
     VellChatWebBroswer *w = s_window;
     if (!w)
         return;
     s_window = nullptr;
+    w->leave->allow();
+    const bool asking = PageLeave::answerQuestion(w);
     w->close();
-    dispose(w);
+    if (asking)
+        PageLeave::whenUnwound(w, [w] { dispose(w); });
+    else
+        dispose(w);
 }
 
 void VellChatWebBroswer::activeWnd()
@@ -237,11 +253,15 @@ void VellChatWebBroswer::DrawBorder(QPainter &painter)
 void VellChatWebBroswer::resizeEvent(QResizeEvent *event)
 {
     Q_UNUSED(event)
-    frame->resize(width() - 2 * borderWidth, height() - 2 * borderWidth);
+    // Full screen, the page reaches the very edges: no border, no round corners.
+    const int border = fullScreen->active() ? 0 : borderWidth;
+    frame->setGeometry(border, border, width() - 2 * border, height() - 2 * border);
     normalSettle.start();
-    const int radius = frame->roundRadius();
-    if (radius == 0)
+    const int radius = fullScreen->active() ? 0 : frame->roundRadius();
+    if (radius == 0) {
+        clearMask();
         return;
+    }
     const int d = 2 * radius;
     const int w = width();
     const int h = height();
@@ -273,24 +293,29 @@ void VellChatWebBroswer::changeEvent(QEvent *event)
         return;
     // Maximised by the own title bar or by the window manager (its button, a
     // double-click on its title bar), the window tells the host the same.
-    // Minimising leaves the flag alone: the window comes back as it was.
+    // Minimising and full screen leave the flag alone: the window comes back as it was.
     const Qt::WindowStates state = windowState();
-    if (!state.testFlag(Qt::WindowMinimized))
+    if (!state.testFlag(Qt::WindowMinimized) && !fullScreen->active())
         maximizedFlag = state.testFlag(Qt::WindowMaximized);
     normalSettle.start();
 }
 
-// Closed by the window manager's own controls, the window still tells the
-// host where it was; the process then ends with its last window.
+// Closed by the window manager's own controls, the page may first ask the
+// user to stay; closing, the window still tells the host where it was, and
+// the process then ends with its last window.
 void VellChatWebBroswer::closeEvent(QCloseEvent *event)
 {
+    if (!leave->askPage()) {
+        event->ignore();
+        return;
+    }
     onSavePos();
     QWidget::closeEvent(event);
 }
 
 bool VellChatWebBroswer::inNormalState() const
 {
-    return !(windowState() & (Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen));
+    return !(windowState() & (Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen)) && !fullScreen->holdsPlacement();
 }
 
 QRect VellChatWebBroswer::currentPlacement() const
@@ -318,6 +343,8 @@ void VellChatWebBroswer::stateChanged(Qt::WindowState state)
 
 void VellChatWebBroswer::onClosed()
 {
+    if (!leave->askPage())
+        return;
     onSavePos();
     QPointer<VellChatWebBroswer> self(this);
     QTimer::singleShot(closeDelayMs, this, [self] {
@@ -375,17 +402,13 @@ void VellChatWebBroswer::onSavePos()
 
 void VellChatWebBroswer::onDownloadRequested(QWebEngineDownloadItem *download)
 {
-    if (!download)
-        return;
-    const qint64 now = QDateTime::currentMSecsSinceEpoch();
-    if (quint64(now - lastDownloadTime) <= quint64(downloadGuardMs))
-        return;
-    lastDownloadTime = now;
+    if (download)
+        pageDownloads->take(download);
+}
+
+void VellChatWebBroswer::handOverDownload(const QString &url, const QString &name)
+{
     pendingDownloadKey = wire::newRequestKey();
-    // The engine forgets an item nobody accepted once this signal returns, so
-    // read what the host needs now; the host fetches the file itself.
-    const QString name = QFileInfo(download->downloadFileName()).fileName();
-    const QString url = download->url().toString();
     transport::shareInstance()->downloadFile(pendingDownloadKey, url, name);
 }
 

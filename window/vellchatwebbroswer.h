@@ -7,6 +7,9 @@
 #include <QTimer>
 #include <QWidget>
 
+class FullScreen;
+class PageLeave;
+class PageDownloads;
 class QWebEngineDownloadItem;
 class VellChatWebBroswer_impl;
 class VellWebEngineUrlRequestInterceptor;
@@ -105,14 +108,17 @@ private:
     void noteNormalPlacement();
     void applyConfig();
     void showTitleAndIcon();
+    void handOverDownload(const QString &url, const QString &name);
 
     VellChatWebBroswer_impl *frame = nullptr;
     VellWebEngineUrlRequestInterceptor *interceptor = nullptr;
+    PageDownloads *pageDownloads = nullptr;
+    FullScreen *fullScreen = nullptr;
+    PageLeave *leave = nullptr;
     bool maximizedFlag = false;
     QTimer savePosTimer;
     QString lastPosition;
     QString pendingDownloadKey;
-    qint64 lastDownloadTime = 0;
     QRect normalRect;
     // Window managers report a new state and the geometry that goes with it
     // as two events, in either order; the normal placement is taken only once

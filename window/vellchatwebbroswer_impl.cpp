@@ -165,9 +165,13 @@ void VellChatWebBroswer_impl::resizeEvent(QResizeEvent *event)
 {
     Q_UNUSED(event)
     titleBar.layout();
-    commands->findBar()->setGeometry(pageInset, titleBar.height(), width() - 2 * pageInset, commands->findBar()->height());
-    const int top = titleBar.height() + commands->barHeight();
-    webView->setGeometry(pageInset, top, width() - 2 * pageInset, height() - top - pageInset);
+    if (pageOnly) {
+        webView->setGeometry(rect());
+    } else {
+        commands->findBar()->setGeometry(pageInset, titleBar.height(), width() - 2 * pageInset, commands->findBar()->height());
+        const int top = titleBar.height() + commands->barHeight();
+        webView->setGeometry(pageInset, top, width() - 2 * pageInset, height() - top - pageInset);
+    }
     // The find bar closes before the history shows: it takes the page's whole place.
     if (downloadTree)
         downloadTree->setGeometry(pageInset, titleBar.height(), webView->width(), height() - titleBar.height() - pageInset);
@@ -257,6 +261,13 @@ void VellChatWebBroswer_impl::updateOpenOutside()
 void VellChatWebBroswer_impl::updateCheckChannel()
 {
     titleBar.showConfigured(TitleBar::Optional::Channel);
+}
+
+void VellChatWebBroswer_impl::setPageOnly(bool on)
+{
+    // The title bar's buttons were made before the page and lie under it.
+    pageOnly = on;
+    relayout();
 }
 
 void VellChatWebBroswer_impl::applyConfig()

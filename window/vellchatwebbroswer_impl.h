@@ -62,6 +62,8 @@ public:
     // Shows what the configuration holds now: captions, logo, title bar
     // height and colour, the panel's texts; all of it repainted together.
     void applyConfig();
+    // The page alone over the whole frame, for a page that fills the screen.
+    void setPageOnly(bool on);
 
     void showInfo(QString text);
     void iqCurrentUserInfo(QByteArray json);
@@ -144,4 +146,5 @@ private:
     DownloadFileTree *downloadTree = nullptr;
     int radius = 0;
     QWidget *overlay = nullptr;
+    bool pageOnly = false;
 };

@@ -170,6 +170,15 @@ constexpr QLatin1String kPageMenu = word("pageMenu");
 constexpr QLatin1String kPdfViewer = word("pdfViewer");
 }
 
+// Files the browser made itself for a page (a Blob, a data: URL) reach the
+// host as file: URLs inside the browser's private scratch folder:
+// <temporary folder>/<kScratchPrefix>XXXXXX/<kPageDownloads>/<n>/<name>. The
+// host copies a local file only from there, so no page can name another.
+namespace scratch {
+constexpr QLatin1String kScratchPrefix = word("channel-web-browser-");
+constexpr QLatin1String kPageDownloads = word("page-downloads");
+}
+
 // A request key: 32 lower-case hexadecimal digits of a fresh random UUID.
 // The answer carries it back, so the asker can tell its answer from a stale one.
 inline QString newRequestKey()

@@ -152,6 +152,7 @@ void tst_HostSession::startup()
     QCOMPARE(sent.value("config:pageMenu"), QString("1"));
     QCOMPARE(sent.value("config:pdfViewer"), QString("1"));
     QCOMPARE(sent.value("config:printing", "unsent"), QString("unsent"));
+    QCOMPARE(sent.value("config:permissionPolicy"), QString("screen=host"));
     QCOMPARE(sent.value("config:titleBackgroundColor"), QString("38,110,190,255"));
     QCOMPARE(sent.value("config:webFileText"), QString("Download History"));
     QCOMPARE(sent.value("config:windowsRect"), windowsRect);
@@ -194,6 +195,12 @@ void tst_HostSession::answers_data()
     QTest::newRow("currentuserinfo") << frame("iq", "currentuserinfo", "k5") << "iq:currentuserinfoRes"
                                      << QByteArray(R"({"info":"{\"channel\":\"demo-channel\",\"name\":\"Ann\",\"userId\":\"user-82e335f7\"}","key":"k5"})")
                                      << QStringList{"aaaa"};
+    QTest::newRow("permission, the demo site's screen")
+        << frame("iq", "permission", R"({"feature":"screen","key":"k7","origin":"http://127.0.0.1:8123"})")
+        << "iq:permissionRes" << QByteArray(R"({"answer":"allow","key":"k7"})") << QStringList{"aaaa"};
+    QTest::newRow("permission, another site's screen")
+        << frame("iq", "permission", R"({"feature":"screen","key":"k8","origin":"http://127.0.0.1:9999"})")
+        << "iq:permissionRes" << QByteArray(R"({"answer":"deny","key":"k8"})") << QStringList{"aaaa"};
 }
 
 void tst_HostSession::answers()

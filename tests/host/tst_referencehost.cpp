@@ -22,6 +22,8 @@ private slots:
     void failingDownload();
     void historyReportsDeletedFile();
     void removeAndCleanAll();
+    void pageMadeDownload();
+    void otherLocalFilesRefused();
     void positionComesBackOnNextStart();
     void cleanupTestCase();
 private:
@@ -35,6 +37,7 @@ private:
     QScopedPointer<QSignalSpy> outgoing;
     QString readyDetail;
     QString notesKey;
+    QString madePath;   // where the browser wrote the page-made file
 };
 
 QJsonObject tst_ReferenceHost::lastAnswer(const QString &subcommand) const
@@ -159,6 +162,46 @@ void tst_ReferenceHost::removeAndCleanAll()
     QCOMPARE(onDisk.records().size(), 0);
 }
 
+void tst_ReferenceHost::pageMadeDownload()
+{
+    // The page makes a CSV from a Blob and clicks its own link to it: the
+    // browser writes the file and the host copies it from there.
+    QSignalSpy finished(&host->downloader(), &HostDownloader::finished);
+    QUrl url = host->site().url();
+    url.setQuery("download=page-made.csv");
+    host->session()->showUrl(url);
+    QVERIFY(finished.wait(60000));
+    QCOMPARE(finished.at(0).at(1).toInt(), 2);
+    const QJsonObject record = host->store().record(finished.at(0).at(0).toString());
+    QCOMPARE(record.value("name").toString(), QString("page-made.csv"));
+    const QUrl handed(record.value("url").toString());
+    QVERIFY2(handed.isLocalFile(), qPrintable(handed.toString()));
+    madePath = handed.toLocalFile();
+    QFile saved(dir.filePath("downloads/page-made.csv"));
+    QVERIFY(saved.open(QIODevice::ReadOnly));
+    QCOMPARE(saved.readAll(), QByteArray("item,count\nnotes,1\nsamples,3\n"));
+}
+
+void tst_ReferenceHost::otherLocalFilesRefused()
+{
+    // Only files inside the browser's own scratch folder are copied.
+    QTemporaryDir elsewhere;
+    QFile secret(elsewhere.filePath("secret.txt"));
+    QVERIFY(secret.open(QIODevice::WriteOnly) && secret.write("secret") == 6);
+    secret.close();
+    QFile link(QFileInfo(madePath).dir().filePath("link.txt"));
+    QVERIFY(QFile::link(secret.fileName(), link.fileName()));
+    const QStringList names{secret.fileName(), link.fileName(), "/etc/hostname"};
+    for (const QString &path : names) {
+        QSignalSpy finished(&host->downloader(), &HostDownloader::finished);
+        const QByteArray file = QUrl::fromLocalFile(path).toEncoded();
+        request("startDownload", R"({"key":"e2ekey6","name":"copied.txt","url":")" + file + "\"}");
+        QVERIFY(finished.count() == 1 || finished.wait(10000));
+        QVERIFY2(finished.at(0).at(1).toInt() == 3, qPrintable(path));
+    }
+    QVERIFY(!QFile::exists(dir.filePath("downloads/copied.txt")));
+}
+
 void tst_ReferenceHost::positionComesBackOnNextStart()
 {
     // The browser only reports a window that moved away from where we put
@@ -171,6 +214,10 @@ void tst_ReferenceHost::positionComesBackOnNextStart()
     QCOMPARE(host->browser().state(), QProcess::NotRunning);
     QCOMPARE(host->browser().exitStatus(), QProcess::NormalExit);
     QCOMPARE(host->browser().exitCode(), 0);
+    // What the page made went with the browser.
+    QVERIFY(!madePath.isEmpty());
+    QVERIFY(!QFileInfo::exists(madePath));
+    QVERIFY(!QFileInfo::exists(QFileInfo(madePath).dir().path()));
 
     HostStore next(dir.filePath("data"));
     QVERIFY(next.load());

@@ -21,7 +21,13 @@ private slots:
     void permissions_data();
     void permissions();
     void windowOpenGivesNull();
+    void pageMadeDownloads_data();
+    void pageMadeDownloads();
+    void fullScreen_data();
+    void fullScreen();
     void rendererDyingTwiceShowsReload();
+    void leavingAsksThePage();
+    void pageMadeFilesGoWithTheBrowser();
     void cleanupTestCase();
 private:
     bool outcome(const QString &tag, const QString &result, int timeoutMs = 20000);
@@ -32,6 +38,7 @@ private:
     QScopedPointer<BrowserProcess> browser;
     QScopedPointer<FakeHost> host;
     QString window;
+    QStringList madeFiles;   // page-made downloads the browser handed over
 };
 
 static const char kPermissionPage[] =
@@ -149,6 +156,95 @@ void tst_WebApps::windowOpenGivesNull()
     QVERIFY(server.requestsFor("/never-loaded").isEmpty());
 }
 
+void tst_WebApps::pageMadeDownloads_data()
+{
+    QTest::addColumn<QString>("href");   // script text for the link's address
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::newRow("csv from a Blob") << "URL.createObjectURL(new Blob(['a,b\\n1,2\\n'], {type: 'text/csv'}))"
+                                     << "table.csv" << QByteArray("a,b\n1,2\n");
+    QTest::newRow("data URL") << "'data:text/plain;base64,' + btoa('made here')" << "note.txt" << QByteArray("made here");
+}
+
+void tst_WebApps::pageMadeDownloads()
+{
+    QFETCH(QString, href);
+    QFETCH(QString, name);
+    QFETCH(QByteArray, bytes);
+    host->clear();
+    const QString path = "/made-" + name + ".html";
+    server.setContent(path, QString("<html><body><a id=a download='%1'>save</a><script>"
+                                    "a.href = %2; a.click();</script></body></html>").arg(name, href).toUtf8(), "text/html");
+    host->send("event", "showUrl", server.url(path).toString());
+    const HostFrame asked = host->waitFor("webfile", "startDownload", 20000);
+    const QJsonObject request = QJsonDocument::fromJson(asked.payload).object();
+    QCOMPARE(request.value("name").toString(), name);
+    const QUrl url(request.value("url").toString());
+    QVERIFY2(url.isLocalFile(), qPrintable(url.toString()));
+    QFile file(url.toLocalFile());
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QCOMPARE(file.readAll(), bytes);
+    QCOMPARE(QFileInfo(file).dir().path().section('/', -2, -2), QString("page-downloads"));
+    madeFiles << file.fileName();
+    host->send("webfile", "startDownloadRes", QJsonDocument(QJsonObject{{"key", request.value("key")}, {"info", ""}}).toJson());
+    // Downloads in quick succession count as one click.
+    QTest::qWait(400);
+}
+
+void tst_WebApps::fullScreen_data()
+{
+    QTest::addColumn<bool>("maximized");
+    QTest::addColumn<QString>("leave");   // the key that leaves: Escape, or "x" for the page's own exit
+    QTest::newRow("normal, Escape") << false << "Escape";
+    QTest::newRow("normal, the page leaves") << false << "x";
+    QTest::newRow("maximised, Escape") << true << "Escape";
+}
+
+void tst_WebApps::fullScreen()
+{
+    QFETCH(bool, maximized);
+    QFETCH(QString, leave);
+    const QString tag = QString::fromLatin1(QTest::currentDataTag()).replace(' ', '_').replace(',', '_');
+    server.setContent("/fullscreen.html",
+                      "<html><body style='margin:0'><script>"
+                      "document.onkeydown = function (e) {"
+                      "  if (e.key == 'f') document.documentElement.requestFullscreen();"
+                      "  if (e.key == 'x') document.exitFullscreen(); };"
+                      "document.onfullscreenchange = function () { setTimeout(function () {"
+                      "  var size = innerWidth + 'x' + innerHeight;"
+                      "  fetch('/outcome-' + location.search.slice(1) + (document.fullscreenElement ? '_in-' + size"
+                      "        : '_out-' + (innerWidth < screen.width ? 'window' : size))); }, 300); };"
+                      "</script></body></html>", "text/html");
+    QUrl page = server.url("/fullscreen.html");
+    page.setQuery(tag);
+    host->send("event", "showUrl", page.toString());
+    QTRY_COMPARE_WITH_TIMEOUT(server.requestsFor("/fullscreen.html").size() > 0, true, 20000);
+    if (maximized != desktop->isMaximized(window)) {
+        // A double-click on the window manager's title bar maximises.
+        const QRect frame = desktop->frameRect(window);
+        QVERIFY(desktop->doubleClick(QPoint(frame.center().x(), frame.top() + 10)));
+        QTRY_COMPARE_WITH_TIMEOUT(desktop->isMaximized(window), maximized, 10000);
+    }
+    QTest::qWait(1500);
+    const QRect before = desktop->clientRect(window);
+    const QRect screen(QPoint(0, 0), QSize(1280, 1024));
+    QVERIFY(before != screen);
+    host->clear();
+    // A click in the page gives it the keyboard and the user's gesture.
+    desktop->xdotool({"mousemove", QString::number(before.center().x()), QString::number(before.center().y()), "click", "1"});
+    key("f");
+    QTRY_COMPARE_WITH_TIMEOUT(desktop->clientRect(window), screen, 10000);
+    QVERIFY(outcome(tag + "_in", "1280x1024"));
+    QTest::qWait(1500);   // the window reports its place every second
+    key(leave);
+    QTRY_COMPARE_WITH_TIMEOUT(desktop->clientRect(window), before, 10000);
+    QTRY_COMPARE_WITH_TIMEOUT(desktop->isMaximized(window), maximized, 5000);
+    QVERIFY(outcome(tag + "_out", "window"));
+    QTest::qWait(1500);
+    for (const HostFrame &f : host->framesOf("feedback", "savePosition"))
+        QVERIFY2(!f.payload.contains(",1280,1024,"), f.payload.constData());
+}
+
 // The renderers of this browser: processes started with --type=renderer
 // whose parents lead to the browser process.
 QList<int> tst_WebApps::renderers() const
@@ -209,6 +305,46 @@ void tst_WebApps::rendererDyingTwiceShowsReload()
     QTRY_VERIFY_WITH_TIMEOUT(toldAgain(), 20000);
     QTest::qWait(2000);
     QCOMPARE(server.requestsFor("/fragile").size(), 2);
+}
+
+// The engine asks only on a page the user has done something in.
+void tst_WebApps::leavingAsksThePage()
+{
+    server.setContent("/leave.html", "<html><body><input id=i autofocus><script>"
+                      "onbeforeunload = function (e) { e.preventDefault(); e.returnValue = 'unsaved'; };"
+                      "</script></body></html>", "text/html");
+    const QUrl page = server.url("/leave.html");
+    host->send("event", "showUrl", page.toString());
+    QTRY_VERIFY_WITH_TIMEOUT(!server.requestsFor("/leave.html").isEmpty(), 20000);
+    QTest::qWait(1000);
+    const QPoint centre = desktop->clientRect(window).center();
+    desktop->xdotool({"mousemove", QString::number(centre.x()), QString::number(centre.y()), "click", "1"});
+    key("a");
+    const QString question = "Javascript Confirm - " + page.toString();
+    // Closed by the window manager, and the user stays.
+    key("alt+F4");
+    const QString box = desktop->findWindow(question, 20000);
+    QVERIFY(!box.isEmpty());
+    desktop->xdotool({"windowactivate", "--sync", box});
+    desktop->xdotool({"key", "Escape"});
+    QTRY_VERIFY_WITH_TIMEOUT(desktop->findWindow(question, 100).isEmpty(), 10000);
+    QTest::qWait(2000);
+    QCOMPARE(browser->process().state(), QProcess::Running);
+    QVERIFY(!desktop->findWindow("Web apps", 1000).isEmpty());
+    // Asked again, the page asks again; the question stays open for the host's hang-up.
+    key("alt+F4");
+    QVERIFY(!desktop->findWindow(question, 20000).isEmpty());
+}
+
+void tst_WebApps::pageMadeFilesGoWithTheBrowser()
+{
+    QCOMPARE(madeFiles.size(), 2);
+    // The page's question to the user holds nothing once the host hangs up.
+    host->hangUp();
+    QVERIFY(browser->process().waitForFinished(15000));
+    QCOMPARE(browser->process().exitCode(), 0);
+    for (const QString &path : madeFiles)
+        QVERIFY2(!QFileInfo::exists(QFileInfo(path).dir().path()), qPrintable(path));
 }
 
 void tst_WebApps::cleanupTestCase()

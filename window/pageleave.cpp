@@ -1,0 +1,68 @@
+#include "window/pageleave.h"
+
+#include <QApplication>
+#include <QDialog>
+#include <QTimer>
+#include <QWebEnginePage>
+#include <QWidget>
+
+PageLeave::PageLeave(QWebEnginePage *page, QObject *parent)
+    : QObject(parent)
+    , page(page)
+{
+    connect(page, &QWebEnginePage::windowCloseRequested, this, [this] {
+        if (!asked)
+            return;
+        allowed = true;
+        emit mayClose();
+    });
+}
+
+bool PageLeave::askPage()
+{
+    if (allowed || !page)
+        return true;
+    // Asked again after the user chose to stay, the page asks again too.
+    asked = true;
+    page->triggerAction(QWebEnginePage::RequestClose);
+    return false;
+}
+
+static QPointer<QDialog> s_question;
+static std::function<void()> s_pending;
+
+bool PageLeave::answerQuestion(QWidget *window)
+{
+    // Before the window hides: hidden, it takes its boxes with it.
+    for (QDialog *box : window->findChildren<QDialog *>()) {
+        if (box->isVisible()) {
+            s_question = box;
+            box->reject();
+            return true;
+        }
+    }
+    return false;
+}
+
+void PageLeave::whenUnwound(QObject *context, std::function<void()> done)
+{
+    s_pending = std::move(done);
+    auto *poll = new QTimer(context);
+    connect(poll, &QTimer::timeout, poll, [poll] {
+        if (s_question)
+            return;
+        poll->stop();
+        // Not from the poll itself: the window it belongs to is what goes.
+        QMetaObject::invokeMethod(qApp, &PageLeave::finishPending, Qt::QueuedConnection);
+    });
+    poll->start(10);
+}
+
+void PageLeave::finishPending()
+{
+    if (!s_pending || s_question)
+        return;
+    std::function<void()> done = std::move(s_pending);
+    s_pending = nullptr;
+    done();
+}
