@@ -40,6 +40,7 @@ public:
     void restartDownload(const QByteArray &json) override { notEmpty(json, "restart answer"); }
     void removeHistory(const QByteArray &json) override { notEmpty(json, "removal answer"); }
     void removeAllHistory(const QByteArray &json) override { notEmpty(json, "clean-all answer"); }
+    void permissionAnswer(const QByteArray &json) override { notEmpty(json, "permission answer"); }
     // Bytes that arrived are never a hang-up.
     void linkEnded() override { FuzzHarness::fail("the link ended on incoming bytes", QByteArray()); }
 
