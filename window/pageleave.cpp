@@ -1,10 +1,15 @@
 #include "window/pageleave.h"
 
 #include <QApplication>
+#include <QDateTime>
 #include <QDialog>
 #include <QTimer>
 #include <QWebEnginePage>
 #include <QWidget>
+
+// A live page answers within a few milliseconds, or puts its question up.
+static constexpr int answerWaitMs = 2000;
+static constexpr int answerPollMs = 50;
 
 PageLeave::PageLeave(QWebEnginePage *page, QObject *parent)
     : QObject(parent)
@@ -25,6 +30,25 @@ bool PageLeave::askPage()
     // Asked again after the user chose to stay, the page asks again too.
     asked = true;
     page->triggerAction(QWebEnginePage::RequestClose);
+    // A page whose renderer is gone, still starting or stuck never answers;
+    // the window closes all the same. A page that puts its question to the
+    // user has answered: what the user says decides.
+    auto *wait = new QTimer(this);
+    const qint64 until = QDateTime::currentMSecsSinceEpoch() + answerWaitMs;
+    connect(wait, &QTimer::timeout, this, [this, wait, until] {
+        if (allowed || QApplication::activeModalWidget()) {
+            wait->stop();
+            wait->deleteLater();
+            return;
+        }
+        if (QDateTime::currentMSecsSinceEpoch() < until)
+            return;
+        wait->stop();
+        wait->deleteLater();
+        allowed = true;
+        emit mayClose();
+    });
+    wait->start(answerPollMs);
     return false;
 }
 

@@ -64,10 +64,16 @@ struct Session
     // server, the host hanging up; either way the browser ends with 0.
     bool end(bool byWindowManager)
     {
-        if (byWindowManager)
-            desktop.xdotool({"key", "alt+F4"});   // openbox closes the focused window
-        else
+        if (byWindowManager) {
+            // openbox closes the focused window: the browser's, as a user
+            // would make sure before pressing the keys (a window the test just
+            // moved or restored may not have the focus back yet).
+            if (!window.isEmpty())
+                desktop.xdotool({"windowactivate", "--sync", window});
+            desktop.xdotool({"key", "alt+F4"});
+        } else {
             host->hangUp();
+        }
         // Once the link is gone for the host too, all the browser sent is read.
         QDeadlineTimer deadline(20000);
         while ((browser.process().state() != QProcess::NotRunning || host->clientOpen()) && !deadline.hasExpired())
