@@ -66,11 +66,19 @@ struct Session
     {
         if (byWindowManager) {
             // openbox closes the focused window: the browser's, as a user
-            // would make sure before pressing the keys (a window the test just
-            // moved or restored may not have the focus back yet).
-            if (!window.isEmpty())
-                desktop.xdotool({"windowactivate", "--sync", window});
-            desktop.xdotool({"key", "alt+F4"});
+            // would make sure before pressing the keys. A window the test just
+            // minimised, moved or restored may not have the focus back yet,
+            // and openbox then drops the keys: like a user, press them again.
+            for (int press = 0; press < 3; ++press) {
+                if (!window.isEmpty())
+                    desktop.xdotool({"windowactivate", "--sync", window});
+                desktop.xdotool({"key", "alt+F4"});
+                QDeadlineTimer pressed(5000);
+                while (browser.process().state() != QProcess::NotRunning && !pressed.hasExpired())
+                    QTest::qWait(20);
+                if (browser.process().state() == QProcess::NotRunning)
+                    break;
+            }
         } else {
             host->hangUp();
         }
