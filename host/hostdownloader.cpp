@@ -21,7 +21,7 @@ using wire::field::kCreateTime;
 using wire::field::kUpdateTime;
 using wire::field::kFileSize;
 using wire::field::kDownloadOffset;
-static const QString kPath = QStringLiteral("path");
+static const QString &kPath = HostStore::pathMember;
 
 static double now()
 {
