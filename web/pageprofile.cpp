@@ -4,6 +4,8 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <QWebEngineProfile>
 
@@ -17,8 +19,41 @@ static QTemporaryDir &scratch()
     return dir;
 }
 
+// The engine's certificate store opens a database in ~/.pki/nssdb the first
+// time a page is fetched over TLS, creating it if there is none; it cannot
+// be pointed elsewhere. For a user who had no such folder when the browser
+// started, the files it made are removed again at exit (after the engine
+// has shut down, like the private folder). A folder the user already had is
+// never touched, nor anything in it that the engine did not create.
+class CertificateStoreLeftovers
+{
+public:
+    CertificateStoreLeftovers()
+    {
+        const QByteArray home = qgetenv("HOME");
+        pki = (home.isEmpty() ? QDir::homePath() : QFile::decodeName(home)) + QStringLiteral("/.pki");
+        hadOne = QFileInfo::exists(pki);
+    }
+    ~CertificateStoreLeftovers()
+    {
+        if (hadOne)
+            return;
+        QDir nssdb(pki + QStringLiteral("/nssdb"));
+        for (const char *file : {"cert9.db", "key4.db", "pkcs11.txt"})
+            nssdb.remove(QLatin1String(file));
+        // Each only if now empty: whatever else came in stays.
+        QDir().rmdir(nssdb.path());
+        QDir().rmdir(pki);
+    }
+private:
+    QString pki;
+    bool hadOne = true;
+};
+
 QWebEngineProfile *PageProfile::instance()
 {
+    // Made before the profile, so that it is destroyed after the engine.
+    static CertificateStoreLeftovers leftovers;
     static QWebEngineProfile *profile = [] {
         // A profile without a storage name is off the record.
         auto *p = new QWebEngineProfile(QCoreApplication::instance());

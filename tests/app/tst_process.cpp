@@ -210,7 +210,16 @@ void tst_Process::leavesNothingOnDisk()
 {
     QFETCH(bool, byHost);
     PageServer server;
-    server.setContent("/store.html", kStoringPage, "text/html", "max-age=86400");
+    // A TLS handshake makes the engine open its certificate store in the
+    // home folder; the refused certificate does not matter for that.
+    QTemporaryDir certificateDir;
+    QString certPath;
+    QString keyPath;
+    QVERIFY(makeSelfSignedCertificate(certificateDir.path(), &certPath, &keyPath));
+    PageServer secureServer;
+    QVERIFY(secureServer.startHttps(certPath, keyPath));
+    const QByteArray tls = "<script>fetch('" + secureServer.url("/").toEncoded() + "');</script>";
+    server.setContent("/store.html", kStoringPage + tls, "text/html", "max-age=86400");
     server.setContent("/style.css", "body { color: #123456; }", "text/css", "max-age=86400");
     QVERIFY(server.startHttp());
 
@@ -247,6 +256,7 @@ void tst_Process::leavesNothingOnDisk()
     }
     QTRY_VERIFY_WITH_TIMEOUT(!server.requestsFor("/stored").isEmpty(), 30000);
     QTRY_VERIFY(!server.requestsFor("/style.css").isEmpty());
+    QTRY_VERIFY_WITH_TIMEOUT(QFileInfo::exists(home + "/.pki/nssdb/cert9.db"), 15000);
 
     // What the engine insists on having lies in one folder of the
     // temporary folder, closed to other users.
