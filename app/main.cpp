@@ -76,8 +76,9 @@ protected:
 // first look for the session bus starts dbus-launch and a dbus-daemon that
 // outlive the browser, and leaves a file under ~/.dbus. A browser the host
 // starts and stops must leave nothing behind, so that case gets an address
-// no connection can be made to, and the session bus's few uses (desktop
-// notifications of the toolkit, the accessibility bus's address) go without.
+// no connection can be made to, and the session bus's few uses by the
+// toolkit (the desktop's menu and tray services, asking for the
+// accessibility bus's address) go without.
 // A screen reader on such a display still finds the window: the
 // accessibility bus's address is read off the X root window first. Our own
 // children (the page engine's helpers, a folder opened for the user) inherit
