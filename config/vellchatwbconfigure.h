@@ -187,6 +187,11 @@ public:
     static bool PdfViewer() { return pdfViewer; }
     static void SetPdfViewer(bool v) { pdfViewer = v; }
 
+    // The host hears of every page the user reaches, and the title buttons
+    // name the page they were pressed on.
+    static bool ReportNavigation() { return reportNavigation; }
+    static void SetReportNavigation(bool v) { reportNavigation = v; }
+
     // icons live in Resource; these only forward
     static QPixmap *WindowIcon();
     static void SetWindowIcon(QPixmap *pixmap);
@@ -283,6 +288,7 @@ private:
     static bool printing;
     static bool pageMenu;
     static bool pdfViewer;
+    static bool reportNavigation;
 };
 
 // Scales a pixel count given at 100 % to the configured screen scale.

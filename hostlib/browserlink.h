@@ -145,6 +145,10 @@ public:
     void setPageMenu(bool on);
     // "pdfViewer": "1" shows PDF files in the window instead of downloading them.
     void setPdfViewer(bool on);
+    // "reportNavigation": "1" tells you of every page the user reaches
+    // (navigated(), loadFinished()) and gives the title-bar click signals the
+    // address they were pressed on; off by default, at once.
+    void setReportNavigation(bool on);
 
     // Any "config" key, with its value's bytes as they are. For keys of a
     // newer browser than this library knows.
@@ -202,11 +206,19 @@ signals:
     // Title-bar clicks ("feedback" "refresh", "storeToVell", "share",
     // "channel", "openOutside"). The browser does nothing else about them:
     // reloading, collecting, sharing and opening outside are the host's work.
-    void refreshClicked();
-    void collectClicked();
-    void shareClicked();
-    void channelClicked();
-    void openOutsideClicked();
+    // page: the address the user was on, with setReportNavigation(true);
+    // empty without it.
+    void refreshClicked(const QUrl &page);
+    void collectClicked(const QUrl &page);
+    void shareClicked(const QUrl &page);
+    void channelClicked(const QUrl &page);
+    void openOutsideClicked(const QUrl &page);
+    // With setReportNavigation(true): "navigated", the page's address or its
+    // title changed (a link, a redirect, showUrl(), the page's own
+    // history.pushState()); "loadFinished", its loading ended, ok false when
+    // it failed (no answer, refused, a certificate the browser would not take).
+    void navigated(const QUrl &url, const QString &title);
+    void loadFinished(const QUrl &url, bool ok);
     // "gotoChannel": a page asked, through jsbridge, to switch to a channel.
     void gotoChannelRequested(const QString &channelId);
     // "receiveLog": a line a page posted through jsbridge, or the browser's own.

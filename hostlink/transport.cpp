@@ -258,8 +258,10 @@ void transport::savePosition(QString position) { write(HostEncoder::savePosition
 // A page decides how much it logs and how often it asks for a channel.
 void transport::onReceiveLog(QString msg) { writeFromPage(HostEncoder::receiveLog(msg)); }
 void transport::goToChannel(QString channelId) { writeFromPage(HostEncoder::goToChannel(channelId)); }
-void transport::openOutside() { write(HostEncoder::openOutside()); }
-void transport::showChannel() { write(HostEncoder::showChannel()); }
-void transport::shareArtile() { write(HostEncoder::shareArtile()); }
-void transport::storeToVell() { write(HostEncoder::storeToVell()); }
-void transport::refresh() { write(HostEncoder::refresh()); }
+void transport::openOutside(QString page) { write(HostEncoder::openOutside(page)); }
+void transport::showChannel(QString page) { write(HostEncoder::showChannel(page)); }
+void transport::shareArtile(QString page) { write(HostEncoder::shareArtile(page)); }
+void transport::storeToVell(QString page) { write(HostEncoder::storeToVell(page)); }
+void transport::refresh(QString page) { write(HostEncoder::refresh(page)); }
+void transport::navigated(QString url, QString title) { write(HostEncoder::navigated(url, title)); }
+void transport::loadFinished(QString url, bool ok) { write(HostEncoder::loadFinished(url, ok)); }

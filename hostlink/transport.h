@@ -40,11 +40,13 @@ public:
     void savePosition(QString position);
     void onReceiveLog(QString msg);
     void goToChannel(QString channelId);
-    void openOutside();
-    void showChannel();
-    void shareArtile();
-    void storeToVell();
-    void refresh();
+    void openOutside(QString page = QString());
+    void showChannel(QString page = QString());
+    void shareArtile(QString page = QString());
+    void storeToVell(QString page = QString());
+    void refresh(QString page = QString());
+    void navigated(QString url, QString title);
+    void loadFinished(QString url, bool ok);
     // Hands what is still buffered to the host now, as the process is ending.
     void flush();
 

@@ -109,6 +109,9 @@ private:
     void applyConfig();
     void showTitleAndIcon();
     void handOverDownload(const QString &url, const QString &name);
+    // The page the user is on, for the host that asked to hear of it.
+    QString pageAddress() const;
+    void reportPage();
 
     VellChatWebBroswer_impl *frame = nullptr;
     VellWebEngineUrlRequestInterceptor *interceptor = nullptr;
@@ -128,4 +131,6 @@ private:
     // The host sends its configuration as many messages in a row; they are
     // shown together once the read pass that carried them is over.
     bool configPending = false;
+    QString reportedUrl;     // the page the host heard of last
+    QString reportedTitle;
 };

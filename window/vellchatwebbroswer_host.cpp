@@ -1,6 +1,8 @@
 #include "window/vellchatwebbroswer.h"
 
+#include "config/vellchatwbconfigure.h"
 #include "hostlink/transport.h"
+#include "web/vellchatwebview.h"
 #include "window/vellchatwebbroswer_impl.h"
 
 #include <QWebEngineDownloadItem>
@@ -32,14 +34,46 @@ void VellChatWebBroswer::connectFrame()
     connect(frame, &VellChatWebBroswer_impl::redownloadFile, this, &VellChatWebBroswer::onRedownloadFile);
     connect(frame, &VellChatWebBroswer_impl::removeDownloadFile, this, &VellChatWebBroswer::onRemoveDownloadFile);
     connect(frame, &VellChatWebBroswer_impl::removeAllDownloadFile, this, &VellChatWebBroswer::onRemoveAllDownloadFile);
+    // The view's own signals follow whichever page it holds, also the one a
+    // link opened in place of the first.
+    VellChatWebView *view = frame->view();
+    connect(view, &QWebEngineView::urlChanged, this, &VellChatWebBroswer::reportPage);
+    connect(view, &QWebEngineView::titleChanged, this, &VellChatWebBroswer::reportPage);
+    connect(view, &QWebEngineView::loadFinished, this, [this, view](bool ok) {
+        if (VellChatWBConfigure::ReportNavigation())
+            transport::shareInstance()->loadFinished(view->url().toString(QUrl::FullyEncoded), ok);
+    });
 }
 
-void VellChatWebBroswer::onRefresh() { transport::shareInstance()->refresh(); }
-void VellChatWebBroswer::onStoreToVell() { transport::shareInstance()->storeToVell(); }
-void VellChatWebBroswer::onShareToFriend() { transport::shareInstance()->shareArtile(); }
-void VellChatWebBroswer::onChannel() { transport::shareInstance()->showChannel(); }
+QString VellChatWebBroswer::pageAddress() const
+{
+    // Without the key the buttons' messages stay as they always were: empty.
+    if (!VellChatWBConfigure::ReportNavigation())
+        return QString();
+    return frame->view()->url().toString(QUrl::FullyEncoded);
+}
+
+void VellChatWebBroswer::reportPage()
+{
+    if (!VellChatWBConfigure::ReportNavigation())
+        return;
+    const QString url = frame->view()->url().toString(QUrl::FullyEncoded);
+    const QString title = frame->view()->title();
+    // A new address and its title come as two signals, and the engine repeats
+    // either at times: the host hears each pair once.
+    if (url == reportedUrl && title == reportedTitle)
+        return;
+    reportedUrl = url;
+    reportedTitle = title;
+    transport::shareInstance()->navigated(url, title);
+}
+
+void VellChatWebBroswer::onRefresh() { transport::shareInstance()->refresh(pageAddress()); }
+void VellChatWebBroswer::onStoreToVell() { transport::shareInstance()->storeToVell(pageAddress()); }
+void VellChatWebBroswer::onShareToFriend() { transport::shareInstance()->shareArtile(pageAddress()); }
+void VellChatWebBroswer::onChannel() { transport::shareInstance()->showChannel(pageAddress()); }
 void VellChatWebBroswer::onGoToChannel(QString channelId) { transport::shareInstance()->goToChannel(channelId); }
-void VellChatWebBroswer::onOpenOutside() { transport::shareInstance()->openOutside(); }
+void VellChatWebBroswer::onOpenOutside() { transport::shareInstance()->openOutside(pageAddress()); }
 void VellChatWebBroswer::onReceiveLog(QString msg) { transport::shareInstance()->onReceiveLog(msg); }
 void VellChatWebBroswer::onCurrentUserInfo(QString requestID) { transport::shareInstance()->currentUserInfo(requestID); }
 void VellChatWebBroswer::onRequestFileList(QString key) { transport::shareInstance()->getWebfileList(key); }

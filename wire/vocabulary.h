@@ -50,6 +50,10 @@ constexpr QLatin1String kOpenOutside = word("openOutside");
 constexpr QLatin1String kReceiveLog = word("receiveLog");
 constexpr QLatin1String kGotoChannel = word("gotoChannel");
 constexpr QLatin1String kSavePosition = word("savePosition");
+// With "reportNavigation" on: the page the user is on, {title, url}, each time
+// its address or its title changes, and how its loading ended, {ok, url}.
+constexpr QLatin1String kNavigated = word("navigated");
+constexpr QLatin1String kLoadFinished = word("loadFinished");
 }
 
 namespace iq {
@@ -99,6 +103,9 @@ constexpr QLatin1String kOrigin = word("origin");
 constexpr QLatin1String kAnswer = word("answer");
 constexpr QLatin1String kAllow = word("allow");
 constexpr QLatin1String kDeny = word("deny");
+// The page the user is on.
+constexpr QLatin1String kTitle = word("title");
+constexpr QLatin1String kOk = word("ok");
 }
 
 // The subcommands of "config": one stored value each.
@@ -168,6 +175,7 @@ constexpr QLatin1String kFindBarCloseText = word("findBarCloseText");
 constexpr QLatin1String kPrinting = word("printing");
 constexpr QLatin1String kPageMenu = word("pageMenu");
 constexpr QLatin1String kPdfViewer = word("pdfViewer");
+constexpr QLatin1String kReportNavigation = word("reportNavigation");
 }
 
 // Files the browser made itself for a page (a Blob, a data: URL) reach the

@@ -125,6 +125,7 @@ const QList<Sent> &sentRows()
         {"printing off", [](BrowserLink *l) { l->setPrinting(false); }, wire("config:printing", "0")},
         {"pageMenu", [](BrowserLink *l) { l->setPageMenu(true); }, wire("config:pageMenu", "1")},
         {"pdfViewer", [](BrowserLink *l) { l->setPdfViewer(true); }, wire("config:pdfViewer", "1")},
+        {"reportNavigation", [](BrowserLink *l) { l->setReportNavigation(true); }, wire("config:reportNavigation", "1")},
         {"a key of a newer browser", [](BrowserLink *l) { l->sendConfig("someNewKey", "on"); }, wire("config:someNewKey", "on")},
         {"showUrl, encoded", [](BrowserLink *l) { l->showUrl(QUrl(QString::fromUtf8("http://127.0.0.1:8080/a b?q=ü"))); },
          wire("event:showUrl", "http://127.0.0.1:8080/a%20b?q=%C3%BC")},
@@ -240,6 +241,9 @@ void tst_BrowserLink::badInput_data()
     QTest::newRow("position with words") << wire("feedback:savePosition", "a,b,300,200") << "not a window position";
     QTest::newRow("position of six numbers") << wire("feedback:savePosition", "1,2,3,4,0,9") << "not a window position";
     QTest::newRow("position, negative width") << wire("feedback:savePosition", "0,0,-5,10,0") << "not a window position";
+    QTest::newRow("page without address") << wire("feedback:navigated", R"({"title":"t"})") << "no page address";
+    QTest::newRow("page, address no URL") << wire("feedback:navigated", R"({"url":"http://[x"})") << "no page address";
+    QTest::newRow("load outcome a word") << wire("feedback:loadFinished", R"({"ok":"true","url":"http://x/"})") << "no load outcome";
     QTest::newRow("binary noise") << QByteArray("\xff\xfe:\x00\x01:\x80;", 8) << "unknown message";
     QTest::newRow("no ';' within 8 MiB") << QByteArray(HostFramer::kMaxPending + 1, 'a') << "8388609 bytes without a ';'";
 }

@@ -28,6 +28,8 @@ private slots:
     void strictCertificates();
     void bridgeOnlyForListedOrigins_data();
     void bridgeOnlyForListedOrigins();
+    void navigationReported_data();
+    void navigationReported();
     void downloadIsHandedToHost();
     void historyPanelAsksTheHost();
     void hangUpWhileUserInfoWaits();
@@ -361,6 +363,95 @@ void tst_BrowserE2E::bridgeOnlyForListedOrigins()
         QCOMPARE(logs, QStringList({"probe " + tag + "-after"}));
         QCOMPARE(channels, QStringList({"channel-" + tag + "-after"}));
     }
+}
+
+void tst_BrowserE2E::navigationReported_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<bool>("report");
+    QTest::newRow("a link followed") << "link" << true;
+    QTest::newRow("the page's own pushState") << "pushState" << true;
+    QTest::newRow("a failed load") << "refused" << true;
+    QTest::newRow("key off: nothing reported") << "link" << false;
+}
+
+// What the host hears of the pages the user reaches, as "navigated url title"
+// and "loaded url ok|failed", in order.
+static QStringList pageReports(const QList<HostFrame> &frames)
+{
+    QStringList out;
+    for (const HostFrame &f : frames) {
+        const QJsonObject o = QJsonDocument::fromJson(f.payload).object();
+        if (f.subcommand == "navigated")
+            out << "navigated " + o.value("url").toString() + ' ' + o.value("title").toString();
+        else if (f.subcommand == "loadFinished")
+            out << "loaded " + o.value("url").toString() + (o.value("ok").toBool() ? " ok" : " failed");
+    }
+    return out;
+}
+
+void tst_BrowserE2E::navigationReported()
+{
+    QFETCH(QString, kind);
+    QFETCH(bool, report);
+    const QString dir = "/nav-" + QString::fromLatin1(QTest::currentDataTag()).replace(' ', '-').replace(':', '-');
+    const QString from = server.url(dir + "/from").toString();
+    const QString to = server.url(dir + "/to").toString();
+    server.setContent(dir + "/to", "<html><head><title>Arrived</title></head><body>to</body></html>", "text/html");
+    if (kind == "link") {
+        server.setContent(dir + "/from", "<html><head><title>Start</title></head><body><a id='a' href='to'>to</a>"
+                                         "<script>window.onload = function () { a.click(); };</script></body></html>", "text/html");
+    } else {
+        // Once loaded, the page moves on by itself without loading anything.
+        server.setContent(dir + "/from", "<html><head><title>Start</title></head><body><script>window.onload = function () {"
+                                         " setTimeout(function () { history.pushState({}, '', 'to'); document.title = 'Pushed'; }, 0);"
+                                         "};</script></body></html>", "text/html");
+    }
+    const QString shown = kind == "refused" ? QStringLiteral("http://127.0.0.1:1/gone") : from;
+    const QString reached = kind == "refused" ? shown : to;
+    host->clear();
+    host->send("config", "reportNavigation", report ? "1" : "0");
+    host->send("event", "showUrl", shown);
+    QStringList expected;
+    if (kind == "link")
+        expected = QStringList{"navigated " + to + " Arrived", "loaded " + to + " ok"};
+    else if (kind == "pushState")
+        expected = QStringList{"navigated " + to + " Pushed"};   // and no load
+    else
+        expected = QStringList{"navigated " + shown + " 127.0.0.1", "loaded " + shown + " failed"};   // the engine's error page
+    if (!report) {
+        // Another page takes the reached one's place, so nothing more can
+        // come of that; whatever came of it is written before what the next
+        // page makes the browser say once reports are on again.
+        QTRY_VERIFY_WITH_TIMEOUT(!server.requestsFor(dir + "/to").isEmpty(), 20000);
+        server.setContent(dir + "/after", "<html><body><script>window.onload = function () { fetch('after-seen'); };"
+                                          "</script></body></html>", "text/html");
+        host->send("event", "showUrl", server.url(dir + "/after").toString());
+        QTRY_VERIFY_WITH_TIMEOUT(!server.requestsFor(dir + "/after-seen").isEmpty(), 20000);
+        host->send("config", "reportNavigation", "1");
+        host->send("event", "showUrl", server.url("/hello").toString());
+        host->waitFor("feedback", "loadFinished", 20000);
+        expected.clear();
+    }
+    // The reports about the page reached; of a row of reports naming one
+    // address only the last counts: the engine may name the page before its
+    // title is in.
+    auto reports = [this, reached] {
+        QStringList kept;
+        for (const HostFrame &f : host->frames()) {
+            if (f.category != "feedback" || (f.subcommand != "navigated" && f.subcommand != "loadFinished"))
+                continue;
+            const QString r = pageReports({f}).value(0);
+            if (r.section(' ', 1, 1) != reached)
+                continue;
+            if (!kept.isEmpty() && r.startsWith("navigated ") && kept.last().startsWith("navigated "))
+                kept.removeLast();
+            kept << r;
+        }
+        return kept;
+    };
+    QTRY_COMPARE_WITH_TIMEOUT(reports(), expected, 20000);
+    host->send("config", "reportNavigation", "0");
 }
 
 void tst_BrowserE2E::downloadIsHandedToHost()
