@@ -186,6 +186,7 @@ void BrowserLink::updateCheckChannel(bool shown) { send(kEvent, event::kUpdateCh
 void BrowserLink::updateStoreToVell(bool shown) { send(kEvent, event::kUpdateStoreToVell, word(shown)); }
 void BrowserLink::updateShareToFriend(bool shown) { send(kEvent, event::kUpdateShareToFriend, word(shown)); }
 void BrowserLink::showBoxMessage(const QString &text) { send(kEvent, event::kShowBoxMessage, text); }
+void BrowserLink::postToPage(const QString &text) { send(kEvent, event::kPostToPage, text); }
 
 void BrowserLink::answerCurrentUserInfo(const QString &key, const QString &info)
 {

@@ -168,6 +168,11 @@ public:
     void updateShareToFriend(bool shown);
     // "showBoxMessage": a message box over the page, with the OK button.
     void showBoxMessage(const QString &text);
+    // "postToPage": text for the page's script, which hears it through
+    // jsbridge's receiveMessage signal; only a page of an origin in
+    // setBridgeOrigins() (any page without that list) gets it, and no page
+    // shown, or an empty text, drops it. Nothing comes back.
+    void postToPage(const QString &text);
 
     // ---- Answers: each repeats the key of the request it answers.
     // "currentuserinfoRes": info is handed to the page unchanged. Answer

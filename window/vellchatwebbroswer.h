@@ -28,6 +28,7 @@ public:
     static void destory();
     static void activeWnd();
     static void showInfo(QString text);
+    static void postToPage(QString text);
     static void updateShareToFriend();
     static void updateStoreToVell();
     static void updateOpenOutside();

@@ -96,6 +96,7 @@ void VellChatWebBroswer::removeHistoryResponse_impl(QByteArray json) { frame->we
 void VellChatWebBroswer::removeAllHistoryResponse_impl(QByteArray json) { frame->webfileRemoveAllHistoryResponse(json); }
 
 void VellChatWebBroswer::showInfo(QString text) { if (VellChatWebBroswer *w = instance()) w->showInfo_impl(text); }
+void VellChatWebBroswer::postToPage(QString text) { if (VellChatWebBroswer *w = instance()) w->impl()->postToPage(text); }
 void VellChatWebBroswer::updateShareToFriend() { if (VellChatWebBroswer *w = instance()) w->updateShareToFriend_impl(); }
 void VellChatWebBroswer::updateStoreToVell() { if (VellChatWebBroswer *w = instance()) w->updateStoreToVell_impl(); }
 void VellChatWebBroswer::updateOpenOutside() { if (VellChatWebBroswer *w = instance()) w->updateOpenOutside_impl(); }

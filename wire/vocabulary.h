@@ -39,6 +39,8 @@ constexpr QLatin1String kUpdateCheckChannel = word("updateCheckChannel");
 constexpr QLatin1String kUpdateStoreToVell = word("updateStoreToVell");
 constexpr QLatin1String kUpdateShareToFriend = word("updateShareToFriend");
 constexpr QLatin1String kShowBoxMessage = word("showBoxMessage");
+// A text for the page, handed to its script through jsbridge's receiveMessage.
+constexpr QLatin1String kPostToPage = word("postToPage");
 }
 
 namespace feedback {

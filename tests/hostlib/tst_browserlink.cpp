@@ -135,6 +135,8 @@ const QList<Sent> &sentRows()
         {"updateStoreToVell", [](BrowserLink *l) { l->updateStoreToVell(true); }, wire("event:updateStoreToVell", "true")},
         {"updateShareToFriend", [](BrowserLink *l) { l->updateShareToFriend(false); }, wire("event:updateShareToFriend", "false")},
         {"showBoxMessage", [](BrowserLink *l) { l->showBoxMessage("Saved."); }, wire("event:showBoxMessage", "Saved.")},
+        {"postToPage", [](BrowserLink *l) { l->postToPage(QString::fromUtf8("{\"theme\":\"dunkel ü\"}")); },
+         "event:postToPage:eyJ0aGVtZSI6ImR1bmtlbCDDvCJ9;"},
         {"currentuserinfoRes, info kept as a string",
          [](BrowserLink *l) { l->answerCurrentUserInfo("k5", R"({"name":"Ann"})"); },
          wire("iq:currentuserinfoRes", "{\"info\":\"{\\\"name\\\":\\\"Ann\\\"}\",\"key\":\"k5\"}")},

@@ -64,6 +64,7 @@ static const char kProbePage[] =
     "var n = new URLSearchParams(location.search).get('n');"
     "new QWebChannel(qt.webChannelTransport, function (channel) {"
     "  var bridge = channel.objects.jsbridge;"
+    "  bridge.receiveMessage.connect(function (t) { fetch('/heard-' + n + '-' + encodeURIComponent(t)); });"
     "  bridge.postLog('probe ' + n);"
     "  bridge.postMessage(JSON.stringify({action: 'go_to_channel_info', data: 'channel-' + n}));"
     "  bridge.getCurrentUserInfo(function (v) { fetch('/answered-' + n + '-' + (v ? 'info' : 'empty')); });"
@@ -342,6 +343,11 @@ void tst_BrowserE2E::bridgeOnlyForListedOrigins()
     }
     const QString answered = "/answered-" + tag + (bridged ? "-info" : "-empty");
     QTRY_VERIFY_WITH_TIMEOUT(!server.requestsFor(answered).isEmpty(), 20000);
+    // The page listens by now; a page the bridge does not serve hears
+    // nothing (tst_velljsbridge shows that without waiting for it here).
+    host->send("event", "postToPage", QString::fromUtf8("theme dunkel ü"));
+    if (bridged)
+        QTRY_VERIFY_WITH_TIMEOUT(!server.requestsFor("/heard-" + tag + QString::fromUtf8("-theme dunkel ü")).isEmpty(), 20000);
 
     // Whatever the probe sent was written before what the next page sends:
     // once that has arrived, the host has read all of it.
