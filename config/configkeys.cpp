@@ -116,6 +116,18 @@ const QHash<QString, Handler> &handlers()
              if (readColourList(b, &c))
                  Store::SetShadowColor(c);
          }},
+        // An invisible caption helps nobody: out-of-range parts leave the
+        // caption as it was; for the hover colour they mean "as the caption".
+        {QString(wire::config::kTitleTextColor), [](const QByteArray &b) {
+             QColor c;
+             if (readColourList(b, &c) && c.isValid())
+                 Store::SetTitleTextColor(c);
+         }},
+        {QString(wire::config::kTitleTextHoverColor), [](const QByteArray &b) {
+             QColor c;
+             if (readColourList(b, &c))
+                 Store::SetTitleTextHoverColor(c);
+         }},
         {QString(wire::config::kRefreshText), [](const QByteArray &b) { storeText(b, &Store::SetTitleRefreshText); }},
         {QString(wire::config::kCollectText), [](const QByteArray &b) { storeText(b, &Store::SetTitleCollectText); }},
         {QString(wire::config::kShareText), [](const QByteArray &b) { storeText(b, &Store::SetTitleShareText); }},

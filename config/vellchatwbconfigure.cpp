@@ -20,6 +20,8 @@ int VellChatWBConfigure::titleSkip = 0;
 QBrush VellChatWBConfigure::titleBG;
 QBrush VellChatWBConfigure::containerBG;
 QColor VellChatWBConfigure::shadowColor;
+QColor VellChatWBConfigure::titleTextColor;
+QColor VellChatWBConfigure::titleTextHoverColor;
 QString VellChatWBConfigure::titleRefreshText;
 QString VellChatWBConfigure::titleCollectText;
 QString VellChatWBConfigure::titleShareText;
@@ -149,6 +151,8 @@ void VellChatWBConfigure::setDefaults()
     titleBG = QBrush(Qt::lightGray);
     containerBG = QBrush(Qt::white);
     shadowColor = QColor(Qt::gray);
+    titleTextColor = QColor(Qt::white);
+    titleTextHoverColor = QColor();
 
     titleRefreshText = QStringLiteral("Refresh");
     titleCollectText = QStringLiteral("Collect");

@@ -53,6 +53,11 @@ public:
     static void SetContainerBG(const QBrush &v) { containerBG = v; }
     static QColor ShadowColor() { return shadowColor; }
     static void SetShadowColor(const QColor &v) { shadowColor = v; }
+    // The title buttons' captions; an invalid hover colour follows the caption's.
+    static QColor TitleTextColor() { return titleTextColor; }
+    static void SetTitleTextColor(const QColor &v) { titleTextColor = v; }
+    static QColor TitleTextHoverColor() { return titleTextHoverColor.isValid() ? titleTextHoverColor : titleTextColor; }
+    static void SetTitleTextHoverColor(const QColor &v) { titleTextHoverColor = v; }
     static QString TitleRefreshText() { return titleRefreshText; }
     static void SetTitleRefreshText(const QString &v) { titleRefreshText = v; }
     static QString TitleCollectText() { return titleCollectText; }
@@ -225,6 +230,8 @@ private:
     static QBrush titleBG;
     static QBrush containerBG;
     static QColor shadowColor;
+    static QColor titleTextColor;
+    static QColor titleTextHoverColor;
     static QString titleRefreshText;
     static QString titleCollectText;
     static QString titleShareText;

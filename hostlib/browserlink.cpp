@@ -156,6 +156,16 @@ void BrowserLink::setShadowColor(int red, int green, int blue, int alpha)
     send(kConfig, config::kShadowColor, numberList({red, green, blue, alpha}));
 }
 
+void BrowserLink::setTitleTextColor(int red, int green, int blue, int alpha)
+{
+    send(kConfig, config::kTitleTextColor, numberList({red, green, blue, alpha}));
+}
+
+void BrowserLink::setTitleTextHoverColor(int red, int green, int blue, int alpha)
+{
+    send(kConfig, config::kTitleTextHoverColor, numberList({red, green, blue, alpha}));
+}
+
 void BrowserLink::setContainerBackgroundColor(quint32 rgb)
 {
     send(kConfig, config::kContainerBackgroundColor, QString::number(rgb & 0xffffffu));

@@ -99,6 +99,11 @@ public:
     // ---- Configuration: colours, each part 0 to 255.
     void setTitleBackgroundColor(int red, int green, int blue, int alpha = 255);   // "titleBackgroundColor"
     void setShadowColor(int red, int green, int blue, int alpha = 255);           // "shadowColor": the window border
+    // "titleTextColor": the title buttons' captions (and the keyboard's focus
+    // ring); default white. "titleTextHoverColor": a caption under the
+    // pointer; default the caption colour.
+    void setTitleTextColor(int red, int green, int blue, int alpha = 255);
+    void setTitleTextHoverColor(int red, int green, int blue, int alpha = 255);
     // "containerBackgroundColor": 0xRRGGBB, opaque; 0 is ignored.
     void setContainerBackgroundColor(quint32 rgb);
 

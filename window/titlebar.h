@@ -48,6 +48,7 @@ public:
 
 private:
     void nameLogo();
+    void colourCaptions();
     void fitLogo();
 
     QWidget *frame;

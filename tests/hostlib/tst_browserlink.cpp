@@ -81,6 +81,8 @@ const QList<Sent> &sentRows()
          wire("config:windowsRect", "5,6,700,500,1")},
         {"titleBackgroundColor, opaque by default", [](BrowserLink *l) { l->setTitleBackgroundColor(38, 110, 190); },
          wire("config:titleBackgroundColor", "38,110,190,255")},
+        {"titleTextColor", [](BrowserLink *l) { l->setTitleTextColor(20, 20, 20); }, wire("config:titleTextColor", "20,20,20,255")},
+        {"titleTextHoverColor", [](BrowserLink *l) { l->setTitleTextHoverColor(0, 90, 200, 128); }, wire("config:titleTextHoverColor", "0,90,200,128")},
         {"shadowColor, half transparent", [](BrowserLink *l) { l->setShadowColor(255, 0, 0, 128); }, wire("config:shadowColor", "255,0,0,128")},
         {"containerBackgroundColor", [](BrowserLink *l) { l->setContainerBackgroundColor(0xff0000); },
          wire("config:containerBackgroundColor", "16711680")},
