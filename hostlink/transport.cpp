@@ -58,12 +58,22 @@ void transport::init()
 
 void transport::connectToVell(QString name)
 {
+    untried.clear();
     socket.connectToServer(name, QIODevice::ReadWrite);
+}
+
+void transport::connectToVell(const QStringList &names)
+{
+    if (names.isEmpty())
+        return;
+    untried = names.mid(1);
+    socket.connectToServer(names.first(), QIODevice::ReadWrite);
 }
 
 void transport::socketConnected()
 {
     qCDebug(lcHostLink) << "socketConnected";
+    untried.clear();
     // Anyone can create the endpoint in /tmp before the real host does; only
     // a host running as our own user is ours. Nothing has been read or
     // written yet: the check comes before the first read pass.
@@ -96,6 +106,16 @@ void transport::socketDisconnected()
 void transport::socketError(QLocalSocket::LocalSocketError e)
 {
     qCDebug(lcHostLink) << "QLocalSocket::LocalSocketError e:" << e;
+    // Nobody at this endpoint (no file, or the file of a host that is gone):
+    // the host may listen at the next one. The socket reports the failure
+    // from inside its own connect, so the next try waits for the event loop.
+    const bool neverConnected = e == QLocalSocket::ServerNotFoundError || e == QLocalSocket::ConnectionRefusedError;
+    if (neverConnected && !untried.isEmpty()) {
+        const QString next = untried.takeFirst();
+        QMetaObject::invokeMethod(this, [this, next] { socket.connectToServer(next, QIODevice::ReadWrite); }, Qt::QueuedConnection);
+        return;
+    }
+    untried.clear();
     endLink();
 }
 

@@ -24,6 +24,8 @@ public:
 
     void init();
     void connectToVell(QString name);
+    // Tries each endpoint in turn until one has a host listening.
+    void connectToVell(const QStringList &names);
     // Who acts on what the host asks; without one those messages are dropped.
     // Not owned: it outlives the link.
     void setReceiver(HostCommands *commands) { decoder.setReceiver(commands); }
@@ -94,4 +96,5 @@ private:
     std::function<void(const QByteArray &)> writeSink;
     bool ending = false;
     qint64 droppedFromPages = 0;   // since the host last heard about it
+    QStringList untried;           // endpoints left to try while none answered
 };
