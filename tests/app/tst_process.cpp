@@ -25,8 +25,6 @@ private slots:
     void testModeArguments_data();
     void testModeArguments();
     void refusesAHostOfAnotherUser();
-    void oneBrowserPerUser_data();
-    void oneBrowserPerUser();
     void twoUsersAtOnce();
     void leavesNothingOnDisk_data();
     void leavesNothingOnDisk();
@@ -202,65 +200,6 @@ void tst_Process::refusesAHostOfAnotherUser()
     QCOMPARE(::read(report[0], &received, sizeof received), ssize_t(sizeof received));
     QCOMPARE(received, 0LL);
     QVERIFY(server.requestsFor("/applied").isEmpty());
-}
-
-void tst_Process::oneBrowserPerUser_data()
-{
-    // Two users' sessions of one installation, each with its runtime folder
-    // (XDG_RUNTIME_DIR) of this mode; in each a host listens, or does not.
-    // Which host each session's browser reaches: "own", "shared" (the one in
-    // /tmp, which the test then plays) or "none".
-    QTest::addColumn<int>("mode");
-    QTest::addColumn<bool>("ownHosts");
-    QTest::addColumn<QString>("reached");
-    QTest::newRow("two sessions at once, a browser each") << 0700 << true << "own";
-    QTest::newRow("a host only in /tmp: found there") << 0700 << false << "shared";
-    QTest::newRow("folders others may enter: /tmp only") << 0755 << true << "shared";
-}
-
-void tst_Process::oneBrowserPerUser()
-{
-    QFETCH(int, mode);
-    QFETCH(bool, ownHosts);
-    QFETCH(QString, reached);
-    BrowserProcess browser;
-    QVERIFY(browser.isValid());
-    QTemporaryDir runtimes;
-    QList<QProcess *> sessions;
-    QList<FakeHost *> hosts;
-    const auto cleanUp = qScopeGuard([&] { qDeleteAll(hosts); qDeleteAll(sessions); });
-    FakeHost shared(browser.endpoint());
-    QVERIFY(shared.isListening());
-    const QByteArray digest = browser.endpoint().mid(5, 32).toLatin1();
-    // One session unless each has a host of its own: /tmp serves one browser.
-    const QStringList users = reached == "own" ? QStringList{"a", "b"} : QStringList{"a"};
-    for (const QString &user : users) {
-        const QString folder = runtimes.filePath(user);
-        QVERIFY(QDir().mkdir(folder));
-        QVERIFY(::chmod(QFile::encodeName(folder).constData(), mode_t(mode)) == 0);
-        if (ownHosts) {
-            hosts << new FakeHost(folder + "/channel-web-browser-" + digest);
-            QVERIFY(hosts.last()->isListening());
-        }
-        auto *session = new QProcess;
-        sessions << session;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert("XDG_RUNTIME_DIR", folder);
-        session->setProcessEnvironment(env);
-        session->setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        // Both at once: the second starts while the first looks for its host.
-        session->start(browser.executable(), QStringList());
-    }
-    // Each browser connects once: two hosts with a browser each had one each.
-    if (reached == "own") {
-        for (FakeHost *host : hosts)
-            QVERIFY(host->waitForClient());
-        QVERIFY(!shared.hasClient());
-    } else {
-        QVERIFY(shared.waitForClient());
-        for (FakeHost *host : hosts)
-            QVERIFY(!host->hasClient());
-    }
 }
 
 // Root and "nobody" each run a host and a browser of one installation at the

@@ -338,10 +338,6 @@ void tst_HostSession::feedbackLines_data()
         << QStringList{"button: storeToVell", "collected " + followed} << QList<QUrl>()
         << QStringList{"event:showBoxMessage Added to your collection: " + followed}
         << QStringList() << QStringList{followed};
-    QTest::newRow("share the page the user is on") << frame("feedback", "share", followed.toUtf8()) << true
-        << QStringList{"button: share"} << QList<QUrl>()
-        << QStringList{"event:showBoxMessage Link copied - paste it to share: " + followed}
-        << QStringList{followed} << QStringList();
     QTest::newRow("open outside the page the user is on") << frame("feedback", "openOutside", followed.toUtf8()) << true
         << QStringList{"button: openOutside"} << QList<QUrl>{QUrl(followed)} << QStringList()
         << QStringList() << QStringList();

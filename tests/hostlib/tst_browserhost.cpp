@@ -104,7 +104,6 @@ void tst_BrowserHost::staleSocketFileIsReplaced_data()
     QTest::newRow("no runtime folder: the shared endpoint") << "" << false;
     QTest::newRow("runtime folder 0700: the user's own") << "0700" << true;
     QTest::newRow("runtime folder 0755: the shared endpoint") << "0755" << false;
-    QTest::newRow("runtime folder 0770: the shared endpoint") << "0770" << false;
 }
 
 void tst_BrowserHost::staleSocketFileIsReplaced()

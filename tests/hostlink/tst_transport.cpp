@@ -133,9 +133,6 @@ void tst_Transport::outgoingBytes_data()
     QTest::newRow("refresh on a page") << Op([](transport *t) { t->refresh(QStringLiteral("http://127.0.0.1:8080/b?q=%C3%BC")); })
                                        << QByteArray("feedback:refresh:aHR0cDovLzEyNy4wLjAuMTo4MDgwL2I/cT0lQzMlQkM=;")
                                        << QString::fromUtf8("refreshClicked(http://127.0.0.1:8080/b?q=ü)");
-    QTest::newRow("open outside on a page") << Op([](transport *t) { t->openOutside(QStringLiteral("http://127.0.0.1:9/")); })
-                                            << QByteArray("feedback:openOutside:aHR0cDovLzEyNy4wLjAuMTo5Lw==;")
-                                            << "openOutsideClicked(http://127.0.0.1:9/)";
     // {"title":"Büro","url":"http://127.0.0.1:8080/b"}
     QTest::newRow("navigated") << Op([](transport *t) { t->navigated(QStringLiteral("http://127.0.0.1:8080/b"), QString::fromUtf8("Büro")); })
                                << QByteArray("feedback:navigated:eyJ0aXRsZSI6IkLDvHJvIiwidXJsIjoiaHR0cDovLzEyNy4wLjAuMTo4MDgwL2IifQ==;")
@@ -144,10 +141,6 @@ void tst_Transport::outgoingBytes_data()
     QTest::newRow("load failed") << Op([](transport *t) { t->loadFinished(QStringLiteral("http://127.0.0.1:9/"), false); })
                                  << QByteArray("feedback:loadFinished:eyJvayI6ZmFsc2UsInVybCI6Imh0dHA6Ly8xMjcuMC4wLjE6OS8ifQ==;")
                                  << "loadFinished(http://127.0.0.1:9/, false)";
-    // {"ok":true,"url":"http://127.0.0.1:8080/b#top"}
-    QTest::newRow("load finished") << Op([](transport *t) { t->loadFinished(QStringLiteral("http://127.0.0.1:8080/b#top"), true); })
-                                   << QByteArray("feedback:loadFinished:eyJvayI6dHJ1ZSwidXJsIjoiaHR0cDovLzEyNy4wLjAuMTo4MDgwL2IjdG9wIn0=;")
-                                   << "loadFinished(http://127.0.0.1:8080/b#top, true)";
     QTest::newRow("position") << Op([](transport *t) { t->savePosition(QStringLiteral("100,80,900,700,0")); })
                               << QByteArray("feedback:savePosition:MTAwLDgwLDkwMCw3MDAsMA==;")
                               << "positionSaved(100,80,900,700,0, 100,80 900x700, false)";
