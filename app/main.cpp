@@ -116,10 +116,12 @@ static void printHelp()
                 "  --help       print this text and exit\n"
                 "\n"
                 "The host's socket is named after the directory of this executable (links\n"
-                "resolved): \"/tmp/\" + md5hex(directory) + \"-ChannelWebBroswerProcess-%s\".\n"
-                "Here the directory is %s, so the host listens on\n"
+                "resolved): first $XDG_RUNTIME_DIR/channel-web-browser-<md5hex(directory)>, when\n"
+                "that folder is the user's own (mode 0700), then\n"
+                "\"/tmp/\" + md5hex(directory) + \"-ChannelWebBroswerProcess-%s\".\n"
+                "Here the directory is %s, so the browser looks for its host at, in this order:\n"
                 "  %s\n"
-                "before it starts the browser.\n"
+                "The host listens there before it starts the browser.\n"
                 "\n"
                 "Environment:\n"
                 "  QTWEBENGINE_DISABLE_SANDBOX=1  needed to run as root: the page engine will not\n"
@@ -138,7 +140,8 @@ static void printHelp()
                 "      token header), storage and scripts, and to run scripts in the page.\n"
                 "      Anyone who can reach the port can do all of that, with no password:\n"
                 "      never set it in a shipped product or on a shared machine.\n",
-                kTestPage, qPrintable(cGUIDStr()), qPrintable(dir), qPrintable(endpointName(dir)));
+                kTestPage, qPrintable(cGUIDStr()), qPrintable(dir),
+                qPrintable(endpointNames(dir, userRuntimeDir(qgetenv("XDG_RUNTIME_DIR"))).join(QStringLiteral("\n  "))));
 }
 
 int main(int argc, char *argv[])
@@ -180,7 +183,7 @@ int main(int argc, char *argv[])
     // read the host's configuration and build the window, not after.
     PageProfile::instance();
     VellChatWBConfigure::init();
-    const QString name = endpointName(QCoreApplication::applicationDirPath());
+    const QStringList names = endpointNames(QCoreApplication::applicationDirPath(), userRuntimeDir(qgetenv("XDG_RUNTIME_DIR")));
     // What the host asks is done to the window.
     WindowHostCommands windowCommands;
     transport::shareInstance()->setReceiver(&windowCommands);
@@ -190,7 +193,7 @@ int main(int argc, char *argv[])
         const QString url = argc == 3 ? QString::fromUtf8(argv[2]) : QString::fromLatin1(kTestPage);
         VellChatWebBroswer::newVellChatWebBroswer(url, nullptr);
     } else {
-        transport::shareInstance()->connectToVell(name);
+        transport::shareInstance()->connectToVell(names);
     }
     const int code = app.exec();
     // The window manager's close sends the last position on the way out.

@@ -117,6 +117,18 @@ const QHash<QString, Handler> &handlers()
              if (readColourList(b, &c))
                  Store::SetShadowColor(c);
          }},
+        // An invisible caption helps nobody: out-of-range parts leave the
+        // caption as it was; for the hover colour they mean "as the caption".
+        {QString(wire::config::kTitleTextColor), [](const QByteArray &b) {
+             QColor c;
+             if (readColourList(b, &c) && c.isValid())
+                 Store::SetTitleTextColor(c);
+         }},
+        {QString(wire::config::kTitleTextHoverColor), [](const QByteArray &b) {
+             QColor c;
+             if (readColourList(b, &c))
+                 Store::SetTitleTextHoverColor(c);
+         }},
         {QString(wire::config::kRefreshText), [](const QByteArray &b) { storeText(b, &Store::SetTitleRefreshText); }},
         {QString(wire::config::kCollectText), [](const QByteArray &b) { storeText(b, &Store::SetTitleCollectText); }},
         {QString(wire::config::kShareText), [](const QByteArray &b) { storeText(b, &Store::SetTitleShareText); }},
@@ -213,6 +225,7 @@ const QHash<QString, Handler> &handlers()
         {QString(wire::config::kPrinting), [](const QByteArray &b) { Store::SetPrinting(readSwitch(b) != 0); }},
         {QString(wire::config::kPageMenu), [](const QByteArray &b) { Store::SetPageMenu(readSwitch(b) == 1); }},
         {QString(wire::config::kPdfViewer), [](const QByteArray &b) { Store::SetPdfViewer(readSwitch(b) == 1); }},
+        {QString(wire::config::kReportNavigation), [](const QByteArray &b) { Store::SetReportNavigation(readSwitch(b) == 1); }},
     };
     return table;
 }

@@ -21,6 +21,8 @@ int VellChatWBConfigure::titleSkip = 0;
 QBrush VellChatWBConfigure::titleBG;
 QBrush VellChatWBConfigure::containerBG;
 QColor VellChatWBConfigure::shadowColor;
+QColor VellChatWBConfigure::titleTextColor;
+QColor VellChatWBConfigure::titleTextHoverColor;
 QString VellChatWBConfigure::titleRefreshText;
 QString VellChatWBConfigure::titleCollectText;
 QString VellChatWBConfigure::titleShareText;
@@ -84,6 +86,7 @@ QString VellChatWBConfigure::findBarCloseText;
 bool VellChatWBConfigure::printing = true;
 bool VellChatWBConfigure::pageMenu = false;
 bool VellChatWBConfigure::pdfViewer = false;
+bool VellChatWBConfigure::reportNavigation = false;
 
 namespace {
 // Pictures are fitted to the screen this store measured, whenever they load.
@@ -149,6 +152,8 @@ void VellChatWBConfigure::setDefaults()
     titleBG = QBrush(Qt::lightGray);
     containerBG = QBrush(Qt::white);
     shadowColor = QColor(Qt::gray);
+    titleTextColor = QColor(Qt::white);
+    titleTextHoverColor = QColor();
 
     titleRefreshText = QStringLiteral("Refresh");
     titleCollectText = QStringLiteral("Collect");
@@ -214,6 +219,7 @@ void VellChatWBConfigure::setDefaults()
     printing = true;
     pageMenu = false;
     pdfViewer = false;
+    reportNavigation = false;
 }
 
 void VellChatWBConfigure::loadFont()

@@ -54,6 +54,11 @@ public:
     static void SetContainerBG(const QBrush &v) { containerBG = v; }
     static QColor ShadowColor() { return shadowColor; }
     static void SetShadowColor(const QColor &v) { shadowColor = v; }
+    // The title buttons' captions; an invalid hover colour follows the caption's.
+    static QColor TitleTextColor() { return titleTextColor; }
+    static void SetTitleTextColor(const QColor &v) { titleTextColor = v; }
+    static QColor TitleTextHoverColor() { return titleTextHoverColor.isValid() ? titleTextHoverColor : titleTextColor; }
+    static void SetTitleTextHoverColor(const QColor &v) { titleTextHoverColor = v; }
     static QString TitleRefreshText() { return titleRefreshText; }
     static void SetTitleRefreshText(const QString &v) { titleRefreshText = v; }
     static QString TitleCollectText() { return titleCollectText; }
@@ -188,6 +193,11 @@ public:
     static bool PdfViewer() { return pdfViewer; }
     static void SetPdfViewer(bool v) { pdfViewer = v; }
 
+    // The host hears of every page the user reaches, and the title buttons
+    // name the page they were pressed on.
+    static bool ReportNavigation() { return reportNavigation; }
+    static void SetReportNavigation(bool v) { reportNavigation = v; }
+
     // icons live in Resource; these only forward
     static QPixmap *WindowIcon();
     static void SetWindowIcon(QPixmap *pixmap);
@@ -221,6 +231,8 @@ private:
     static QBrush titleBG;
     static QBrush containerBG;
     static QColor shadowColor;
+    static QColor titleTextColor;
+    static QColor titleTextHoverColor;
     static QString titleRefreshText;
     static QString titleCollectText;
     static QString titleShareText;
@@ -284,6 +296,7 @@ private:
     static bool printing;
     static bool pageMenu;
     static bool pdfViewer;
+    static bool reportNavigation;
 };
 
 // Scales a pixel count given at 100 % to the configured screen scale.

@@ -29,6 +29,7 @@ public:
     void showUrl(const QString &) override {}
     void active() override {}
     void showInfo(const QString &text) override { notEmpty(text.toUtf8(), "box text"); }
+    void postToPage(const QString &text) override { notEmpty(text.toUtf8(), "page message"); }
     void updateOpenOutside() override {}
     void updateCheckChannel() override {}
     void updateStoreToVell() override {}

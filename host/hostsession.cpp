@@ -78,11 +78,11 @@ HostSession::HostSession(BrowserLink *link, HostStore *store, HostDownloader *do
     , urlOpener([](const QUrl &url) { return QDesktopServices::openUrl(url); })
     , clipboard(desktopClipboard)
 {
-    connect(link, &BrowserLink::refreshClicked, this, [this] { onButton(feedback::kRefresh); });
-    connect(link, &BrowserLink::collectClicked, this, [this] { onButton(feedback::kStoreToVell); });
-    connect(link, &BrowserLink::shareClicked, this, [this] { onButton(feedback::kShare); });
-    connect(link, &BrowserLink::channelClicked, this, [this] { onButton(feedback::kChannel); });
-    connect(link, &BrowserLink::openOutsideClicked, this, [this] { onButton(feedback::kOpenOutside); });
+    connect(link, &BrowserLink::refreshClicked, this, [this](const QUrl &page) { onButton(feedback::kRefresh, page); });
+    connect(link, &BrowserLink::collectClicked, this, [this](const QUrl &page) { onButton(feedback::kStoreToVell, page); });
+    connect(link, &BrowserLink::shareClicked, this, [this](const QUrl &page) { onButton(feedback::kShare, page); });
+    connect(link, &BrowserLink::channelClicked, this, [this](const QUrl &page) { onButton(feedback::kChannel, page); });
+    connect(link, &BrowserLink::openOutsideClicked, this, [this](const QUrl &page) { onButton(feedback::kOpenOutside, page); });
     connect(link, &BrowserLink::gotoChannelRequested, this, [this](const QString &channel) {
         emit note(QStringLiteral("button: gotoChannel ") + channel);
     });
@@ -128,6 +128,9 @@ void HostSession::sendStartup()
     // right-click menu and PDFs in the window. Printing is on by default.
     link->setPageMenu(true);
     link->setPdfViewer(true);
+    // Refresh, Collect, Share and Open Outside act on the page the user is
+    // on, which may be far from the one we showed.
+    link->setReportNavigation(true);
     // Sharing the screen is ours to decide; the user's box answers the rest.
     link->setPermissionPolicy({QStringLiteral("screen=host")});
     for (const auto &text : kTexts)
@@ -168,41 +171,44 @@ void HostSession::onIgnored(const HostMessage &message, const QString &why)
     emit warning(QStringLiteral("ignored message \"%1\": %2").arg(head.left(80), why));
 }
 
-void HostSession::onButton(const QString &name)
+void HostSession::onButton(const QString &name, const QUrl &page)
 {
     emit note(QStringLiteral("button: ") + name);
-    // The browser only reports these clicks; carrying them out is ours.
-    if (lastShown.isEmpty())
+    // The browser only reports these clicks; carrying them out is ours. It
+    // names the page the user is on (we ask for that in sendStartup()); a
+    // browser that does not falls back to the page we showed last.
+    const QUrl target = page.isEmpty() ? lastShown : page;
+    if (target.isEmpty())
         return;
     if (name == feedback::kRefresh) {
-        showUrl(lastShown);
+        showUrl(target);
     } else if (name == feedback::kStoreToVell) {
-        onCollect();
+        onCollect(target);
     } else if (name == feedback::kShare) {
-        onShare();
+        onShare(target);
     } else if (name == feedback::kOpenOutside) {
-        if (!openUrl(lastShown))
-            tell(QStringLiteral("Could not open %1 in a web browser: none is set up on this desktop").arg(lastShown.toDisplayString()));
+        if (!openUrl(target))
+            tell(QStringLiteral("Could not open %1 in a web browser: none is set up on this desktop").arg(target.toDisplayString()));
     }
 }
 
-void HostSession::onCollect()
+void HostSession::onCollect(const QUrl &page)
 {
-    const QString url = lastShown.toString(QUrl::FullyEncoded);
+    const QString url = page.toString(QUrl::FullyEncoded);
     if (store->collect(url)) {
         emit note(QStringLiteral("collected ") + url);
-        tell(QStringLiteral("Added to your collection: %1").arg(lastShown.toDisplayString()));
+        tell(QStringLiteral("Added to your collection: %1").arg(page.toDisplayString()));
     } else {
-        tell(QStringLiteral("Already in your collection: %1").arg(lastShown.toDisplayString()));
+        tell(QStringLiteral("Already in your collection: %1").arg(page.toDisplayString()));
     }
 }
 
-void HostSession::onShare()
+void HostSession::onShare(const QUrl &page)
 {
     // Without a chat to share into, the link goes where the user can paste it.
-    const QString url = lastShown.toString(QUrl::FullyEncoded);
+    const QString url = page.toString(QUrl::FullyEncoded);
     if (clipboard(url)) {
-        tell(QStringLiteral("Link copied - paste it to share: %1").arg(lastShown.toDisplayString()));
+        tell(QStringLiteral("Link copied - paste it to share: %1").arg(page.toDisplayString()));
     } else {
         emit warning(QStringLiteral("share: no clipboard to put %1 on").arg(url));
         tell(QStringLiteral("Could not copy the link: there is no clipboard on this desktop"));

@@ -53,7 +53,8 @@ public:
     // Share puts the page's address here; the default is the desktop's
     // clipboard. False when there is none.
     void setClipboard(std::function<bool(const QString &)> writer) { clipboard = std::move(writer); }
-    // The page shown last, which Refresh shows again.
+    // The page shown last, which Refresh shows again when the browser does
+    // not say which page the user is on.
     QUrl shownUrl() const { return lastShown; }
 
     // The text handed to pages that ask for the current user.
@@ -65,9 +66,9 @@ signals:
     void positionSaved(const QString &text);
 
 private:
-    void onButton(const QString &name);
-    void onCollect();
-    void onShare();
+    void onButton(const QString &name, const QUrl &page);
+    void onCollect(const QUrl &page);
+    void onShare(const QUrl &page);
     void onCurrentUserInfo(const QString &key);
     void onGetFileList(const QString &key);
     void onGetDownloadOffset(const QString &key, const QStringList &fileKeys);

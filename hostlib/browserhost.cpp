@@ -55,18 +55,29 @@ BrowserHost::~BrowserHost()
     }
 }
 
-QString BrowserHost::endpointFor(const QString &browserPath)
+// The browser names its endpoints after the directory its kernel-resolved
+// executable lives in, so links are followed here too.
+static QString browserDir(const QString &browserPath)
 {
-    // The browser names the endpoint after the directory its kernel-resolved
-    // executable lives in, so links are followed here too.
     const QFileInfo info(browserPath);
     const QString real = info.canonicalFilePath();
-    return endpointName(QFileInfo(real.isEmpty() ? info.absoluteFilePath() : real).absolutePath());
+    return QFileInfo(real.isEmpty() ? info.absoluteFilePath() : real).absolutePath();
+}
+
+QString BrowserHost::endpointFor(const QString &browserPath)
+{
+    return endpointName(browserDir(browserPath));
+}
+
+QString BrowserHost::userEndpointFor(const QString &browserPath, const QString &runtimeDir)
+{
+    return userEndpointName(browserDir(browserPath), userRuntimeDir(runtimeDir.toLocal8Bit()));
 }
 
 bool BrowserHost::listen(const QString &browserPath)
 {
-    const QString name = endpointFor(browserPath);
+    const QString user = userEndpointFor(browserPath, d->environment.value(QStringLiteral("XDG_RUNTIME_DIR")));
+    const QString name = user.isEmpty() ? endpointFor(browserPath) : user;
     if (d->server.isListening() && d->server.fullServerName() == name)
         return true;
     d->server.close();

@@ -32,13 +32,23 @@ public:
     // Hangs up, and kills a browser that has not left five seconds later.
     ~BrowserHost() override;
 
-    // The socket path a browser installed at browserPath connects to: "/tmp/",
-    // the MD5 of the directory that holds the executable (links followed),
-    // "-ChannelWebBroswerProcess-{87A94AB0-E370-4cde-98D3-ACC110C5967D}".
+    // The socket path every user shares for a browser installed at
+    // browserPath: "/tmp/", the MD5 of the directory that holds the executable
+    // (links followed), "-ChannelWebBroswerProcess-{87A94AB0-E370-4cde-98D3-ACC110C5967D}".
+    // The browser tries it after userEndpointFor().
     static QString endpointFor(const QString &browserPath);
+    // runtimeDir (the browser's $XDG_RUNTIME_DIR) + "/channel-web-browser-" +
+    // the same MD5, where the browser looks first: only this user reaches it,
+    // so several users can each run their own host and browser of one
+    // installation at once. Empty when runtimeDir is not a folder of this
+    // user's with mode 0700, or the path would not fit a socket (107 bytes).
+    static QString userEndpointFor(const QString &browserPath, const QString &runtimeDir);
 
     // Listens on the endpoint of that browser, removing a socket file an
-    // earlier run left behind. False, with errorString(), when it cannot.
+    // earlier run left behind: userEndpointFor() with the XDG_RUNTIME_DIR of
+    // the browser's environment (see setProcessEnvironment()), or
+    // endpointFor() when that folder will not do. False, with errorString(),
+    // when it cannot.
     bool listen(const QString &browserPath);
     // Listens (unless listen() already did, for the same path) and starts the
     // browser with these arguments. False, with errorString(), when the path

@@ -167,6 +167,16 @@ void BrowserLink::setShadowColor(int red, int green, int blue, int alpha)
     send(kConfig, config::kShadowColor, numberList({red, green, blue, alpha}));
 }
 
+void BrowserLink::setTitleTextColor(int red, int green, int blue, int alpha)
+{
+    send(kConfig, config::kTitleTextColor, numberList({red, green, blue, alpha}));
+}
+
+void BrowserLink::setTitleTextHoverColor(int red, int green, int blue, int alpha)
+{
+    send(kConfig, config::kTitleTextHoverColor, numberList({red, green, blue, alpha}));
+}
+
 void BrowserLink::setContainerBackgroundColor(quint32 rgb)
 {
     send(kConfig, config::kContainerBackgroundColor, QString::number(rgb & 0xffffffu));
@@ -188,6 +198,7 @@ void BrowserLink::setExternalSchemes(const QStringList &schemes) { send(kConfig,
 void BrowserLink::setPrinting(bool on) { send(kConfig, config::kPrinting, on ? QStringLiteral("1") : QStringLiteral("0")); }
 void BrowserLink::setPageMenu(bool on) { send(kConfig, config::kPageMenu, on ? QStringLiteral("1") : QStringLiteral("0")); }
 void BrowserLink::setPdfViewer(bool on) { send(kConfig, config::kPdfViewer, on ? QStringLiteral("1") : QStringLiteral("0")); }
+void BrowserLink::setReportNavigation(bool on) { send(kConfig, config::kReportNavigation, on ? QStringLiteral("1") : QStringLiteral("0")); }
 
 void BrowserLink::showUrl(const QUrl &url) { send(kEvent, event::kShowUrl, url.toString(QUrl::FullyEncoded)); }
 void BrowserLink::active() { send(kEvent, event::kActive, QString()); }
@@ -196,6 +207,7 @@ void BrowserLink::updateCheckChannel(bool shown) { send(kEvent, event::kUpdateCh
 void BrowserLink::updateStoreToVell(bool shown) { send(kEvent, event::kUpdateStoreToVell, word(shown)); }
 void BrowserLink::updateShareToFriend(bool shown) { send(kEvent, event::kUpdateShareToFriend, word(shown)); }
 void BrowserLink::showBoxMessage(const QString &text) { send(kEvent, event::kShowBoxMessage, text); }
+void BrowserLink::postToPage(const QString &text) { send(kEvent, event::kPostToPage, text); }
 
 void BrowserLink::answerCurrentUserInfo(const QString &key, const QString &info)
 {
@@ -294,16 +306,30 @@ void BrowserLink::dispatchFeedback(const HostMessage &message)
 {
     const QString &sub = message.subcommand;
     const QString text = QString::fromUtf8(message.payload);
+    // The page a title button was pressed on, when the browser reports pages.
+    const QUrl page(text.trimmed(), QUrl::StrictMode);
     if (sub == feedback::kRefresh) {
-        emit refreshClicked();
+        emit refreshClicked(page);
     } else if (sub == feedback::kStoreToVell) {
-        emit collectClicked();
+        emit collectClicked(page);
     } else if (sub == feedback::kShare) {
-        emit shareClicked();
+        emit shareClicked(page);
     } else if (sub == feedback::kChannel) {
-        emit channelClicked();
+        emit channelClicked(page);
     } else if (sub == feedback::kOpenOutside) {
-        emit openOutsideClicked();
+        emit openOutsideClicked(page);
+    } else if (sub == feedback::kNavigated || sub == feedback::kLoadFinished) {
+        const QJsonObject report = jsonObject(message.payload);
+        const QUrl url(report.value(wire::field::kUrl).toString(), QUrl::StrictMode);
+        const QJsonValue ok = report.value(wire::field::kOk);
+        if (url.isEmpty() || !url.isValid())
+            emit messageIgnored(message, QStringLiteral("no page address"));
+        else if (sub == feedback::kNavigated)
+            emit navigated(url, report.value(wire::field::kTitle).toString());
+        else if (!ok.isBool())
+            emit messageIgnored(message, QStringLiteral("no load outcome"));
+        else
+            emit loadFinished(url, ok.toBool());
     } else if (sub == feedback::kReceiveLog) {
         emit logReceived(text);
     } else if (sub == feedback::kGotoChannel) {

@@ -103,6 +103,11 @@ public:
     // ---- Configuration: colours, each part 0 to 255.
     void setTitleBackgroundColor(int red, int green, int blue, int alpha = 255);   // "titleBackgroundColor"
     void setShadowColor(int red, int green, int blue, int alpha = 255);           // "shadowColor": the window border
+    // "titleTextColor": the title buttons' captions (and the keyboard's focus
+    // ring); default white. "titleTextHoverColor": a caption under the
+    // pointer; default the caption colour.
+    void setTitleTextColor(int red, int green, int blue, int alpha = 255);
+    void setTitleTextHoverColor(int red, int green, int blue, int alpha = 255);
     // "containerBackgroundColor": 0xRRGGBB, opaque; 0 is ignored.
     void setContainerBackgroundColor(quint32 rgb);
 
@@ -149,6 +154,10 @@ public:
     void setPageMenu(bool on);
     // "pdfViewer": "1" shows PDF files in the window instead of downloading them.
     void setPdfViewer(bool on);
+    // "reportNavigation": "1" tells you of every page the user reaches
+    // (navigated(), loadFinished()) and gives the title-bar click signals the
+    // address they were pressed on; off by default, at once.
+    void setReportNavigation(bool on);
 
     // Any "config" key, with its value's bytes as they are. For keys of a
     // newer browser than this library knows.
@@ -168,6 +177,11 @@ public:
     void updateShareToFriend(bool shown);
     // "showBoxMessage": a message box over the page, with the OK button.
     void showBoxMessage(const QString &text);
+    // "postToPage": text for the page's script, which hears it through
+    // jsbridge's receiveMessage signal; only a page of an origin in
+    // setBridgeOrigins() (any page without that list) gets it, and no page
+    // shown, or an empty text, drops it. Nothing comes back.
+    void postToPage(const QString &text);
 
     // ---- Answers: each repeats the key of the request it answers.
     // "currentuserinfoRes": info is handed to the page unchanged. Answer
@@ -206,11 +220,19 @@ signals:
     // Title-bar clicks ("feedback" "refresh", "storeToVell", "share",
     // "channel", "openOutside"). The browser does nothing else about them:
     // reloading, collecting, sharing and opening outside are the host's work.
-    void refreshClicked();
-    void collectClicked();
-    void shareClicked();
-    void channelClicked();
-    void openOutsideClicked();
+    // page: the address the user was on, with setReportNavigation(true);
+    // empty without it.
+    void refreshClicked(const QUrl &page);
+    void collectClicked(const QUrl &page);
+    void shareClicked(const QUrl &page);
+    void channelClicked(const QUrl &page);
+    void openOutsideClicked(const QUrl &page);
+    // With setReportNavigation(true): "navigated", the page's address or its
+    // title changed (a link, a redirect, showUrl(), the page's own
+    // history.pushState()); "loadFinished", its loading ended, ok false when
+    // it failed (no answer, refused, a certificate the browser would not take).
+    void navigated(const QUrl &url, const QString &title);
+    void loadFinished(const QUrl &url, bool ok);
     // "gotoChannel": a page asked, through jsbridge, to switch to a channel.
     void gotoChannelRequested(const QString &channelId);
     // "receiveLog": a line a page posted through jsbridge, or the browser's own.

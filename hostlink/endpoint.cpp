@@ -2,6 +2,9 @@
 #include "hostlink/endpoint.h"
 
 #include <QCryptographicHash>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
 
 QString psServerPrefix()
 {
@@ -14,8 +17,52 @@ const QString &cGUIDStr()
     return guid;
 }
 
+static QString digestOf(const QString &applicationDirPath)
+{
+    return QString::fromLatin1(QCryptographicHash::hash(applicationDirPath.toLocal8Bit(), QCryptographicHash::Md5).toHex());
+}
+
 QString endpointName(const QString &applicationDirPath)
 {
-    const QByteArray digest = QCryptographicHash::hash(applicationDirPath.toLocal8Bit(), QCryptographicHash::Md5).toHex();
-    return psServerPrefix() + QString::fromLatin1(digest) + QStringLiteral("-ChannelWebBroswerProcess-") + cGUIDStr();
+    return psServerPrefix() + digestOf(applicationDirPath) + QStringLiteral("-ChannelWebBroswerProcess-") + cGUIDStr();
+}
+
+QString userRuntimeDir(const QByteArray &xdgRuntimeDir)
+{
+    // A relative path would depend on where we were started.
+    if (!xdgRuntimeDir.startsWith('/'))
+        return QString();
+    struct stat info = {};
+    // A link could be swapped for another user's folder after this check.
+    if (::lstat(xdgRuntimeDir.constData(), &info) != 0 || !S_ISDIR(info.st_mode))
+        return QString();
+    if (info.st_uid != ::geteuid() || (info.st_mode & 07777) != 0700)
+        return QString();
+    QString dir = QString::fromLocal8Bit(xdgRuntimeDir);
+    while (dir.size() > 1 && dir.endsWith(QLatin1Char('/')))
+        dir.chop(1);
+    return dir;
+}
+
+QString userEndpointName(const QString &applicationDirPath, const QString &runtimeDir)
+{
+    if (runtimeDir.isEmpty())
+        return QString();
+    // A socket's path must fit sockaddr_un's 108 bytes, its NUL included. The
+    // shared name alone takes 96 of them, too many behind /run/user/1000/, so
+    // the user's own endpoint drops the GUID: nobody else can reach the folder.
+    const QString name = runtimeDir + QStringLiteral("/channel-web-browser-") + digestOf(applicationDirPath);
+    if (name.toLocal8Bit().size() >= int(sizeof(sockaddr_un::sun_path)))
+        return QString();
+    return name;
+}
+
+QStringList endpointNames(const QString &applicationDirPath, const QString &runtimeDir)
+{
+    QStringList names;
+    const QString own = userEndpointName(applicationDirPath, runtimeDir);
+    if (!own.isEmpty())
+        names << own;
+    names << endpointName(applicationDirPath);
+    return names;
 }

@@ -1,10 +1,23 @@
 // SPDX-License-Identifier: Apache-2.0
 #pragma once
 
+#include <QByteArray>
 #include <QString>
+#include <QStringList>
 
 // The host's local server name, derived from the directory of our executable
 // so that each installation talks to its own host.
 QString psServerPrefix();
 const QString &cGUIDStr();
 QString endpointName(const QString &applicationDirPath);
+
+// The user's runtime folder (the value of $XDG_RUNTIME_DIR) when it can hold
+// an endpoint nobody else reaches: a directory of our own user that no other
+// user may enter (mode 0700). Empty otherwise.
+QString userRuntimeDir(const QByteArray &xdgRuntimeDir);
+// The user's own endpoint in that folder, "channel-web-browser-" and the same
+// digest; empty for an empty folder, or one too deep for a socket's path.
+QString userEndpointName(const QString &applicationDirPath, const QString &runtimeDir);
+// Where the browser looks for its host, in order: its user's own endpoint
+// (when runtimeDir is given), then the one in /tmp that every user shares.
+QStringList endpointNames(const QString &applicationDirPath, const QString &runtimeDir);

@@ -17,6 +17,7 @@ public:
     virtual void showUrl(const QString &url) = 0;
     virtual void active() = 0;
     virtual void showInfo(const QString &text) = 0;   // never empty
+    virtual void postToPage(const QString &text) = 0;   // never empty
     // The new visibility is already in the configuration store.
     virtual void updateOpenOutside() = 0;
     virtual void updateCheckChannel() = 0;

@@ -195,6 +195,9 @@ void HostDecoder::onEvent(const QString &subcommand, const QByteArray &decoded)
     } else if (subcommand == event::kShowBoxMessage) {
         if (receiver && !text.isEmpty())
             receiver->showInfo(text);
+    } else if (subcommand == event::kPostToPage) {
+        if (receiver && !text.isEmpty())
+            receiver->postToPage(text);
     }
 }
 

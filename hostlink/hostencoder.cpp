@@ -85,8 +85,20 @@ QByteArray HostEncoder::openFileFoler(const QString &fileKey)
 QByteArray HostEncoder::savePosition(const QString &position) { return feedbackMessage(feedback::kSavePosition, position); }
 QByteArray HostEncoder::receiveLog(const QString &msg) { return feedbackMessage(feedback::kReceiveLog, msg); }
 QByteArray HostEncoder::goToChannel(const QString &channelId) { return feedbackMessage(feedback::kGotoChannel, channelId); }
-QByteArray HostEncoder::openOutside() { return feedbackMessage(feedback::kOpenOutside); }
-QByteArray HostEncoder::showChannel() { return feedbackMessage(feedback::kChannel); }
-QByteArray HostEncoder::shareArtile() { return feedbackMessage(feedback::kShare); }
-QByteArray HostEncoder::storeToVell() { return feedbackMessage(feedback::kStoreToVell); }
-QByteArray HostEncoder::refresh() { return feedbackMessage(feedback::kRefresh); }
+QByteArray HostEncoder::openOutside(const QString &page) { return feedbackMessage(feedback::kOpenOutside, page); }
+QByteArray HostEncoder::showChannel(const QString &page) { return feedbackMessage(feedback::kChannel, page); }
+QByteArray HostEncoder::shareArtile(const QString &page) { return feedbackMessage(feedback::kShare, page); }
+QByteArray HostEncoder::storeToVell(const QString &page) { return feedbackMessage(feedback::kStoreToVell, page); }
+QByteArray HostEncoder::refresh(const QString &page) { return feedbackMessage(feedback::kRefresh, page); }
+
+QByteArray HostEncoder::navigated(const QString &url, const QString &title)
+{
+    const QJsonObject object{{field::kTitle, title}, {field::kUrl, url}};
+    return feedbackMessage(feedback::kNavigated, QString::fromUtf8(QJsonDocument(object).toJson(QJsonDocument::Compact)));
+}
+
+QByteArray HostEncoder::loadFinished(const QString &url, bool ok)
+{
+    const QJsonObject object{{field::kOk, ok}, {field::kUrl, url}};
+    return feedbackMessage(feedback::kLoadFinished, QString::fromUtf8(QJsonDocument(object).toJson(QJsonDocument::Compact)));
+}

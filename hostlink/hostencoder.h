@@ -28,9 +28,14 @@ public:
     static QByteArray savePosition(const QString &position);
     static QByteArray receiveLog(const QString &msg);
     static QByteArray goToChannel(const QString &channelId);
-    static QByteArray openOutside();
-    static QByteArray showChannel();
-    static QByteArray shareArtile();
-    static QByteArray storeToVell();
-    static QByteArray refresh();
+    // The title buttons; page is the address they were pressed on, empty
+    // unless the host asked for it.
+    static QByteArray openOutside(const QString &page = QString());
+    static QByteArray showChannel(const QString &page = QString());
+    static QByteArray shareArtile(const QString &page = QString());
+    static QByteArray storeToVell(const QString &page = QString());
+    static QByteArray refresh(const QString &page = QString());
+    // The page the user is on: {title, url}, and how its loading ended: {ok, url}.
+    static QByteArray navigated(const QString &url, const QString &title);
+    static QByteArray loadFinished(const QString &url, bool ok);
 };

@@ -59,12 +59,22 @@ void transport::init()
 
 void transport::connectToVell(QString name)
 {
+    untried.clear();
     socket.connectToServer(name, QIODevice::ReadWrite);
+}
+
+void transport::connectToVell(const QStringList &names)
+{
+    if (names.isEmpty())
+        return;
+    untried = names.mid(1);
+    socket.connectToServer(names.first(), QIODevice::ReadWrite);
 }
 
 void transport::socketConnected()
 {
     qCDebug(lcHostLink) << "socketConnected";
+    untried.clear();
     // Anyone can create the endpoint in /tmp before the real host does; only
     // a host running as our own user is ours. Nothing has been read or
     // written yet: the check comes before the first read pass.
@@ -97,6 +107,16 @@ void transport::socketDisconnected()
 void transport::socketError(QLocalSocket::LocalSocketError e)
 {
     qCDebug(lcHostLink) << "QLocalSocket::LocalSocketError e:" << e;
+    // Nobody at this endpoint (no file, or the file of a host that is gone):
+    // the host may listen at the next one. The socket reports the failure
+    // from inside its own connect, so the next try waits for the event loop.
+    const bool neverConnected = e == QLocalSocket::ServerNotFoundError || e == QLocalSocket::ConnectionRefusedError;
+    if (neverConnected && !untried.isEmpty()) {
+        const QString next = untried.takeFirst();
+        QMetaObject::invokeMethod(this, [this, next] { socket.connectToServer(next, QIODevice::ReadWrite); }, Qt::QueuedConnection);
+        return;
+    }
+    untried.clear();
     endLink();
 }
 
@@ -259,8 +279,10 @@ void transport::savePosition(QString position) { write(HostEncoder::savePosition
 // A page decides how much it logs and how often it asks for a channel.
 void transport::onReceiveLog(QString msg) { writeFromPage(HostEncoder::receiveLog(msg)); }
 void transport::goToChannel(QString channelId) { writeFromPage(HostEncoder::goToChannel(channelId)); }
-void transport::openOutside() { write(HostEncoder::openOutside()); }
-void transport::showChannel() { write(HostEncoder::showChannel()); }
-void transport::shareArtile() { write(HostEncoder::shareArtile()); }
-void transport::storeToVell() { write(HostEncoder::storeToVell()); }
-void transport::refresh() { write(HostEncoder::refresh()); }
+void transport::openOutside(QString page) { write(HostEncoder::openOutside(page)); }
+void transport::showChannel(QString page) { write(HostEncoder::showChannel(page)); }
+void transport::shareArtile(QString page) { write(HostEncoder::shareArtile(page)); }
+void transport::storeToVell(QString page) { write(HostEncoder::storeToVell(page)); }
+void transport::refresh(QString page) { write(HostEncoder::refresh(page)); }
+void transport::navigated(QString url, QString title) { write(HostEncoder::navigated(url, title)); }
+void transport::loadFinished(QString url, bool ok) { write(HostEncoder::loadFinished(url, ok)); }

@@ -25,6 +25,8 @@ public:
 
     void init();
     void connectToVell(QString name);
+    // Tries each endpoint in turn until one has a host listening.
+    void connectToVell(const QStringList &names);
     // Who acts on what the host asks; without one those messages are dropped.
     // Not owned: it outlives the link.
     void setReceiver(HostCommands *commands) { decoder.setReceiver(commands); }
@@ -41,11 +43,13 @@ public:
     void savePosition(QString position);
     void onReceiveLog(QString msg);
     void goToChannel(QString channelId);
-    void openOutside();
-    void showChannel();
-    void shareArtile();
-    void storeToVell();
-    void refresh();
+    void openOutside(QString page = QString());
+    void showChannel(QString page = QString());
+    void shareArtile(QString page = QString());
+    void storeToVell(QString page = QString());
+    void refresh(QString page = QString());
+    void navigated(QString url, QString title);
+    void loadFinished(QString url, bool ok);
     // Hands what is still buffered to the host now, as the process is ending.
     void flush();
 
@@ -93,4 +97,5 @@ private:
     std::function<void(const QByteArray &)> writeSink;
     bool ending = false;
     qint64 droppedFromPages = 0;   // since the host last heard about it
+    QStringList untried;           // endpoints left to try while none answered
 };

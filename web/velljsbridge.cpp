@@ -40,6 +40,15 @@ bool VellJsBridge::callerAllowed() const
     return allowedOrigins.isEmpty() || (page && HostMatch::originListed(allowedOrigins, page->url()));
 }
 
+void VellJsBridge::deliverToPage(const QString &text)
+{
+    // The channel hands the signal to whatever page is shown now, so that
+    // page's origin decides, as it does for the page's own calls.
+    if (!callerAllowed())
+        return;
+    emit receiveMessage(text);
+}
+
 void VellJsBridge::postLog(QString log)
 {
     if (log.isEmpty() || !callerAllowed())

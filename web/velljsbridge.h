@@ -28,6 +28,10 @@ public:
     // request's "key" and an "info" string.
     void onCurrentUserInfo(const QByteArray &json);
 
+    // A text from the host for the page: receiveMessage(text), which the page's
+    // script connects to, for a page the bridge serves; dropped for others.
+    void deliverToPage(const QString &text);
+
     // A user-information wait is in progress.
     bool isWaiting() const;
     // The running wait gives up at its next round and hands the page "".

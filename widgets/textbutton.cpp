@@ -42,7 +42,18 @@ void TextButton::setHoverFont(const QFont &font)
 
 void TextButton::setHoverColor(const QColor &color)
 {
+    if (color == hoverColor)
+        return;
     hoverColor = color;
+    update();
+}
+
+void TextButton::setColor(const QColor &color)
+{
+    if (color == this->color)
+        return;
+    this->color = color;
+    update();
 }
 
 void TextButton::onStateChanged(int)

@@ -20,6 +20,7 @@ public:
     void setText(const QString &text);
     void setHoverFont(const QFont &font);
     void setHoverColor(const QColor &color);
+    void setColor(const QColor &color);
     QString caption() const { return text; }
 
 public slots:

@@ -11,22 +11,23 @@ using Config = VellChatWBConfigure;
 
 TitleBar::TitleBar(QWidget *frame, bool maxed)
     : logoButton(frame, Resource::ShareInstance()->channelLogo())
-    , refreshButton(frame, Config::TitleRefreshText(), Config::font(), Qt::white)
-    , collectButton(frame, Config::TitleCollectText(), Config::font(), Qt::white)
-    , shareButton(frame, Config::TitleShareText(), Config::font(), Qt::white)
-    , channelButton(frame, Config::TitleChannelText(), Config::font(), Qt::white)
-    , openOutsideButton(frame, Config::TitleOpenOutsideText(), Config::font(), Qt::white)
-    , webFileButton(frame, Config::TitleWebFileText(), Config::font(), Qt::white)
+    , refreshButton(frame, Config::TitleRefreshText(), Config::font(), Config::TitleTextColor())
+    , collectButton(frame, Config::TitleCollectText(), Config::font(), Config::TitleTextColor())
+    , shareButton(frame, Config::TitleShareText(), Config::font(), Config::TitleTextColor())
+    , channelButton(frame, Config::TitleChannelText(), Config::font(), Config::TitleTextColor())
+    , openOutsideButton(frame, Config::TitleOpenOutsideText(), Config::font(), Config::TitleTextColor())
+    , webFileButton(frame, Config::TitleWebFileText(), Config::font(), Config::TitleTextColor())
     , miniButton(frame, Resource::ShareInstance()->miniIcon())
     , maxButton(frame, Resource::ShareInstance()->maxIcon())
     , restoreButton(frame, Resource::ShareInstance()->restoreIcon())
     , closeButton(frame, Resource::ShareInstance()->closeIcon())
-    , backButton(frame, Config::WebFileBackText(), Config::font(), Qt::white)
+    , backButton(frame, Config::WebFileBackText(), Config::font(), Config::TitleTextColor())
     , frame(frame)
     , titleHeight(dpiScaled(Config::TitleHeight()))
     , titleBrush(Config::TitleBG())
 {
     fitLogo();
+    colourCaptions();
     logoButton.setDisabled(true);
     if (maxed)
         maxButton.hide();
@@ -155,6 +156,14 @@ void TitleBar::fitLogo()
     logoButton.setImage(logo ? fitToHeight(*logo, titleHeight, frame->devicePixelRatioF()) : QPixmap());
 }
 
+void TitleBar::colourCaptions()
+{
+    for (TextButton *b : {&refreshButton, &collectButton, &shareButton, &channelButton, &openOutsideButton, &webFileButton, &backButton}) {
+        b->setColor(Config::TitleTextColor());
+        b->setHoverColor(Config::TitleTextHoverColor());
+    }
+}
+
 void TitleBar::nameLogo()
 {
     // For screen readers the logo says which channel this is.
@@ -171,6 +180,7 @@ void TitleBar::applyConfig()
     openOutsideButton.setText(Config::TitleOpenOutsideText());
     webFileButton.setText(Config::TitleWebFileText());
     backButton.setText(Config::WebFileBackText());
+    colourCaptions();
     titleHeight = dpiScaled(Config::TitleHeight());
     titleBrush = Config::TitleBG();
     fitLogo();

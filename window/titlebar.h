@@ -49,6 +49,7 @@ public:
 
 private:
     void nameLogo();
+    void colourCaptions();
     void fitLogo();
 
     QWidget *frame;

@@ -29,6 +29,7 @@ public:
     static void destory();
     static void activeWnd();
     static void showInfo(QString text);
+    static void postToPage(QString text);
     static void updateShareToFriend();
     static void updateStoreToVell();
     static void updateOpenOutside();
@@ -110,6 +111,9 @@ private:
     void applyConfig();
     void showTitleAndIcon();
     void handOverDownload(const QString &url, const QString &name);
+    // The page the user is on, for the host that asked to hear of it.
+    QString pageAddress() const;
+    void reportPage();
 
     VellChatWebBroswer_impl *frame = nullptr;
     VellWebEngineUrlRequestInterceptor *interceptor = nullptr;
@@ -129,4 +133,6 @@ private:
     // The host sends its configuration as many messages in a row; they are
     // shown together once the read pass that carried them is over.
     bool configPending = false;
+    QString reportedUrl;     // the page the host heard of last
+    QString reportedTitle;
 };

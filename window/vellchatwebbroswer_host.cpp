@@ -1,7 +1,9 @@
 // SPDX-License-Identifier: Apache-2.0
 #include "window/vellchatwebbroswer.h"
 
+#include "config/vellchatwbconfigure.h"
 #include "hostlink/transport.h"
+#include "web/vellchatwebview.h"
 #include "window/vellchatwebbroswer_impl.h"
 
 #include <QWebEngineDownloadItem>
@@ -33,14 +35,46 @@ void VellChatWebBroswer::connectFrame()
     connect(frame, &VellChatWebBroswer_impl::redownloadFile, this, &VellChatWebBroswer::onRedownloadFile);
     connect(frame, &VellChatWebBroswer_impl::removeDownloadFile, this, &VellChatWebBroswer::onRemoveDownloadFile);
     connect(frame, &VellChatWebBroswer_impl::removeAllDownloadFile, this, &VellChatWebBroswer::onRemoveAllDownloadFile);
+    // The view's own signals follow whichever page it holds, also the one a
+    // link opened in place of the first.
+    VellChatWebView *view = frame->view();
+    connect(view, &QWebEngineView::urlChanged, this, &VellChatWebBroswer::reportPage);
+    connect(view, &QWebEngineView::titleChanged, this, &VellChatWebBroswer::reportPage);
+    connect(view, &QWebEngineView::loadFinished, this, [this, view](bool ok) {
+        if (VellChatWBConfigure::ReportNavigation())
+            transport::shareInstance()->loadFinished(view->url().toString(QUrl::FullyEncoded), ok);
+    });
 }
 
-void VellChatWebBroswer::onRefresh() { transport::shareInstance()->refresh(); }
-void VellChatWebBroswer::onStoreToVell() { transport::shareInstance()->storeToVell(); }
-void VellChatWebBroswer::onShareToFriend() { transport::shareInstance()->shareArtile(); }
-void VellChatWebBroswer::onChannel() { transport::shareInstance()->showChannel(); }
+QString VellChatWebBroswer::pageAddress() const
+{
+    // Without the key the buttons' messages stay as they always were: empty.
+    if (!VellChatWBConfigure::ReportNavigation())
+        return QString();
+    return frame->view()->url().toString(QUrl::FullyEncoded);
+}
+
+void VellChatWebBroswer::reportPage()
+{
+    if (!VellChatWBConfigure::ReportNavigation())
+        return;
+    const QString url = frame->view()->url().toString(QUrl::FullyEncoded);
+    const QString title = frame->view()->title();
+    // A new address and its title come as two signals, and the engine repeats
+    // either at times: the host hears each pair once.
+    if (url == reportedUrl && title == reportedTitle)
+        return;
+    reportedUrl = url;
+    reportedTitle = title;
+    transport::shareInstance()->navigated(url, title);
+}
+
+void VellChatWebBroswer::onRefresh() { transport::shareInstance()->refresh(pageAddress()); }
+void VellChatWebBroswer::onStoreToVell() { transport::shareInstance()->storeToVell(pageAddress()); }
+void VellChatWebBroswer::onShareToFriend() { transport::shareInstance()->shareArtile(pageAddress()); }
+void VellChatWebBroswer::onChannel() { transport::shareInstance()->showChannel(pageAddress()); }
 void VellChatWebBroswer::onGoToChannel(QString channelId) { transport::shareInstance()->goToChannel(channelId); }
-void VellChatWebBroswer::onOpenOutside() { transport::shareInstance()->openOutside(); }
+void VellChatWebBroswer::onOpenOutside() { transport::shareInstance()->openOutside(pageAddress()); }
 void VellChatWebBroswer::onReceiveLog(QString msg) { transport::shareInstance()->onReceiveLog(msg); }
 void VellChatWebBroswer::onCurrentUserInfo(QString requestID) { transport::shareInstance()->currentUserInfo(requestID); }
 void VellChatWebBroswer::onRequestFileList(QString key) { transport::shareInstance()->getWebfileList(key); }
@@ -63,6 +97,7 @@ void VellChatWebBroswer::removeHistoryResponse_impl(QByteArray json) { frame->we
 void VellChatWebBroswer::removeAllHistoryResponse_impl(QByteArray json) { frame->webfileRemoveAllHistoryResponse(json); }
 
 void VellChatWebBroswer::showInfo(QString text) { if (VellChatWebBroswer *w = instance()) w->showInfo_impl(text); }
+void VellChatWebBroswer::postToPage(QString text) { if (VellChatWebBroswer *w = instance()) w->impl()->postToPage(text); }
 void VellChatWebBroswer::updateShareToFriend() { if (VellChatWebBroswer *w = instance()) w->updateShareToFriend_impl(); }
 void VellChatWebBroswer::updateStoreToVell() { if (VellChatWebBroswer *w = instance()) w->updateStoreToVell_impl(); }
 void VellChatWebBroswer::updateOpenOutside() { if (VellChatWebBroswer *w = instance()) w->updateOpenOutside_impl(); }

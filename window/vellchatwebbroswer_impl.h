@@ -67,6 +67,7 @@ public:
     void setPageOnly(bool on);
 
     void showInfo(QString text);
+    void postToPage(const QString &text) { jsBridge.deliverToPage(text); }
     void iqCurrentUserInfo(QByteArray json);
     void webfileListResponse(QByteArray json);
     void webfileDownloadOffsetResponse(QByteArray json);

@@ -8,6 +8,7 @@
 void WindowHostCommands::showUrl(const QString &url) { VellChatWebBroswer::newVellChatWebBroswer(url, nullptr); }
 void WindowHostCommands::active() { VellChatWebBroswer::activeWnd(); }
 void WindowHostCommands::showInfo(const QString &text) { VellChatWebBroswer::showInfo(text); }
+void WindowHostCommands::postToPage(const QString &text) { VellChatWebBroswer::postToPage(text); }
 void WindowHostCommands::updateOpenOutside() { VellChatWebBroswer::updateOpenOutside(); }
 void WindowHostCommands::updateCheckChannel() { VellChatWebBroswer::updateCheckChannel(); }
 void WindowHostCommands::updateStoreToVell() { VellChatWebBroswer::updateStoreToVell(); }

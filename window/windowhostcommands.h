@@ -11,6 +11,7 @@ public:
     void showUrl(const QString &url) override;
     void active() override;
     void showInfo(const QString &text) override;
+    void postToPage(const QString &text) override;
     void updateOpenOutside() override;
     void updateCheckChannel() override;
     void updateStoreToVell() override;

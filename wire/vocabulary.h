@@ -40,6 +40,8 @@ constexpr QLatin1String kUpdateCheckChannel = word("updateCheckChannel");
 constexpr QLatin1String kUpdateStoreToVell = word("updateStoreToVell");
 constexpr QLatin1String kUpdateShareToFriend = word("updateShareToFriend");
 constexpr QLatin1String kShowBoxMessage = word("showBoxMessage");
+// A text for the page, handed to its script through jsbridge's receiveMessage.
+constexpr QLatin1String kPostToPage = word("postToPage");
 }
 
 namespace feedback {
@@ -51,6 +53,10 @@ constexpr QLatin1String kOpenOutside = word("openOutside");
 constexpr QLatin1String kReceiveLog = word("receiveLog");
 constexpr QLatin1String kGotoChannel = word("gotoChannel");
 constexpr QLatin1String kSavePosition = word("savePosition");
+// With "reportNavigation" on: the page the user is on, {title, url}, each time
+// its address or its title changes, and how its loading ended, {ok, url}.
+constexpr QLatin1String kNavigated = word("navigated");
+constexpr QLatin1String kLoadFinished = word("loadFinished");
 }
 
 namespace iq {
@@ -100,6 +106,9 @@ constexpr QLatin1String kOrigin = word("origin");
 constexpr QLatin1String kAnswer = word("answer");
 constexpr QLatin1String kAllow = word("allow");
 constexpr QLatin1String kDeny = word("deny");
+// The page the user is on.
+constexpr QLatin1String kTitle = word("title");
+constexpr QLatin1String kOk = word("ok");
 }
 
 // The subcommands of "config": one stored value each.
@@ -113,6 +122,8 @@ constexpr QLatin1String kTitleSkip = word("titleSkip");
 constexpr QLatin1String kTitleBackgroundColor = word("titleBackgroundColor");
 constexpr QLatin1String kContainerBackgroundColor = word("containerBackgroundColor");
 constexpr QLatin1String kShadowColor = word("shadowColor");
+constexpr QLatin1String kTitleTextColor = word("titleTextColor");
+constexpr QLatin1String kTitleTextHoverColor = word("titleTextHoverColor");
 constexpr QLatin1String kRefreshText = word("refreshText");
 constexpr QLatin1String kCollectText = word("collectText");
 constexpr QLatin1String kShareText = word("shareText");
@@ -169,6 +180,7 @@ constexpr QLatin1String kFindBarCloseText = word("findBarCloseText");
 constexpr QLatin1String kPrinting = word("printing");
 constexpr QLatin1String kPageMenu = word("pageMenu");
 constexpr QLatin1String kPdfViewer = word("pdfViewer");
+constexpr QLatin1String kReportNavigation = word("reportNavigation");
 }
 
 // Files the browser made itself for a page (a Blob, a data: URL) reach the

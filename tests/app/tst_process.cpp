@@ -6,6 +6,7 @@
 
 #include <QDirIterator>
 #include <QElapsedTimer>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QtTest>
 #include <csignal>
@@ -13,6 +14,7 @@
 #include <poll.h>
 #include <sys/socket.h>
 #include <sys/un.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #include <memory>
@@ -26,6 +28,7 @@ private slots:
     void testModeArguments_data();
     void testModeArguments();
     void refusesAHostOfAnotherUser();
+    void twoUsersAtOnce();
     void leavesNothingOnDisk_data();
     void leavesNothingOnDisk();
     void logCategories_data();
@@ -217,6 +220,96 @@ void tst_Process::refusesAHostOfAnotherUser()
     QCOMPARE(::read(report[0], &received, sizeof received), ssize_t(sizeof received));
     QCOMPARE(received, 0LL);
     QVERIFY(server.requestsFor("/applied").isEmpty());
+}
+
+// Root and "nobody" each run a host and a browser of one installation at the
+// same time, every one of them a process of its user: nobody's host is a
+// child that took the user's ids, nobody's browser runs under setpriv.
+void tst_Process::twoUsersAtOnce()
+{
+    if (::geteuid() != 0 || QStandardPaths::findExecutable("setpriv").isEmpty())
+        QSKIP("needs root and setpriv to act as a second user");
+    BrowserProcess browser;
+    QVERIFY(browser.isValid());
+    QTemporaryDir runtimes;
+    const QString dirs[] = {QFileInfo(browser.executable()).absolutePath(), runtimes.path()};
+    for (const QString &dir : dirs)   // where the other user has to get through
+        QVERIFY(::chmod(QFile::encodeName(dir).constData(), 0755) == 0);
+    const QString digest = browser.endpoint().mid(5, 32);
+    const QString rootRun = runtimes.filePath("0");
+    const QString nobodyRun = runtimes.filePath("65534");
+    QVERIFY(QDir().mkdir(rootRun) && QDir().mkdir(nobodyRun));
+    QVERIFY(::chmod(QFile::encodeName(rootRun).constData(), 0700) == 0);
+    QVERIFY(::chmod(QFile::encodeName(nobodyRun).constData(), 0700) == 0);
+    QVERIFY(::chown(QFile::encodeName(nobodyRun).constData(), 65534, 65534) == 0);
+    // Whoever ends up in /tmp is caught there.
+    FakeHost shared(browser.endpoint());
+    FakeHost rootHost(rootRun + "/channel-web-browser-" + digest);
+    QVERIFY(shared.isListening() && rootHost.isListening());
+
+    const QByteArray nobodyPath = QFile::encodeName(nobodyRun + "/channel-web-browser-" + digest);
+    int report[2];
+    QVERIFY(::pipe(report) == 0);
+    const pid_t child = ::fork();
+    QVERIFY(child >= 0);
+    if (child == 0) {
+        // System calls only: nobody's host tells which user it accepted.
+        ::close(report[0]);
+        if (::setgid(65534) != 0 || ::setuid(65534) != 0)
+            ::_exit(3);
+        const int s = ::socket(AF_UNIX, SOCK_STREAM, 0);
+        sockaddr_un addr = {};
+        addr.sun_family = AF_UNIX;
+        std::memcpy(addr.sun_path, nobodyPath.constData(), size_t(nobodyPath.size()));
+        if (s < 0 || ::bind(s, reinterpret_cast<sockaddr *>(&addr), sizeof addr) != 0 || ::listen(s, 1) != 0)
+            ::_exit(4);
+        [[maybe_unused]] ssize_t w = ::write(report[1], "L", 1);
+        const int c = ::accept(s, nullptr, nullptr);
+        ucred peer = {};
+        socklen_t size = sizeof peer;
+        ::getsockopt(c, SOL_SOCKET, SO_PEERCRED, &peer, &size);
+        w = ::write(report[1], &peer.uid, sizeof peer.uid);
+        ::pause();   // holds the connection until killed
+        ::_exit(0);
+    }
+    ::close(report[1]);
+    const auto cleanUp = qScopeGuard([&] {
+        ::kill(child, SIGKILL);
+        ::waitpid(child, nullptr, 0);
+        ::close(report[0]);
+    });
+    pollfd ready = {report[0], POLLIN, 0};
+    char listening = 0;
+    QVERIFY(::poll(&ready, 1, 10000) == 1 && ::read(report[0], &listening, 1) == 1);
+
+    QProcess rootBrowser;
+    QProcess nobodyBrowser;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("XDG_RUNTIME_DIR", rootRun);
+    rootBrowser.setProcessEnvironment(env);
+    env.insert("XDG_RUNTIME_DIR", nobodyRun);
+    env.insert("HOME", nobodyRun);
+    nobodyBrowser.setProcessEnvironment(env);
+    for (QProcess *p : {&rootBrowser, &nobodyBrowser})
+        p->setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    nobodyBrowser.start("setpriv", {"--reuid=65534", "--regid=65534", "--clear-groups", browser.executable()});
+    rootBrowser.start(browser.executable(), QStringList());
+    QVERIFY(rootHost.waitForClient());
+    uid_t peer = 0;
+    QVERIFY(::poll(&ready, 1, 20000) == 1);
+    QCOMPARE(::read(report[0], &peer, sizeof peer), ssize_t(sizeof peer));
+    QCOMPARE(peer, uid_t(65534));
+    // Both browsers are up at once, each with its own user's host.
+    QCOMPARE(rootBrowser.state(), QProcess::Running);
+    QCOMPARE(nobodyBrowser.state(), QProcess::Running);
+    QVERIFY(!shared.hasClient());
+    // Each host's leaving ends its own browser, as with one user.
+    rootHost.hangUp();
+    ::kill(child, SIGKILL);
+    for (QProcess *p : {&rootBrowser, &nobodyBrowser}) {
+        QVERIFY(p->waitForFinished(15000));
+        QCOMPARE(p->exitCode(), 0);
+    }
 }
 
 void tst_Process::leavesNothingOnDisk_data()

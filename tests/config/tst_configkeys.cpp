@@ -20,6 +20,8 @@ private slots:
     void texts();
     void colourList_data();
     void colourList();
+    void captionColours_data();
+    void captionColours();
     void colourNumber_data();
     void colourNumber();
     void integerLists_data();
@@ -127,6 +129,33 @@ void tst_ConfigKeys::colourList()
         QTEST(Store::ShadowColor(), "title");
     else
         QCOMPARE(Store::ShadowColor(), QColor(0xa0, 0xa0, 0xa4));
+}
+
+void tst_ConfigKeys::captionColours_data()
+{
+    // Given one after the other: the caption colour, then the hover colour.
+    QTest::addColumn<QByteArray>("caption");
+    QTest::addColumn<QByteArray>("hover");
+    QTest::addColumn<QColor>("captionColour");
+    QTest::addColumn<QColor>("hoverColour");
+    QTest::newRow("neither: white, and white under the pointer") << QByteArray() << QByteArray() << QColor(Qt::white) << QColor(Qt::white);
+    QTest::newRow("caption only: the hover follows") << QByteArray("20,20,20,255") << QByteArray() << QColor(20, 20, 20) << QColor(20, 20, 20);
+    QTest::newRow("both") << QByteArray("20,20,20,255") << QByteArray("0,90,200,128") << QColor(20, 20, 20) << QColor(0, 90, 200, 128);
+    QTest::newRow("caption out of range keeps white") << QByteArray("20,20,256,255") << QByteArray() << QColor(Qt::white) << QColor(Qt::white);
+    QTest::newRow("hover out of range follows the caption") << QByteArray("20,20,20,255") << QByteArray("-1,0,0,255") << QColor(20, 20, 20) << QColor(20, 20, 20);
+    QTest::newRow("three pieces change nothing") << QByteArray("20,20,20") << QByteArray("1,2,3") << QColor(Qt::white) << QColor(Qt::white);
+}
+
+void tst_ConfigKeys::captionColours()
+{
+    QFETCH(QByteArray, caption);
+    QFETCH(QByteArray, hover);
+    if (!caption.isEmpty())
+        apply("titleTextColor", caption);
+    if (!hover.isEmpty())
+        apply("titleTextHoverColor", hover);
+    QTEST(Store::TitleTextColor(), "captionColour");
+    QTEST(Store::TitleTextHoverColor(), "hoverColour");
 }
 
 void tst_ConfigKeys::colourNumber_data()
@@ -340,6 +369,8 @@ void tst_ConfigKeys::pageSwitches_data()
     QTest::newRow("page menu true is not 1") << "pageMenu" << QByteArray("true") << false;
     QTest::newRow("pdf viewer 1") << "pdfViewer" << QByteArray(" 1") << true;
     QTest::newRow("pdf viewer empty") << "pdfViewer" << QByteArray() << false;
+    QTest::newRow("report navigation 1") << "reportNavigation" << QByteArray("1\n") << true;
+    QTest::newRow("report navigation true is not 1") << "reportNavigation" << QByteArray("true") << false;
 }
 
 void tst_ConfigKeys::pageSwitches()
@@ -348,7 +379,8 @@ void tst_ConfigKeys::pageSwitches()
     QFETCH(QByteArray, value);
     auto stored = [&key] {
         return key == QLatin1String("printing") ? Store::Printing()
-             : key == QLatin1String("pageMenu") ? Store::PageMenu() : Store::PdfViewer();
+             : key == QLatin1String("pageMenu") ? Store::PageMenu()
+             : key == QLatin1String("reportNavigation") ? Store::ReportNavigation() : Store::PdfViewer();
     };
     QCOMPARE(stored(), key == QLatin1String("printing"));
     ConfigKeys::apply(key, value);

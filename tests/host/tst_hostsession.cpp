@@ -330,6 +330,18 @@ void tst_HostSession::feedbackLines_data()
         << QStringList{"button: openOutside"} << QList<QUrl>{QUrl(later)}
         << QStringList{"event:showBoxMessage Could not open " + later + " in a web browser: none is set up on this desktop"}
         << QStringList() << QStringList();
+    // A browser that reports pages names the one the user followed a link to.
+    const QString followed = "http://127.0.0.1:8123/followed";
+    QTest::newRow("refresh on the page the user is on") << frame("feedback", "refresh", followed.toUtf8()) << true
+        << QStringList{"button: refresh"} << QList<QUrl>() << QStringList{"event:showUrl " + followed}
+        << QStringList() << QStringList();
+    QTest::newRow("collect the page the user is on") << frame("feedback", "storeToVell", followed.toUtf8()) << true
+        << QStringList{"button: storeToVell", "collected " + followed} << QList<QUrl>()
+        << QStringList{"event:showBoxMessage Added to your collection: " + followed}
+        << QStringList() << QStringList{followed};
+    QTest::newRow("open outside the page the user is on") << frame("feedback", "openOutside", followed.toUtf8()) << true
+        << QStringList{"button: openOutside"} << QList<QUrl>{QUrl(followed)} << QStringList()
+        << QStringList() << QStringList();
     QTest::newRow("channel") << frame("feedback", "channel", "") << true << QStringList{"button: channel"} << QList<QUrl>() << QStringList()
         << QStringList() << QStringList();
     QTest::newRow("go to channel") << frame("feedback", "gotoChannel", "demo-channel") << true

@@ -77,7 +77,7 @@ void tst_ReferenceHost::initTestCase()
             readyDetail = detail;
     });
     QVERIFY2(host->start(), qPrintable(host->errorString()));
-    QCOMPARE(host->endpoint(), browserCopy.endpoint());
+    QCOMPARE(host->endpoint(), browserCopy.firstEndpoint());
     QVERIFY(connected.wait(30000));
     QVERIFY(host->session());
     outgoing.reset(new QSignalSpy(&host->browserLink(), &BrowserLink::outgoing));

@@ -5,6 +5,7 @@
 #include <QLocalSocket>
 #include <QTemporaryDir>
 #include <QtTest>
+#include <sys/stat.h>
 #include <unistd.h>
 
 using namespace ChannelWebBrowser;
@@ -18,6 +19,7 @@ private slots:
     void init();
     void endpointFollowsLinks();
     void framesWaitForTheBrowser();
+    void staleSocketFileIsReplaced_data();
     void staleSocketFileIsReplaced();
     void secondConnectionRefused();
     void hangUpAfterLastFrames();
@@ -94,14 +96,38 @@ void tst_BrowserHost::framesWaitForTheBrowser()
     QVERIFY(refresh.wait(5000));
 }
 
+void tst_BrowserHost::staleSocketFileIsReplaced_data()
+{
+    // The browser's runtime folder, made with this mode ("" for none): only a
+    // folder of our own that nobody else may enter holds our endpoint.
+    QTest::addColumn<QString>("runtimeMode");
+    QTest::addColumn<bool>("own");
+    QTest::newRow("no runtime folder: the shared endpoint") << "" << false;
+    QTest::newRow("runtime folder 0700: the user's own") << "0700" << true;
+    QTest::newRow("runtime folder 0755: the shared endpoint") << "0755" << false;
+}
+
 void tst_BrowserHost::staleSocketFileIsReplaced()
 {
+    QFETCH(QString, runtimeMode);
+    QFETCH(bool, own);
+    const QString runtime = dir->filePath(QStringLiteral("run"));
+    QProcessEnvironment env;
+    if (!runtimeMode.isEmpty()) {
+        QVERIFY(QDir().mkdir(runtime));
+        QVERIFY(::chmod(QFile::encodeName(runtime).constData(), mode_t(runtimeMode.toUInt(nullptr, 8))) == 0);
+        env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime);
+    }
+    const QString shared = BrowserHost::endpointFor(browserPath());
+    // the digest of the shared name, in the folder under a shorter name
+    const QString endpoint = own ? runtime + "/channel-web-browser-" + shared.mid(5, 32) : shared;
+    QCOMPARE(BrowserHost::userEndpointFor(browserPath(), env.value(QStringLiteral("XDG_RUNTIME_DIR"))), own ? endpoint : QString());
     // A host that crashed leaves its socket file behind.
-    const QString endpoint = BrowserHost::endpointFor(browserPath());
     QFile stale(endpoint);
     QVERIFY(stale.open(QIODevice::WriteOnly));
     stale.close();
     BrowserHost host;
+    host.setProcessEnvironment(env);
     QVERIFY2(host.listen(browserPath()), qPrintable(host.errorString()));
     QCOMPARE(host.endpoint(), endpoint);
     QLocalSocket browser;

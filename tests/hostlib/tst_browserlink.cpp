@@ -82,6 +82,8 @@ const QList<Sent> &sentRows()
          wire("config:windowsRect", "5,6,700,500,1")},
         {"titleBackgroundColor, opaque by default", [](BrowserLink *l) { l->setTitleBackgroundColor(38, 110, 190); },
          wire("config:titleBackgroundColor", "38,110,190,255")},
+        {"titleTextColor", [](BrowserLink *l) { l->setTitleTextColor(20, 20, 20); }, wire("config:titleTextColor", "20,20,20,255")},
+        {"titleTextHoverColor", [](BrowserLink *l) { l->setTitleTextHoverColor(0, 90, 200, 128); }, wire("config:titleTextHoverColor", "0,90,200,128")},
         {"shadowColor, half transparent", [](BrowserLink *l) { l->setShadowColor(255, 0, 0, 128); }, wire("config:shadowColor", "255,0,0,128")},
         {"containerBackgroundColor", [](BrowserLink *l) { l->setContainerBackgroundColor(0xff0000); },
          wire("config:containerBackgroundColor", "16711680")},
@@ -126,6 +128,7 @@ const QList<Sent> &sentRows()
         {"printing off", [](BrowserLink *l) { l->setPrinting(false); }, wire("config:printing", "0")},
         {"pageMenu", [](BrowserLink *l) { l->setPageMenu(true); }, wire("config:pageMenu", "1")},
         {"pdfViewer", [](BrowserLink *l) { l->setPdfViewer(true); }, wire("config:pdfViewer", "1")},
+        {"reportNavigation", [](BrowserLink *l) { l->setReportNavigation(true); }, wire("config:reportNavigation", "1")},
         {"a key of a newer browser", [](BrowserLink *l) { l->sendConfig("someNewKey", "on"); }, wire("config:someNewKey", "on")},
         {"showUrl, encoded", [](BrowserLink *l) { l->showUrl(QUrl(QString::fromUtf8("http://127.0.0.1:8080/a b?q=ü"))); },
          wire("event:showUrl", "http://127.0.0.1:8080/a%20b?q=%C3%BC")},
@@ -135,6 +138,8 @@ const QList<Sent> &sentRows()
         {"updateStoreToVell", [](BrowserLink *l) { l->updateStoreToVell(true); }, wire("event:updateStoreToVell", "true")},
         {"updateShareToFriend", [](BrowserLink *l) { l->updateShareToFriend(false); }, wire("event:updateShareToFriend", "false")},
         {"showBoxMessage", [](BrowserLink *l) { l->showBoxMessage("Saved."); }, wire("event:showBoxMessage", "Saved.")},
+        {"postToPage", [](BrowserLink *l) { l->postToPage(QString::fromUtf8("{\"theme\":\"dunkel ü\"}")); },
+         "event:postToPage:eyJ0aGVtZSI6ImR1bmtlbCDDvCJ9;"},
         {"currentuserinfoRes, info kept as a string",
          [](BrowserLink *l) { l->answerCurrentUserInfo("k5", R"({"name":"Ann"})"); },
          wire("iq:currentuserinfoRes", "{\"info\":\"{\\\"name\\\":\\\"Ann\\\"}\",\"key\":\"k5\"}")},
@@ -241,6 +246,9 @@ void tst_BrowserLink::badInput_data()
     QTest::newRow("position with words") << wire("feedback:savePosition", "a,b,300,200") << "not a window position";
     QTest::newRow("position of six numbers") << wire("feedback:savePosition", "1,2,3,4,0,9") << "not a window position";
     QTest::newRow("position, negative width") << wire("feedback:savePosition", "0,0,-5,10,0") << "not a window position";
+    QTest::newRow("page without address") << wire("feedback:navigated", R"({"title":"t"})") << "no page address";
+    QTest::newRow("page, address no URL") << wire("feedback:navigated", R"({"url":"http://[x"})") << "no page address";
+    QTest::newRow("load outcome a word") << wire("feedback:loadFinished", R"({"ok":"true","url":"http://x/"})") << "no load outcome";
     QTest::newRow("binary noise") << QByteArray("\xff\xfe:\x00\x01:\x80;", 8) << "unknown message";
     QTest::newRow("no ';' within 8 MiB") << QByteArray(HostFramer::kMaxPending + 1, 'a') << "8388609 bytes without a ';'";
 }

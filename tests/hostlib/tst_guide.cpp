@@ -1,6 +1,9 @@
 // SPDX-License-Identifier: Apache-2.0
 #include "config/configkeys.h"
 #include "hostlib/browserhost.h"
+#include "hostlink/hostcommands.h"
+#include "hostlink/hostdecoder.h"
+#include "tests/hostlib/linkrecorder.h"
 
 #include <QFile>
 #include <QMetaMethod>
@@ -20,7 +23,12 @@ private slots:
     void exampleBuildFileShownWhole();
     void everyKeyListedWithItsCall();
     void everySignalNamed();
+    void everyMessageListed();
+    void examplesAreUnderstood_data();
+    void examplesAreUnderstood();
 private:
+    // The rows of the message table: direction, "category:subcommand", example.
+    QList<QStringList> messageRows() const;
     static QString read(const QString &relative);
     QString guide;
 };
@@ -114,6 +122,108 @@ void tst_Guide::everySignalNamed()
         const QMetaMethod method = meta.method(i);
         if (method.methodType() == QMetaMethod::Signal)
             QVERIFY2(guide.contains(QString::fromLatin1(method.name()) + QLatin1Char('(')), method.name().constData());
+    }
+}
+
+QList<QStringList> tst_Guide::messageRows() const
+{
+    const int start = guide.indexOf(QLatin1String("\n## Every message on the wire"));
+    const int end = guide.indexOf(QLatin1String("\n## "), start + 1);
+    static const QRegularExpression row(QStringLiteral("^\\| (host → browser|browser → host) \\| `(\\w+:\\w+)` \\|.*\\| (?:`(.*)`|\\(empty\\)) \\|$"),
+                                        QRegularExpression::MultilineOption);
+    QList<QStringList> rows;
+    auto it = row.globalMatch(guide.mid(start, (end < 0 ? guide.size() : end) - start));
+    while (start > 0 && it.hasNext()) {
+        const QRegularExpressionMatch m = it.next();
+        rows << QStringList{m.captured(1), m.captured(2), m.captured(3)};
+    }
+    return rows;
+}
+
+// The table names every word of the wire's vocabulary, the browser's and the
+// library's one source, each once.
+void tst_Guide::everyMessageListed()
+{
+    const QString vocabulary = read(QStringLiteral("wire/vocabulary.h"));
+    static const QRegularExpression space(QStringLiteral("\\nnamespace (event|feedback|iq|webfile) \\{\\n(.*?)\\n\\}"),
+                                          QRegularExpression::DotMatchesEverythingOption);
+    static const QRegularExpression word(QStringLiteral("word\\(\"(\\w+)\"\\)"));
+    QStringList words;
+    auto spaces = space.globalMatch(vocabulary);
+    while (spaces.hasNext()) {
+        const QRegularExpressionMatch s = spaces.next();
+        auto w = word.globalMatch(s.captured(2));
+        while (w.hasNext())
+            words << s.captured(1) + QLatin1Char(':') + w.next().captured(1);
+    }
+    QStringList listed;
+    for (const QStringList &r : messageRows())
+        listed << r.at(1);
+    QCOMPARE(listed.size(), listed.toSet().size());
+    listed.sort();
+    words.sort();
+    QVERIFY(words.size() > 30);
+    QCOMPARE(listed, words);
+}
+
+namespace {
+
+// Counts what the browser's decoder makes of the host's messages.
+class Heard : public HostCommands
+{
+public:
+    int calls = 0;
+    void showUrl(const QString &) override { ++calls; }
+    void active() override { ++calls; }
+    void showInfo(const QString &) override { ++calls; }
+    void postToPage(const QString &) override { ++calls; }
+    void updateOpenOutside() override { ++calls; }
+    void updateCheckChannel() override { ++calls; }
+    void updateStoreToVell() override { ++calls; }
+    void updateShareToFriend() override { ++calls; }
+    void configChanged() override { ++calls; }
+    void currentUserInfo(const QByteArray &) override { ++calls; }
+    void webfileList(const QByteArray &) override { ++calls; }
+    void webfileDownloadOffset(const QByteArray &) override { ++calls; }
+    void startDownload(const QByteArray &) override { ++calls; }
+    void restartDownload(const QByteArray &) override { ++calls; }
+    void removeHistory(const QByteArray &) override { ++calls; }
+    void removeAllHistory(const QByteArray &) override { ++calls; }
+    void permissionAnswer(const QByteArray &) override { ++calls; }
+    void linkEnded() override {}
+};
+
+}
+
+void tst_Guide::examplesAreUnderstood_data()
+{
+    QTest::addColumn<bool>("toBrowser");
+    QTest::addColumn<QByteArray>("frame");
+    for (const QStringList &r : messageRows())
+        QTest::newRow(qPrintable(r.at(1))) << r.at(0).startsWith(QLatin1String("host "))
+                                           << r.at(1).toUtf8() + ':' + r.at(2).toUtf8().toBase64() + ';';
+}
+
+// Each example, sent the way the table says, is taken by the side it goes
+// to: the browser acts on it, or the library turns it into a typed signal.
+void tst_Guide::examplesAreUnderstood()
+{
+    QFETCH(bool, toBrowser);
+    QFETCH(QByteArray, frame);
+    if (toBrowser) {
+        Heard heard;
+        HostDecoder decoder;
+        decoder.setReceiver(&heard);
+        decoder.frameIncoming(frame);
+        decoder.dispatchReady(1);
+        QCOMPARE(heard.calls, 1);
+    } else {
+        ChannelWebBrowser::BrowserLink link;
+        LinkRecorder recorder(&link);
+        QSignalSpy ignored(&link, &ChannelWebBrowser::BrowserLink::messageIgnored);
+        link.receive(frame);
+        QCOMPARE(ignored.size(), 0);
+        QCOMPARE(recorder.heard().size(), 1);
     }
 }
 

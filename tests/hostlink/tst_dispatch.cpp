@@ -17,6 +17,7 @@ public:
     void showUrl(const QString &url) override { calls << "showUrl(" + url + ")"; }
     void active() override { calls << "active()"; }
     void showInfo(const QString &text) override { calls << "showInfo(" + text + ")"; }
+    void postToPage(const QString &text) override { calls << "postToPage(" + text + ")"; }
     void updateOpenOutside() override { calls << "updateOpenOutside()"; }
     void updateCheckChannel() override { calls << "updateCheckChannel()"; }
     void updateStoreToVell() override { calls << "updateStoreToVell()"; }
@@ -122,6 +123,8 @@ void tst_Dispatch::receiverCalls_data()
     QTest::newRow("active ignores a payload") << "event:active:aGk=" << QStringList{"active()"};
     QTest::newRow("box message") << "event:showBoxMessage:aGk=" << QStringList{"showInfo(hi)"};
     QTest::newRow("empty box message") << "event:showBoxMessage:" << QStringList();
+    QTest::newRow("text for the page, JSON as it is") << "event:postToPage:eyJ0aGVtZSI6ImRhcmsifQ==" << QStringList{R"(postToPage({"theme":"dark"}))"};
+    QTest::newRow("empty text for the page") << "event:postToPage:" << QStringList();
     QTest::newRow("open outside shown") << "event:updateOpenOutside:dHJ1ZQ==" << QStringList{"updateOpenOutside()"};
     QTest::newRow("channel shown") << "event:updateCheckChannel:dHJ1ZQ==" << QStringList{"updateCheckChannel()"};
     QTest::newRow("collect hidden") << "event:updateStoreToVell:bm8=" << QStringList{"updateStoreToVell()"};

@@ -130,6 +130,18 @@ void tst_Transport::outgoingBytes_data()
     QTest::newRow("share") << Op([](transport *t) { t->shareArtile(); }) << QByteArray("feedback:share:;") << "shareClicked()";
     QTest::newRow("channel") << Op([](transport *t) { t->showChannel(); }) << QByteArray("feedback:channel:;") << "channelClicked()";
     QTest::newRow("open outside") << Op([](transport *t) { t->openOutside(); }) << QByteArray("feedback:openOutside:;") << "openOutsideClicked()";
+    // With "reportNavigation" on, the buttons name the page and pages are reported.
+    QTest::newRow("refresh on a page") << Op([](transport *t) { t->refresh(QStringLiteral("http://127.0.0.1:8080/b?q=%C3%BC")); })
+                                       << QByteArray("feedback:refresh:aHR0cDovLzEyNy4wLjAuMTo4MDgwL2I/cT0lQzMlQkM=;")
+                                       << QString::fromUtf8("refreshClicked(http://127.0.0.1:8080/b?q=ü)");
+    // {"title":"Büro","url":"http://127.0.0.1:8080/b"}
+    QTest::newRow("navigated") << Op([](transport *t) { t->navigated(QStringLiteral("http://127.0.0.1:8080/b"), QString::fromUtf8("Büro")); })
+                               << QByteArray("feedback:navigated:eyJ0aXRsZSI6IkLDvHJvIiwidXJsIjoiaHR0cDovLzEyNy4wLjAuMTo4MDgwL2IifQ==;")
+                               << QString::fromUtf8("navigated(http://127.0.0.1:8080/b, Büro)");
+    // {"ok":false,"url":"http://127.0.0.1:9/"}
+    QTest::newRow("load failed") << Op([](transport *t) { t->loadFinished(QStringLiteral("http://127.0.0.1:9/"), false); })
+                                 << QByteArray("feedback:loadFinished:eyJvayI6ZmFsc2UsInVybCI6Imh0dHA6Ly8xMjcuMC4wLjE6OS8ifQ==;")
+                                 << "loadFinished(http://127.0.0.1:9/, false)";
     QTest::newRow("position") << Op([](transport *t) { t->savePosition(QStringLiteral("100,80,900,700,0")); })
                               << QByteArray("feedback:savePosition:MTAwLDgwLDkwMCw3MDAsMA==;")
                               << "positionSaved(100,80,900,700,0, 100,80 900x700, false)";

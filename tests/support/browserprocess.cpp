@@ -36,6 +36,11 @@ QString BrowserProcess::endpoint() const
     return endpointName(QFileInfo(executable()).absolutePath());
 }
 
+QString BrowserProcess::firstEndpoint() const
+{
+    return endpointNames(QFileInfo(executable()).absolutePath(), userRuntimeDir(qgetenv("XDG_RUNTIME_DIR"))).first();
+}
+
 void BrowserProcess::start(const QStringList &arguments)
 {
     proc.start(executable(), arguments);

@@ -18,6 +18,9 @@ public:
 
     bool isValid() const { return ok; }
     QString endpoint() const;
+    // Where the browser looks first: its user's own endpoint when this
+    // session's XDG_RUNTIME_DIR will do, else endpoint().
+    QString firstEndpoint() const;
     QString executable() const;
     void start(const QStringList &arguments = QStringList());
     QProcess &process() { return proc; }

@@ -25,11 +25,13 @@ const char bridgePage[] =
     "var bridge = null;\n"
     "var results = {};\n"
     "var order = [];\n"
+    "var heard = [];\n"
     "function ask(tag) {\n"
     "    bridge.getCurrentUserInfo(function (info) { results[tag] = info; order.push(tag); });\n"
     "}\n"
     "new QWebChannel(qt.webChannelTransport, function (channel) {\n"
     "    bridge = channel.objects.jsbridge;\n"
+    "    bridge.receiveMessage.connect(function (text) { heard.push(text); });\n"
     "    document.title = 'ready';\n"
     "});\n"
     "</script></head><body>bridge</body></html>\n";
@@ -76,6 +78,8 @@ private slots:
     void publishedInterface_data();
     void publishedInterface();
     void hiddenFromPages();
+    void hostTextOnlyForServedPages_data();
+    void hostTextOnlyForServedPages();
     void userInfoAnswer_data();
     void userInfoAnswer();
     void requestKeys();
@@ -170,10 +174,38 @@ void tst_VellJsBridge::hiddenFromPages()
 {
     const QString kinds = evalJs(view->page(),
                                  "['postLog', 'postMessage', 'getCurrentUserInfo', 'onCurrentUserInfo',"
-                                 " 'isWaiting', 'cancelWait', 'runAfterWait']"
+                                 " 'isWaiting', 'cancelWait', 'runAfterWait', 'deliverToPage']"
                                  ".map(function (n) { return typeof bridge[n]; }).join(',')")
                               .toString();
-    QCOMPARE(kinds, QString("function,function,function,undefined,undefined,undefined,undefined"));
+    QCOMPARE(kinds, QString("function,function,function,undefined,undefined,undefined,undefined,undefined"));
+}
+
+void tst_VellJsBridge::hostTextOnlyForServedPages_data()
+{
+    QTest::addColumn<QString>("origins");   // %1: the server's port; the page is on 127.0.0.1
+    QTest::addColumn<bool>("heard");
+    QTest::newRow("no list: every page") << "" << true;
+    QTest::newRow("listed") << "https://a.test, http://127.0.0.1:%1" << true;
+    QTest::newRow("other name of the same server") << "http://localhost:%1" << false;
+    QTest::newRow("other port") << "http://127.0.0.1:1" << false;
+}
+
+void tst_VellJsBridge::hostTextOnlyForServedPages()
+{
+    QFETCH(QString, origins);
+    QFETCH(bool, heard);
+    QStringList list;
+    for (const QString &o : origins.split(',', Qt::SkipEmptyParts))
+        list << o.trimmed().arg(server.url("/").port());
+    bridge->setAllowedOrigins(list);
+    bridge->setPage(page.data());
+    QSignalSpy sent(bridge.data(), &VellJsBridge::receiveMessage);
+    bridge->deliverToPage(QString::fromUtf8("{\"theme\":\"dark\",\"n\":\"\u00fc\"}"));
+    QCOMPARE(sent.size(), heard ? 1 : 0);
+    if (heard)
+        QTRY_COMPARE(evalJs(view->page(), "heard.join('|')").toString(), QString::fromUtf8("{\"theme\":\"dark\",\"n\":\"\u00fc\"}"));
+    else
+        QCOMPARE(evalJs(view->page(), "heard.length").toInt(), 0);
 }
 
 void tst_VellJsBridge::userInfoAnswer_data()

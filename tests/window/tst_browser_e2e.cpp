@@ -29,6 +29,8 @@ private slots:
     void strictCertificates();
     void bridgeOnlyForListedOrigins_data();
     void bridgeOnlyForListedOrigins();
+    void navigationReported_data();
+    void navigationReported();
     void downloadIsHandedToHost();
     void historyPanelAsksTheHost();
     void hangUpWhileUserInfoWaits();
@@ -63,6 +65,7 @@ static const char kProbePage[] =
     "var n = new URLSearchParams(location.search).get('n');"
     "new QWebChannel(qt.webChannelTransport, function (channel) {"
     "  var bridge = channel.objects.jsbridge;"
+    "  bridge.receiveMessage.connect(function (t) { fetch('/heard-' + n + '-' + encodeURIComponent(t)); });"
     "  bridge.postLog('probe ' + n);"
     "  bridge.postMessage(JSON.stringify({action: 'go_to_channel_info', data: 'channel-' + n}));"
     "  bridge.getCurrentUserInfo(function (v) { fetch('/answered-' + n + '-' + (v ? 'info' : 'empty')); });"
@@ -341,6 +344,11 @@ void tst_BrowserE2E::bridgeOnlyForListedOrigins()
     }
     const QString answered = "/answered-" + tag + (bridged ? "-info" : "-empty");
     QTRY_VERIFY_WITH_TIMEOUT(!server.requestsFor(answered).isEmpty(), 20000);
+    // The page listens by now; a page the bridge does not serve hears
+    // nothing (tst_velljsbridge shows that without waiting for it here).
+    host->send("event", "postToPage", QString::fromUtf8("theme dunkel ü"));
+    if (bridged)
+        QTRY_VERIFY_WITH_TIMEOUT(!server.requestsFor("/heard-" + tag + QString::fromUtf8("-theme dunkel ü")).isEmpty(), 20000);
 
     // Whatever the probe sent was written before what the next page sends:
     // once that has arrived, the host has read all of it.
@@ -362,6 +370,66 @@ void tst_BrowserE2E::bridgeOnlyForListedOrigins()
         QCOMPARE(logs, QStringList({"probe " + tag + "-after"}));
         QCOMPARE(channels, QStringList({"channel-" + tag + "-after"}));
     }
+}
+
+void tst_BrowserE2E::navigationReported_data()
+{
+    // What the host hears of the page reached ("%1"), as "navigated title" and
+    // "loaded ok|failed", in order.
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<bool>("report");
+    QTest::addColumn<QStringList>("heard");
+    QTest::newRow("a link followed") << "link" << true << QStringList{"navigated Arrived", "loaded ok"};
+    QTest::newRow("the page's own pushState, no load") << "pushState" << true << QStringList{"navigated Pushed"};
+    // the engine's error page, titled with the host
+    QTest::newRow("a failed load") << "refused" << true << QStringList{"navigated 127.0.0.1", "loaded failed"};
+    QTest::newRow("key off: nothing reported") << "link" << false << QStringList();
+}
+
+void tst_BrowserE2E::navigationReported()
+{
+    QFETCH(QString, kind);
+    QFETCH(bool, report);
+    QFETCH(QStringList, heard);
+    const QString dir = "/nav-" + QString::fromLatin1(QTest::currentDataTag()).replace(' ', '-').replace(':', '-');
+    server.setContent(dir + "/to", "<html><head><title>Arrived</title></head><body>to</body></html>", "text/html");
+    server.setContent(dir + "/from", kind == "link"
+        ? "<html><body><a id='a' href='to'>to</a><script>window.onload = function () { a.click(); };</script></body></html>"
+        : "<html><body><script>window.onload = function () { setTimeout(function () {"
+          " history.pushState({}, '', 'to'); document.title = 'Pushed'; }, 0); };</script></body></html>", "text/html");
+    const QString reached = kind == "refused" ? QStringLiteral("http://127.0.0.1:1/gone") : server.url(dir + "/to").toString();
+    host->clear();
+    host->send("config", "reportNavigation", report ? "1" : "0");
+    host->send("event", "showUrl", kind == "refused" ? reached : server.url(dir + "/from").toString());
+    if (!report) {
+        // Once another page has taken its place and loaded, nothing more can
+        // come of the page reached; and what the next page makes the browser
+        // say, reports on again, comes after whatever came of it.
+        QTRY_VERIFY_WITH_TIMEOUT(!server.requestsFor(dir + "/to").isEmpty(), 20000);
+        server.setContent(dir + "/after", "<html><body><script>onload = function () { fetch('seen'); };</script></body></html>", "text/html");
+        host->send("event", "showUrl", server.url(dir + "/after").toString());
+        QTRY_VERIFY_WITH_TIMEOUT(!server.requestsFor(dir + "/seen").isEmpty(), 20000);
+        host->send("config", "reportNavigation", "1");
+        host->send("event", "showUrl", server.url("/hello").toString());
+        host->waitFor("feedback", "loadFinished", 20000);
+    }
+    // Of a row of reports naming the page only the last counts: the engine
+    // may name it before its title is in.
+    auto reports = [this, reached] {
+        QStringList kept;
+        for (const HostFrame &f : host->frames()) {
+            const QJsonObject o = QJsonDocument::fromJson(f.payload).object();
+            if (f.category != "feedback" || o.value("url").toString() != reached)
+                continue;
+            const bool named = f.subcommand == "navigated";
+            if (named && !kept.isEmpty() && kept.last().startsWith("navigated "))
+                kept.removeLast();
+            kept << (named ? "navigated " + o.value("title").toString() : o.value("ok").toBool() ? "loaded ok" : "loaded failed");
+        }
+        return kept;
+    };
+    QTRY_COMPARE_WITH_TIMEOUT(reports(), heard, 20000);
+    host->send("config", "reportNavigation", "0");
 }
 
 void tst_BrowserE2E::downloadIsHandedToHost()

@@ -139,6 +139,9 @@ void tst_BrowserWindow::titleButtonsSendTheirBytes_data()
     QTest::newRow("share") << 2 << QByteArray("feedback:share:;");
     QTest::newRow("channel") << 3 << QByteArray("feedback:channel:;");
     QTest::newRow("open outside") << 4 << QByteArray("feedback:openOutside:;");
+    // With reportNavigation on, the payload is the page shown ("%PAGE%").
+    QTest::newRow("refresh, naming the page") << 0 << QByteArray("feedback:refresh:%PAGE%;");
+    QTest::newRow("open outside, naming the page") << 4 << QByteArray("feedback:openOutside:%PAGE%;");
 }
 
 void tst_BrowserWindow::titleButtonsSendTheirBytes()
@@ -148,9 +151,17 @@ void tst_BrowserWindow::titleButtonsSendTheirBytes()
     host.send("event", "updateCheckChannel", "true");
     host.send("event", "updateOpenOutside", "true");
     QTRY_VERIFY(!titleButton(3)->isHidden() && !titleButton(4)->isHidden());
+    const bool naming = bytes.contains("%PAGE%");
+    host.send("config", "reportNavigation", naming ? "1" : "0");
+    const QUrl page = VellChatWebBroswer::instance()->impl()->view()->url();
+    QVERIFY(page.toString().startsWith("http://127.0.0.1:"));
+    bytes.replace("%PAGE%", page.toEncoded().toBase64());
+    QTRY_COMPARE(VellChatWBConfigure::ReportNavigation(), naming);
     host.clear();
     QTest::mouseClick(titleButton(button), Qt::LeftButton);
     QTRY_COMPARE(host.rawBytes(), bytes);
+    host.send("config", "reportNavigation", "0");
+    QTRY_VERIFY(!VellChatWBConfigure::ReportNavigation());
 }
 
 void tst_BrowserWindow::positionIsReportedOnChange()
@@ -256,6 +267,7 @@ void tst_BrowserWindow::configWhileShown_data()
     QTest::addColumn<QString>("value");
     QTest::newRow("title background") << "titleBackgroundColor" << "200,30,40,255";
     QTest::newRow("border colour") << "shadowColor" << "10,200,20,255";
+    QTest::newRow("caption colour") << "titleTextColor" << "250,220,0,255";
     QTest::newRow("caption") << "refreshText" << "Reload this page";
     QTest::newRow("title height") << "titleHeight" << "60";
     QTest::newRow("logo") << "titleLogoData" << "";
@@ -292,6 +304,24 @@ void tst_BrowserWindow::configWhileShown()
             if (!titleButton(i)->isHidden())
                 QCOMPARE(image.pixelColor(corner), QColor(200, 30, 40));
         }
+    } else if (key == "titleTextColor") {
+        // The strokes of the captions, where a glyph covers whole pixels, in
+        // the new colour; and no white left of the old one.
+        auto captionPixels = [this, frame](const QColor &colour) {
+            const QImage image = frame->grab().toImage();
+            int n = 0;
+            for (int i = 0; i < 6; ++i) {
+                const QRect r = titleButton(i)->geometry();
+                for (int y = r.top(); y <= r.bottom() && !titleButton(i)->isHidden(); ++y)
+                    for (int x = r.left(); x <= r.right(); ++x)
+                        n += image.pixelColor(x, y) == colour;
+            }
+            return n;
+        };
+        QTRY_VERIFY(captionPixels(QColor(250, 220, 0)) > 10);
+        QCOMPARE(captionPixels(QColor(Qt::white)), 0);
+        host.send("config", "titleTextColor", "255,255,255,255");
+        QTRY_COMPARE(captionPixels(QColor(250, 220, 0)), 0);
     } else if (key == "shadowColor") {
         QTRY_COMPARE(w->grab().toImage().pixelColor(0, 250), QColor(10, 200, 20));
         const QImage image = w->grab().toImage();
