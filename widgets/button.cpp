@@ -121,10 +121,8 @@ void Button::mousePressEvent(QMouseEvent *event)
         return;
     // A button that appeared under a resting pointer never saw an enter event;
     // without this its release would not count as a click.
-    if (!(state & StateOver)) {
-        QEvent enter(QEvent::Enter);
-        enterEvent(&enter);
-    }
+    if (!(state & StateOver))
+        pointerEntered();
     if (state & StatePressed)
         return;
     const int old = state;
@@ -154,11 +152,17 @@ void Button::mouseMoveEvent(QMouseEvent *event)
     setOver(QRect(0, 0, width(), height()).contains(pos));
 }
 
-void Button::enterEvent(QEvent *event)
+bool Button::event(QEvent *event)
+{
+    if (event->type() == QEvent::Enter)
+        pointerEntered();
+    return QWidget::event(event);
+}
+
+void Button::pointerEntered()
 {
     setOver(true);
     setMouseTracking(true);
-    QWidget::enterEvent(event);
 }
 
 void Button::leaveEvent(QEvent *event)

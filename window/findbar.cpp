@@ -1,6 +1,7 @@
 #include "window/findbar.h"
 
 #include "config/vellchatwbconfigure.h"
+#include "web/enginecompat.h"
 #include "widgets/textbutton.h"
 
 #include <QAccessible>
@@ -75,7 +76,7 @@ void FindBar::close()
     count->clear();
     hide();
     emit shownChanged();
-    if (QWidget *view = page->view())
+    if (QWidget *view = EngineCompat::viewOf(page))
         view->setFocus(Qt::OtherFocusReason);
 }
 

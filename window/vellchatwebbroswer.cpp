@@ -21,7 +21,6 @@
 #include <QPointer>
 #include <QBitmap>
 #include <QCloseEvent>
-#include <QWebEngineDownloadItem>
 #include <QWebEngineProfile>
 #include <QWindow>
 
@@ -400,7 +399,7 @@ void VellChatWebBroswer::onSavePos()
     transport::shareInstance()->savePosition(text);
 }
 
-void VellChatWebBroswer::onDownloadRequested(QWebEngineDownloadItem *download)
+void VellChatWebBroswer::onDownloadRequested(WebDownload *download)
 {
     if (download)
         pageDownloads->take(download);

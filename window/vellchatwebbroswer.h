@@ -1,5 +1,7 @@
 #pragma once
 
+#include "web/enginecompat.h"
+
 #include <QByteArray>
 #include <QRect>
 #include <QColor>
@@ -10,7 +12,6 @@
 class FullScreen;
 class PageLeave;
 class PageDownloads;
-class QWebEngineDownloadItem;
 class VellChatWebBroswer_impl;
 class VellWebEngineUrlRequestInterceptor;
 
@@ -84,7 +85,7 @@ public slots:
     void onReceiveLog(QString msg);
     void onCurrentUserInfo(QString requestID);
     void onSavePos();
-    void onDownloadRequested(QWebEngineDownloadItem *download);
+    void onDownloadRequested(WebDownload *download);
     void onRequestFileList(QString key);
     void onRequestFileDownloadOffset(QString key, QStringList fileList);
     void onOpenFileFoler(QString fileKey);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "web/enginecompat.h"
+
 #include "web/velljsbridge.h"
 #include "window/framegrip.h"
 #include "window/titlebar.h"
@@ -14,7 +16,6 @@ class DownloadFileTree;
 class PageCommands;
 class PageRecovery;
 class PageSwitch;
-class QWebEngineDownloadItem;
 class VellChatWebView;
 class VellWebEnginePage;
 
@@ -97,7 +98,7 @@ signals:
     void hideInfoBox();
     void receiveLog(QString msg);
     void currentUserInfo(QString requestID);
-    void downloadRequested(QWebEngineDownloadItem *download);
+    void downloadRequested(WebDownload *download);
     void requestFileList(QString key);
     void requestFileListResponse(QByteArray response);
     void requestFileDownloadOffset(QString key, QStringList fileList);

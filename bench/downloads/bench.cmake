@@ -1,1 +1,1 @@
-wb_bench(bench_downloadhistory downloads/bench_downloadhistory.cpp LIBS wb_downloads Qt5::Test)
+wb_bench(bench_downloadhistory downloads/bench_downloadhistory.cpp LIBS wb_downloads Qt::Test)
