@@ -1,6 +1,7 @@
 #include "widgets/button.h"
 
 #include "config/vellchatwbconfigure.h"
+#include "widgets/pointer.h"
 
 #include <QAccessible>
 #include <QFocusEvent>
@@ -148,7 +149,7 @@ void Button::mouseReleaseEvent(QMouseEvent *event)
 
 void Button::mouseMoveEvent(QMouseEvent *event)
 {
-    const QPoint pos = event->localPos().toPoint();
+    const QPoint pos = pointerInWidget(event).toPoint();
     setOver(QRect(0, 0, width(), height()).contains(pos));
 }
 
