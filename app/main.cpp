@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #include "config/logcategories.h"
 #include "config/vellchatwbconfigure.h"
 #include "hostlink/endpoint.h"
@@ -14,6 +15,7 @@
 #include <cstdio>
 #include <cstring>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 // Shown by "test" without an address; any public page would do.
@@ -67,6 +69,30 @@ protected:
         return !QDBusConnection(QStringLiteral("a11y")).isConnected();
     }
 };
+
+// Without a session bus named in the environment and without the user's bus
+// in the runtime folder, D-Bus "autolaunches" one: on an X display without a
+// session manager (a bare X session, a kiosk, a test display) the toolkit's
+// first look for the session bus starts dbus-launch and a dbus-daemon that
+// outlive the browser, and leaves a file under ~/.dbus. A browser the host
+// starts and stops must leave nothing behind, so that case gets an address
+// no connection can be made to, and the session bus's few uses by the
+// toolkit (the desktop's menu and tray services, asking for the
+// accessibility bus's address) go without.
+// A screen reader on such a display still finds the window: the
+// accessibility bus's address is read off the X root window first. Our own
+// children (the page engine's helpers, a folder opened for the user) inherit
+// the same; they would otherwise autolaunch a bus each.
+static void keepDBusFromAutolaunching()
+{
+    if (!qEnvironmentVariableIsEmpty("DBUS_SESSION_BUS_ADDRESS"))
+        return;
+    const QByteArray runtime = qgetenv("XDG_RUNTIME_DIR");
+    struct stat bus = {};
+    if (!runtime.isEmpty() && ::stat((runtime + "/bus").constData(), &bus) == 0 && S_ISSOCK(bus.st_mode))
+        return;
+    qputenv("DBUS_SESSION_BUS_ADDRESS", "disabled:");
+}
 
 // The directory the endpoint is named after, found the way the toolkit finds
 // it once the application object exists: the executable, links resolved.
@@ -127,9 +153,16 @@ int main(int argc, char *argv[])
         return 0;
     }
     keepLogLinesPlain();
+    keepDBusFromAutolaunching();
     // The page engine wants one shared GL context; and without a display its
     // scene graph has no GL at all, so draw it in software there.
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    // On a display with GL both the scene graph and the GL driver (Mesa)
+    // would keep compiled shaders in ~/.cache for the next start; the browser
+    // leaves nothing on disk, and compiles its few shaders again instead.
+    QCoreApplication::setAttribute(Qt::AA_DisableShaderDiskCache);
+    if (!qEnvironmentVariableIsSet("MESA_SHADER_CACHE_DISABLE") && !qEnvironmentVariableIsSet("MESA_SHADER_CACHE_DIR"))
+        qputenv("MESA_SHADER_CACHE_DISABLE", "true");
     // One scale for chrome, boxes and page. From 175 % of 96 dots per inch
     // up (or with QT_SCALE_FACTOR) the toolkit scales everything by whole
     // steps, so 192 dpi looks exactly like QT_SCALE_FACTOR=2; below that the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #include "downloads/ilink.h"
 
 ILink::ILink(const QString &key, QObject *parent)

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Arbitrary bytes from the host through the read pass, the decoder and the
 // configuration keys, cut into reads at places the input chooses. No widget
 // is made: the calls meant for the window reach a receiver that checks what

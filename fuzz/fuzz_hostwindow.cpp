@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Arbitrary bytes from the host through the read pass and the dispatcher into
 // the window, cut into reads at places the input chooses. The slower second
 // stage of fuzz_hostlink: here every message reaches the widgets.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The JSON answers and values the browser reads without a widget, fed
 // arbitrary bytes: download records on file items, the user information a
 // waiting page gets, and configuration values. fuzz_panel runs the same steps

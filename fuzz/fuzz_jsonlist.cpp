@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The record-at-a-time reader of long JSON lists against QJsonDocument: on
 // any bytes both must agree on whether the text is a valid JSON object, and
 // on a valid one, on every member and every record of "data".

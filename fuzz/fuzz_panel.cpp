@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Every JSON answer the browser reads, fed arbitrary bytes, with the history
 // panel and the window that read them: the slower second stage of fuzz_json.
 //

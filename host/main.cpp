@@ -1,7 +1,9 @@
+// SPDX-License-Identifier: Apache-2.0
 #include "host/referencehost.h"
 
 #include <QCommandLineParser>
 #include <QDir>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QSocketNotifier>
 #include <QStandardPaths>
@@ -18,6 +20,18 @@ static void onSignal(int)
 {
     const char byte = 1;
     [[maybe_unused]] const ssize_t n = ::write(signalPipe[0], &byte, 1);
+}
+
+// In the build folder the browser is built beside reference-host; installed,
+// reference-host lives in a folder of its own (no generic name in everybody's
+// PATH) and the browser in the programs folder, WB_BROWSER_DIR relative to it.
+static QString defaultBrowserPath()
+{
+    const QDir here(QCoreApplication::applicationDirPath());
+    const QString beside = here.filePath(QStringLiteral("channel-web-browser"));
+    if (QFileInfo(beside).isExecutable())
+        return beside;
+    return QDir::cleanPath(here.filePath(QStringLiteral(WB_BROWSER_DIR "/channel-web-browser")));
 }
 
 static void installSignalHandlers(QCoreApplication *app)
@@ -71,7 +85,7 @@ int main(int argc, char *argv[])
     const QCommandLineOption downloadDir(QStringLiteral("download-dir"), QStringLiteral("Folder for downloads (default: the user's download folder)."), QStringLiteral("DIR"));
     const QCommandLineOption dataDir(QStringLiteral("data-dir"), QStringLiteral("Folder for the download history and window position."), QStringLiteral("DIR"));
     const QCommandLineOption user(QStringLiteral("user"), QStringLiteral("Name of the current user handed to pages (default \"%1\").").arg(defaults.userName), QStringLiteral("NAME"), defaults.userName);
-    const QCommandLineOption browser(QStringLiteral("browser"), QStringLiteral("The channel-web-browser executable (default: beside reference-host)."), QStringLiteral("PATH"));
+    const QCommandLineOption browser(QStringLiteral("browser"), QStringLiteral("The channel-web-browser executable (default: the one installed with reference-host)."), QStringLiteral("PATH"));
     const QCommandLineOption screenshot(QStringLiteral("screenshot"), QStringLiteral("Once the page is up, save a screenshot of the X screen to FILE and exit."), QStringLiteral("FILE"));
     const QCommandLineOption exitAfter(QStringLiteral("exit-after-ms"), QStringLiteral("Exit after N milliseconds."), QStringLiteral("N"));
     const QCommandLineOption harden(QStringLiteral("harden"), QStringLiteral(
@@ -81,8 +95,7 @@ int main(int argc, char *argv[])
     parser.process(app);
 
     HostOptions options;
-    options.browserPath = parser.isSet(browser) ? parser.value(browser)
-                                                : QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("channel-web-browser"));
+    options.browserPath = parser.isSet(browser) ? parser.value(browser) : defaultBrowserPath();
     if (parser.isSet(url)) {
         options.url = QUrl::fromUserInput(parser.value(url));
         if (!options.url.isValid()) {

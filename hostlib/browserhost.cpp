@@ -1,17 +1,36 @@
+// SPDX-License-Identifier: Apache-2.0
 #include "hostlib/browserhost.h"
 
 #include "hostlink/endpoint.h"
 
+#include <QByteArray>
 #include <QFileInfo>
+#include <QLocalServer>
 #include <QLocalSocket>
+#include <QPointer>
 #include <unistd.h>
 
 namespace ChannelWebBrowser {
 
+class BrowserHost::Private
+{
+public:
+    QLocalServer server;
+    QPointer<QLocalSocket> socket;
+    QProcess process;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    QString endpointPath;
+    QString error;
+    QByteArray waiting;        // frames written before the browser connected
+    bool browserLeft = false;  // it connected once and is gone: write nothing
+};
+
 BrowserHost::BrowserHost(QObject *parent)
     : BrowserLink(parent)
-    , environment(QProcessEnvironment::systemEnvironment())
+    , d(std::make_unique<Private>())
 {
+    QLocalServer &server = d->server;
+    QProcess &process = d->process;
     // So that browserFinished() can be queued to another thread, or spied on.
     qRegisterMetaType<QProcess::ExitStatus>();
     connect(this, &BrowserLink::outgoing, this, &BrowserHost::write);
@@ -20,7 +39,7 @@ BrowserHost::BrowserHost(QObject *parent)
     connect(&process, &QProcess::errorOccurred, this, [this](QProcess::ProcessError e) {
         if (e != QProcess::FailedToStart)
             return;
-        error = QStringLiteral("cannot start the browser: %1").arg(process.errorString());
+        d->error = QStringLiteral("cannot start the browser: %1").arg(d->process.errorString());
         emit browserFinished(-1, QProcess::CrashExit);
     });
     // Without a reader the browser's output would pile up in memory.
@@ -31,8 +50,8 @@ BrowserHost::~BrowserHost()
 {
     hangUp();
     if (!waitForBrowserExit(5000)) {
-        process.kill();
-        process.waitForFinished(3000);
+        d->process.kill();
+        d->process.waitForFinished(3000);
     }
 }
 
@@ -48,17 +67,17 @@ QString BrowserHost::endpointFor(const QString &browserPath)
 bool BrowserHost::listen(const QString &browserPath)
 {
     const QString name = endpointFor(browserPath);
-    if (server.isListening() && server.fullServerName() == name)
+    if (d->server.isListening() && d->server.fullServerName() == name)
         return true;
-    server.close();
-    endpointPath = name;
+    d->server.close();
+    d->endpointPath = name;
     // A socket file left by an earlier run that crashed would make listen() fail.
-    QLocalServer::removeServer(endpointPath);
-    if (!server.listen(endpointPath)) {
-        error = QStringLiteral("cannot listen on %1: %2").arg(endpointPath, server.errorString());
+    QLocalServer::removeServer(d->endpointPath);
+    if (!d->server.listen(d->endpointPath)) {
+        d->error = QStringLiteral("cannot listen on %1: %2").arg(d->endpointPath, d->server.errorString());
         return false;
     }
-    browserLeft = false;
+    d->browserLeft = false;
     return true;
 }
 
@@ -66,60 +85,75 @@ bool BrowserHost::start(const QString &browserPath, const QStringList &arguments
 {
     const QFileInfo info(browserPath);
     if (!info.isFile() || !info.isExecutable()) {
-        error = QStringLiteral("no browser executable at %1").arg(browserPath);
+        d->error = QStringLiteral("no browser executable at %1").arg(browserPath);
         return false;
     }
-    if (process.state() != QProcess::NotRunning) {
-        error = QStringLiteral("the browser is already running");
+    if (d->process.state() != QProcess::NotRunning) {
+        d->error = QStringLiteral("the browser is already running");
         return false;
     }
     if (!listen(browserPath))
         return false;
-    browserLeft = false;
-    QProcessEnvironment env = environment;
+    d->browserLeft = false;
+    QProcessEnvironment env = d->environment;
     if (::geteuid() == 0 && !env.contains(QStringLiteral("QTWEBENGINE_DISABLE_SANDBOX")))
         env.insert(QStringLiteral("QTWEBENGINE_DISABLE_SANDBOX"), QStringLiteral("1"));
-    process.setProcessEnvironment(env);
-    process.start(info.absoluteFilePath(), arguments);
+    d->process.setProcessEnvironment(env);
+    d->process.start(info.absoluteFilePath(), arguments);
     return true;
 }
 
 void BrowserHost::setProcessEnvironment(const QProcessEnvironment &env)
 {
-    environment = env;
+    d->environment = env;
+}
+
+QProcess *BrowserHost::browserProcess()
+{
+    return &d->process;
+}
+
+QString BrowserHost::endpoint() const
+{
+    return d->endpointPath;
+}
+
+QString BrowserHost::errorString() const
+{
+    return d->error;
 }
 
 bool BrowserHost::isConnected() const
 {
-    return socket && socket->state() == QLocalSocket::ConnectedState;
+    return d->socket && d->socket->state() == QLocalSocket::ConnectedState;
 }
 
 void BrowserHost::onNewConnection()
 {
-    while (QLocalSocket *incoming = server.nextPendingConnection()) {
-        if (socket) {
+    while (QLocalSocket *incoming = d->server.nextPendingConnection()) {
+        if (d->socket) {
             // Whoever else connects is not the browser we are talking to.
             incoming->abort();
             incoming->deleteLater();
             continue;
         }
-        socket = incoming;
+        d->socket = incoming;
         connect(incoming, &QLocalSocket::readyRead, this, [this, incoming] { receive(incoming->readAll()); });
         connect(incoming, &QLocalSocket::disconnected, this, [this, incoming] {
             // The last bytes may come together with the hang-up.
             if (incoming->bytesAvailable() > 0)
                 receive(incoming->readAll());
-            browserLeft = true;
-            if (socket == incoming)
-                socket = nullptr;
+            d->browserLeft = true;
+            if (d->socket == incoming)
+                d->socket = nullptr;
             incoming->deleteLater();
             emit browserDisconnected();
         });
         // What was written before comes first, also before anything a slot
         // connected to browserConnected() writes.
-        if (!waiting.isEmpty()) {
-            incoming->write(waiting);
-            waiting.clear();
+        if (!d->waiting.isEmpty()) {
+            incoming->write(d->waiting);
+            d->waiting.clear();
         }
         emit browserConnected();
     }
@@ -128,31 +162,31 @@ void BrowserHost::onNewConnection()
 void BrowserHost::write(const QByteArray &frame)
 {
     if (isConnected())
-        socket->write(frame);
-    else if (!browserLeft)
-        waiting.append(frame);
+        d->socket->write(frame);
+    else if (!d->browserLeft)
+        d->waiting.append(frame);
 }
 
 void BrowserHost::hangUp()
 {
-    if (!socket) {
+    if (!d->socket) {
         // No browser yet: one that is starting finds nobody listening (or is
         // let go while it waits to be accepted) and exits by itself, and what
         // was kept for it is dropped.
-        server.close();
-        waiting.clear();
+        d->server.close();
+        d->waiting.clear();
         return;
     }
-    socket->disconnectFromServer();
-    if (socket && socket->state() != QLocalSocket::UnconnectedState)
-        socket->waitForDisconnected(1000);
+    d->socket->disconnectFromServer();
+    if (d->socket && d->socket->state() != QLocalSocket::UnconnectedState)
+        d->socket->waitForDisconnected(1000);
 }
 
 bool BrowserHost::waitForBrowserExit(int msecs)
 {
-    if (process.state() == QProcess::NotRunning)
+    if (d->process.state() == QProcess::NotRunning)
         return true;
-    return process.waitForFinished(msecs);
+    return d->process.waitForFinished(msecs);
 }
 
 }

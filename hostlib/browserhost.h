@@ -1,17 +1,15 @@
+// SPDX-License-Identifier: Apache-2.0
 #pragma once
 
 #include "hostlib/browserlink.h"
 #include "hostlib/hostexport.h"
 
-#include <QByteArray>
-#include <QLocalServer>
-#include <QPointer>
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <QString>
 #include <QStringList>
 
-class QLocalSocket;
+#include <memory>
 
 namespace ChannelWebBrowser {
 
@@ -53,12 +51,12 @@ public:
     // the page engine refuses to start its sandbox as root.
     void setProcessEnvironment(const QProcessEnvironment &environment);
     // The browser process; its output goes to this process's stdout and stderr.
-    QProcess *browserProcess() { return &process; }
+    QProcess *browserProcess();
 
     // The socket path listened on; empty before listen().
-    QString endpoint() const { return endpointPath; }
+    QString endpoint() const;
     // Why the last listen() or start() failed, or why the browser could not start.
-    QString errorString() const { return error; }
+    QString errorString() const;
     // A browser is connected now.
     bool isConnected() const;
 
@@ -80,17 +78,12 @@ signals:
     void browserFinished(int exitCode, QProcess::ExitStatus status);
 
 private:
-    void onNewConnection();
-    void write(const QByteArray &frame);
+    // Nothing private is part of the ABI; see BrowserLink.
+    Q_DECL_HIDDEN void onNewConnection();
+    Q_DECL_HIDDEN void write(const QByteArray &frame);
 
-    QLocalServer server;
-    QPointer<QLocalSocket> socket;
-    QProcess process;
-    QProcessEnvironment environment;
-    QString endpointPath;
-    QString error;
-    QByteArray waiting;        // frames written before the browser connected
-    bool browserLeft = false;  // it connected once and is gone: write nothing
+    class Private;
+    std::unique_ptr<Private> d;
 };
 
 }

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #include "hostlib/browserlink.h"
 
 #include "wire/vocabulary.h"
@@ -53,11 +54,21 @@ QJsonArray recordArray(const QList<DownloadRecord> &records, QJsonObject (Downlo
 
 }
 
+class BrowserLink::Private
+{
+public:
+    HostFramer framer;
+    qint64 discardedSeen = 0;
+};
+
 BrowserLink::BrowserLink(QObject *parent)
     : QObject(parent)
+    , d(std::make_unique<Private>())
 {
     qRegisterMetaType<HostMessage>();
 }
+
+BrowserLink::~BrowserLink() = default;
 
 void BrowserLink::sendBytes(const QString &category, const QString &subcommand, const QByteArray &payload)
 {
@@ -239,10 +250,10 @@ void BrowserLink::answerRemoveAllHistory(const QString &key)
 
 void BrowserLink::receive(const QByteArray &bytes)
 {
-    const QList<HostMessage> messages = framer.feed(bytes);
-    if (framer.discarded() != discardedSeen) {
-        emit messageIgnored(HostMessage(), QStringLiteral("%1 bytes without a ';'").arg(framer.discarded() - discardedSeen));
-        discardedSeen = framer.discarded();
+    const QList<HostMessage> messages = d->framer.feed(bytes);
+    if (d->framer.discarded() != d->discardedSeen) {
+        emit messageIgnored(HostMessage(), QStringLiteral("%1 bytes without a ';'").arg(d->framer.discarded() - d->discardedSeen));
+        d->discardedSeen = d->framer.discarded();
     }
     for (const HostMessage &message : messages) {
         emit messageReceived(message);

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #pragma once
 
 #include "hostlib/downloadrecord.h"
@@ -14,6 +15,8 @@
 #include <QString>
 #include <QStringList>
 #include <QUrl>
+
+#include <memory>
 
 namespace ChannelWebBrowser {
 
@@ -32,6 +35,7 @@ class CWB_HOST_EXPORT BrowserLink : public QObject
     Q_OBJECT
 public:
     explicit BrowserLink(QObject *parent = nullptr);
+    ~BrowserLink() override;
 
     // Bytes as the browser wrote them, cut anywhere: complete messages are
     // dispatched to the signals below at once, the rest is kept for later.
@@ -232,14 +236,16 @@ signals:
     void openFileFolderRequested(const QString &fileKey);
 
 private:
-    void sendBytes(const QString &category, const QString &subcommand, const QByteArray &payload);
-    void sendJson(const QString &category, const QString &subcommand, const QJsonObject &object);
-    void dispatch(const HostMessage &message);
-    void dispatchFeedback(const HostMessage &message);
-    void dispatchWebfile(const HostMessage &message);
+    // Hidden, like the state behind d: programs built against 1.0 must keep
+    // working with every later 1.x, so nothing private is part of the ABI.
+    Q_DECL_HIDDEN void sendBytes(const QString &category, const QString &subcommand, const QByteArray &payload);
+    Q_DECL_HIDDEN void sendJson(const QString &category, const QString &subcommand, const QJsonObject &object);
+    Q_DECL_HIDDEN void dispatch(const HostMessage &message);
+    Q_DECL_HIDDEN void dispatchFeedback(const HostMessage &message);
+    Q_DECL_HIDDEN void dispatchWebfile(const HostMessage &message);
 
-    HostFramer framer;
-    qint64 discardedSeen = 0;
+    class Private;
+    std::unique_ptr<Private> d;
 };
 
 }

@@ -1,9 +1,46 @@
+// SPDX-License-Identifier: Apache-2.0
 #include "hostlib/hostframer.h"
 
 namespace ChannelWebBrowser {
 
+class HostFramer::Private
+{
+public:
+    QByteArray tail;
+    qint64 dropped = 0;
+};
+
+HostFramer::HostFramer()
+    : d(std::make_unique<Private>())
+{
+}
+
+HostFramer::HostFramer(const HostFramer &other)
+    : d(std::make_unique<Private>(*other.d))
+{
+}
+
+HostFramer &HostFramer::operator=(const HostFramer &other)
+{
+    *d = *other.d;
+    return *this;
+}
+
+HostFramer::~HostFramer() = default;
+
+QByteArray HostFramer::pending() const
+{
+    return d->tail;
+}
+
+qint64 HostFramer::discarded() const
+{
+    return d->dropped;
+}
+
 QList<HostMessage> HostFramer::feed(const QByteArray &bytes)
 {
+    QByteArray &tail = d->tail;
     tail.append(bytes);
     QList<HostMessage> out;
     int start = 0;
@@ -16,7 +53,7 @@ QList<HostMessage> HostFramer::feed(const QByteArray &bytes)
     }
     tail.remove(0, start);
     if (tail.size() > kMaxPending) {
-        dropped += tail.size();
+        d->dropped += tail.size();
         tail.clear();
     }
     return out;

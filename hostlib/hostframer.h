@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #pragma once
 
 #include "hostlib/hostexport.h"
@@ -6,6 +7,8 @@
 #include <QList>
 #include <QMetaType>
 #include <QString>
+
+#include <memory>
 
 namespace ChannelWebBrowser {
 
@@ -25,13 +28,19 @@ struct CWB_HOST_EXPORT HostMessage
 class CWB_HOST_EXPORT HostFramer
 {
 public:
+    HostFramer();
+    // A copy goes on from where the original was, on its own.
+    HostFramer(const HostFramer &other);
+    HostFramer &operator=(const HostFramer &other);
+    ~HostFramer();
+
     // Complete messages in the bytes seen so far, in order; blank pieces
     // between ';' are skipped.
     QList<HostMessage> feed(const QByteArray &bytes);
     // What follows the last ';' so far: the start of a message still coming.
-    QByteArray pending() const { return tail; }
+    QByteArray pending() const;
     // Bytes thrown away because no ';' came within kMaxPending.
-    qint64 discarded() const { return dropped; }
+    qint64 discarded() const;
 
     // category:subcommand:Base64(payload); the payload is sent as the bytes
     // given (UTF-8 text, JSON, or an image file's bytes).
@@ -48,8 +57,9 @@ public:
     static constexpr int kMaxPending = 8 * 1024 * 1024;
 
 private:
-    QByteArray tail;
-    qint64 dropped = 0;
+    // Behind a pointer, like BrowserLink's: a later 1.x may keep more.
+    class Private;
+    std::unique_ptr<Private> d;
 };
 
 }

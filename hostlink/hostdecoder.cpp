@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #include "hostlink/hostdecoder.h"
 
 #include "config/configkeys.h"

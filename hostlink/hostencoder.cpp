@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #include "hostlink/hostencoder.h"
 
 #include "wire/vocabulary.h"

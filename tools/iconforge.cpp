@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // iconforge: draws every picture of the two image bundles at the pixel sizes
 // they ship in, normal and double resolution, straight from vector shapes so
 // that both come out sharp.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Figures for the download history panel: filling it from one list answer,
 // one progress answer, and painting a screenful. Prints; asserts nothing.
 // Each figure is wall time / CPU time of this thread in ms, so that a busy

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Feeds the real read pass and dispatcher from memory and prints what it costs.
 #include "config/vellchatwbconfigure.h"
 #include "hostlink/transport.h"

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: Apache-2.0
 # Start-up against the engine floor, and the memory of a large download history.
 find_package(PkgConfig REQUIRED)
 pkg_check_modules(BENCH_HTTPLIB REQUIRED IMPORTED_TARGET cpp-httplib)

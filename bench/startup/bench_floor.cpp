@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The floor the browser's start-up is measured against: the page engine's own
 // widget showing one page, and nothing of ours around it.
 //   bench_floor URL

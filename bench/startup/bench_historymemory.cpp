@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // What a large download history costs in memory: the real window, its
 // download panel opened, and the host's list answer fed through the real host
 // link, once with no records and once with 100,000, each in a process of its

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // What starting the browser costs over the page engine alone. A loopback site
 // serves a page with two style sheets, two images and a script; its onload
 // handler calls back. Each process is timed from its launch until that call

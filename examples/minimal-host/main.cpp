@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The smallest useful host: starts the browser, shows the page given on the
 // command line, prints what the browser says, answers its requests, and
 // exits when the user closes the window.

@@ -1,5 +1,7 @@
+// SPDX-License-Identifier: Apache-2.0
 #include "tests/support/browserprocess.h"
 #include "tests/support/fakehost.h"
+#include "tests/support/xdesktop.h"
 #include "webtestkit.h"
 
 #include <QDirIterator>
@@ -13,6 +15,7 @@
 #include <sys/un.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <memory>
 
 class tst_Process : public QObject
 {
@@ -57,6 +60,23 @@ QStringList entriesBelow(const QString &dir)
     while (it.hasNext())
         found << QDir(dir).relativeFilePath(it.next());
     found.sort();
+    return found;
+}
+
+// The processes running with this HOME, as "pid name": whatever a program
+// started with it left running.
+QStringList processesWithHome(const QString &home)
+{
+    const QByteArray wanted = "HOME=" + QFile::encodeName(home);
+    QStringList found;
+    for (const QString &pid : QDir(QStringLiteral("/proc")).entryList({QStringLiteral("[0-9]*")}, QDir::Dirs)) {
+        QFile environ(QStringLiteral("/proc/%1/environ").arg(pid));
+        if (!environ.open(QIODevice::ReadOnly) || !environ.readAll().split('\0').contains(wanted))
+            continue;
+        QFile comm(QStringLiteral("/proc/%1/comm").arg(pid));
+        comm.open(QIODevice::ReadOnly);
+        found << pid + QLatin1Char(' ') + QString::fromLocal8Bit(comm.readAll().trimmed());
+    }
     return found;
 }
 
@@ -202,13 +222,18 @@ void tst_Process::refusesAHostOfAnotherUser()
 void tst_Process::leavesNothingOnDisk_data()
 {
     QTest::addColumn<bool>("byHost");   // true: the host shows the page and hangs up; false: test mode and SIGTERM
-    QTest::newRow("host hangs up") << true;
-    QTest::newRow("SIGTERM in test mode") << false;
+    // An X server and nothing else: no session bus named and none in the
+    // user's runtime folder, where D-Bus would start one of its own.
+    QTest::addColumn<bool>("bareX");
+    QTest::newRow("host hangs up") << true << false;
+    QTest::newRow("SIGTERM in test mode") << false << false;
+    QTest::newRow("bare X session, host hangs up") << true << true;
 }
 
 void tst_Process::leavesNothingOnDisk()
 {
     QFETCH(bool, byHost);
+    QFETCH(bool, bareX);
     PageServer server;
     // A TLS handshake makes the engine open its certificate store in the
     // home folder; the refused certificate does not matter for that.
@@ -237,6 +262,13 @@ void tst_Process::leavesNothingOnDisk()
     BrowserProcess browser;
     QVERIFY(browser.isValid());
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    std::unique_ptr<XDesktop> desktop;
+    if (bareX) {
+        desktop = std::make_unique<XDesktop>(XDesktop::Options());
+        QVERIFY(desktop->isValid());
+        env = desktop->environment();
+        env.remove("DBUS_SESSION_BUS_ADDRESS");
+    }
     env.insert("HOME", home);
     env.insert("XDG_CONFIG_HOME", home + "/.config");
     env.insert("XDG_CACHE_HOME", home + "/.cache");
@@ -274,6 +306,8 @@ void tst_Process::leavesNothingOnDisk()
     QCOMPARE(browser.process().exitCode(), 0);
     QCOMPARE(entriesBelow(home), homeBefore);
     QCOMPARE(entriesBelow(tmp), QStringList());
+    // Nothing it started runs on: no engine helper, no bus daemon.
+    QTRY_COMPARE_WITH_TIMEOUT(processesWithHome(home), QStringList(), 10000);
 }
 
 void tst_Process::logCategories_data()

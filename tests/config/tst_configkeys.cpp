@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #include "config/configkeys.h"
 #include "config/vellchatwbconfigure.h"
 #include "resources/resource.h"

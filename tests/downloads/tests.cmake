@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: Apache-2.0
 wb_test(downloads tst_modelitemfile wb_downloads)
 wb_test(downloads tst_modelitembase wb_downloads)
 wb_test(downloads tst_downloadfilemodel wb_downloads)

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #include "config/vellchatwbconfigure.h"
 #include "downloads/downloadfiletree.h"
 #include "downloads/modelitemdate.h"

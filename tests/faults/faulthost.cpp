@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // A host in a process of its own, so that tests can kill it outright or let it
 // write floods without its own work counting against the browser's event loop.
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Linked with the browser's own main(): the browser with a user who opens
 // Download History as soon as the window is there, which only a click could
 // do otherwise. It lets a test end the link while the panel polls the host.

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: Apache-2.0
 # Helpers of the fault tests: a host that can be killed or made to flood, and
 # the browser's own main() with a user who opens Download History at once.
 add_executable(faulthost faults/faulthost.cpp)

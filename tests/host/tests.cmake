@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: Apache-2.0
 wb_test(host tst_hoststore wb_host)
 wb_test(host tst_hostsession wb_host)
 wb_test(host tst_hostdownloader wb_host)

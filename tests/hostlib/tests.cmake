@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: Apache-2.0
 wb_test(hostlib tst_hostframer ChannelWebBrowser::Host)
 # The browser's own writers and key table are read here too, so the library
 # and the browser are checked against each other.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #include "hostlib/hostframer.h"
 
 #include <QtTest>
@@ -24,6 +25,7 @@ private slots:
     void encode_data();
     void encode();
     void runawayTail();
+    void copiesGoOnAlone();
 };
 
 void tst_HostFramer::splitReads_data()
@@ -129,6 +131,20 @@ void tst_HostFramer::runawayTail()
     QCOMPARE(framer.discarded(), HostFramer::kMaxPending + 2);
     QCOMPARE(framer.pending(), QByteArray());
     QCOMPARE(flatten(framer.feed("feedback:refresh:;")), QStringList{"feedback|refresh|"});
+}
+
+void tst_HostFramer::copiesGoOnAlone()
+{
+    HostFramer framer;
+    QCOMPARE(framer.feed("feedback:ref").size(), 0);
+    const HostFramer copy(framer);
+    HostFramer assigned;
+    assigned = framer;
+    QCOMPARE(flatten(framer.feed("resh:;")), QStringList{"feedback|refresh|"});
+    // both kept the start of the message, and neither saw the rest
+    QCOMPARE(copy.pending(), QByteArray("feedback:ref"));
+    QCOMPARE(flatten(assigned.feed("erence:;")), QStringList{"feedback|reference|"});
+    QCOMPARE(framer.pending(), QByteArray());
 }
 
 QTEST_GUILESS_MAIN(tst_HostFramer)

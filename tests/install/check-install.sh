@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: Apache-2.0
 # Installs the build into a fresh prefix, builds examples/minimal-host from
 # the installed copy against the installed package alone (CMake, and a probe
 # through pkg-config), and runs tst_installed under its own X server.
@@ -11,16 +12,17 @@ trap 'rm -rf "$work"' EXIT
 prefix=$work/prefix
 
 cmake --install "$build" --prefix "$prefix" >/dev/null
+libdir=$(sed -n 's/^CMAKE_INSTALL_LIBDIR:[A-Z]*=//p' "$build/CMakeCache.txt")
 
 # The same compiler cache as the build, when it has one.
 launcher=$(sed -n 's/^CMAKE_CXX_COMPILER_LAUNCHER:[A-Z]*=//p' "$build/CMakeCache.txt")
-example_src=$prefix/share/doc/channel-web-browser/examples/minimal-host
+example_src=$prefix/share/doc/libchannel-web-browser-host-dev/examples/minimal-host
 cmake -S "$example_src" -B "$work/example" -DCMAKE_PREFIX_PATH="$prefix" \
     ${launcher:+-DCMAKE_CXX_COMPILER_LAUNCHER="$launcher"} >/dev/null
 cmake --build "$work/example" >/dev/null
 
 # pkg-config: compile and link a probe with nothing but what the .pc says.
-export PKG_CONFIG_PATH=$prefix/lib/pkgconfig
+export PKG_CONFIG_PATH=$prefix/$libdir/pkgconfig
 cat >"$work/probe.cpp" <<'PROBE'
 #include <hostlib/browserhost.h>
 #include <hostlib/hostversion.h>
@@ -35,12 +37,12 @@ PROBE
 ${launcher:-} c++ -std=c++17 "$work/probe.cpp" -o "$work/probe" $(pkg-config --cflags --libs channel-web-browser-host)
 browser=$(pkg-config --variable=browser channel-web-browser-host)
 [ "$browser" = "$prefix/bin/channel-web-browser" ] || { echo "pkg-config names the browser $browser"; exit 1; }
-probe=$(LD_LIBRARY_PATH=$prefix/lib "$work/probe" "$browser")
+probe=$(LD_LIBRARY_PATH=$prefix/$libdir "$work/probe" "$browser")
 version=$("$browser" --version)
 [ "${probe%% *}" = "${version##* }" ] || { echo "library $probe, browser $version"; exit 1; }
 "$browser" --help | grep -qxF "  ${probe#* }" || { echo "--help does not name the endpoint ${probe#* }"; exit 1; }
 
 # On the X server, as a desktop would run them: not the offscreen platform
 # the rest of the suite uses.
-WB_INSTALL_PREFIX=$prefix WB_EXAMPLE=$work/example/minimal-host \
+WB_INSTALL_PREFIX=$prefix WB_INSTALL_LIBDIR=$libdir WB_EXAMPLE=$work/example/minimal-host \
     env -u QT_QPA_PLATFORM -u QT_QUICK_BACKEND xvfb-run -a -s "-screen 0 1280x1024x24" "$driver"

@@ -1,6 +1,9 @@
 #!/usr/bin/env bash
-# Builds the Debian package from the build folder (what scripts/package does)
-# and checks what is in it and what it depends on.
+# SPDX-License-Identifier: Apache-2.0
+# Builds the Debian packages from the build folder (what scripts/package does)
+# and checks them as a distribution would: what each holds and depends on,
+# the library's control files, the hardening of every binary, the debug
+# symbols apart, and lintian.
 #   check-package.sh <build dir>
 set -euo pipefail
 build=$(cd "$1" && pwd)
@@ -8,41 +11,132 @@ work=$(mktemp -d "${TMPDIR:-/tmp}/wb-package.XXXXXX")
 trap 'rm -rf "$work"' EXIT
 
 cpack --config "$build/CPackConfig.cmake" -B "$work" >/dev/null
-debs=("$work"/*.deb)
-[ ${#debs[@]} -eq 1 ] || { echo "expected one package, got: ${debs[*]}"; exit 1; }
-deb=${debs[0]}
 version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$build/CMakeCache.txt")
-[ "$(basename "$deb")" = "channel-web-browser_${version}_$(dpkg --print-architecture).deb" ] || { echo "named $(basename "$deb")"; exit 1; }
+revision=$(sed -n 's/^set(CPACK_DEBIAN_PACKAGE_RELEASE "\(.*\)")$/\1/p' "$build/CPackConfig.cmake")
+full="$version-$revision"
+arch=$(dpkg --print-architecture)
+ma=$(dpkg-architecture -qDEB_HOST_MULTIARCH)
+lib=libchannel-web-browser-host1
 
 fail=0
-field() { dpkg-deb -f "$deb" "$1"; }
-[ "$(field Package)" = channel-web-browser ] || { echo "Package: $(field Package)"; fail=1; }
-[ "$(field Version)" = "$version" ] || { echo "Version: $(field Version)"; fail=1; }
+bad() { echo "$*"; fail=1; }
+deb() { echo "$work/${1}_${full}_$arch.deb"; }
+control() { dpkg-deb --ctrl-tarfile "$(deb "$1")" | tar -xO "./$2" 2>/dev/null; }
 
-# Computed from the binaries: the engine and Qt libraries they link, each
-# with a version, and never a build package.
-depends=$(field Depends)
-for lib in libc6 libstdc++6 libqt5core5a libqt5network5 libqt5widgets5 libqt5webenginecore5 libqt5webenginewidgets5 libqt5webchannel5; do
-    [[ ", $depends" == *", $lib (>= "* ]] || { echo "Depends lacks $lib: $depends"; fail=1; }
+# package | files it must hold | Depends it must name ("name (>= " for a computed one) | names it must not depend on
+packages=(
+    "channel-web-browser|./usr/bin/channel-web-browser ./usr/share/man/man1/channel-web-browser.1.gz ./usr/share/doc/channel-web-browser/README.md ./usr/share/doc/channel-web-browser/fonts/LICENSE-OpenSans.txt ./usr/share/doc/channel-web-browser/fonts/LICENSE-Deng-DejaVuSans.txt|libc6 (>= ,libstdc++6 (>= ,libqt5core5a (>= ,libqt5network5 (>= ,libqt5widgets5 (>= ,libqt5webenginecore5 (>= ,libqt5webenginewidgets5 (>= ,libqt5webchannel5 (>= |$lib,httplib"
+    "$lib|./usr/lib/$ma/libchannel-web-browser-host.so.$version ./usr/lib/$ma/libchannel-web-browser-host.so.1|libc6 (>= ,libqt5core5a (>= ,libqt5network5 (>= ,channel-web-browser (>= $version)|libqt5widgets5,libqt5gui5,webengine,-dev"
+    "libchannel-web-browser-host-dev|./usr/lib/$ma/libchannel-web-browser-host.so ./usr/include/channel-web-browser/hostlib/browserhost.h ./usr/include/channel-web-browser/hostlib/hostversion.h ./usr/lib/$ma/cmake/ChannelWebBrowser/ChannelWebBrowserConfig.cmake ./usr/lib/$ma/pkgconfig/channel-web-browser-host.pc ./usr/share/doc/libchannel-web-browser-host-dev/integrators-guide.md ./usr/share/doc/libchannel-web-browser-host-dev/examples/minimal-host/main.cpp|$lib (= $full),qtbase5-dev|cmake,g++"
+    "channel-web-browser-reference-host|./usr/lib/$ma/channel-web-browser/reference-host|$lib (= $full),channel-web-browser (= $full),libqt5gui5 (>= |-dev,cmake"
+)
+all_files=
+for row in "${packages[@]}"; do
+    IFS='|' read -r name files wanted unwanted <<<"$row"
+    [ -f "$(deb "$name")" ] || { bad "no package $(basename "$(deb "$name")")"; continue; }
+    [ "$(dpkg-deb -f "$(deb "$name")" Version)" = "$full" ] || bad "$name: Version $(dpkg-deb -f "$(deb "$name")" Version)"
+    contents=$(dpkg-deb -c "$(deb "$name")" | awk '{print $6}')
+    all_files+=$(dpkg-deb -c "$(deb "$name")" | awk '$1 !~ /^d/ {print $6}')$'\n'
+    for path in $files "./usr/share/doc/$name/copyright" "./usr/share/doc/$name/changelog.Debian.gz"; do
+        grep -qxF "$path" <<<"$contents" || bad "$name lacks $path"
+    done
+    depends=$(dpkg-deb -f "$(deb "$name")" Depends)
+    IFS=, read -ra items <<<"$wanted"
+    for item in "${items[@]}"; do
+        [[ ", $depends" == *", $item"* ]] || bad "$name: Depends lacks '$item': $depends"
+    done
+    IFS=, read -ra items <<<"$unwanted"
+    for item in "${items[@]}"; do
+        [[ "$depends" != *"$item"* ]] || bad "$name: Depends names '$item': $depends"
+    done
+    # Only dpkg's triggers run ldconfig: no package has maintainer scripts.
+    for script in preinst postinst prerm postrm; do
+        control "$name" "$script" >/dev/null && bad "$name has a $script"
+    done
+    # The machine-readable copyright, naming our licence and pointing at its text.
+    root=$work/root-$name
+    dpkg-deb -x "$(deb "$name")" "$root"
+    copyright=$root/usr/share/doc/$name/copyright
+    head -1 "$copyright" | grep -qx 'Format: https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/' || bad "$name: copyright is not machine-readable"
+    grep -qx 'License: Apache-2.0' "$copyright" && grep -qF /usr/share/common-licenses/Apache-2.0 "$copyright" || bad "$name: copyright does not name Apache-2.0"
+    # The changelog's newest entry is this very version.
+    top=$(zcat "$root/usr/share/doc/$name/changelog.Debian.gz" | head -1)
+    [[ "$top" == "channel-web-browser ($full) "* ]] || bad "$name: changelog starts with $top"
 done
-if grep -qE -- '-dev\b|cmake|g\+\+' <<<"$depends"; then echo "Depends names a build package: $depends"; fail=1; fi
-# The library's own shlibs entry, so hosts packaged against it get a dependency.
-dpkg-deb --ctrl-tarfile "$deb" | tar -xO ./shlibs | grep -qx "libchannel-web-browser-host 1 channel-web-browser (>= $version)" \
-    || { echo "shlibs: $(dpkg-deb --ctrl-tarfile "$deb" | tar -xO ./shlibs)"; fail=1; }
+dup=$(sort <<<"$all_files" | grep . | uniq -d)
+[ -z "$dup" ] || bad "in more than one package: $dup"
+if grep -q '^\./usr/local/' <<<"$all_files"; then bad "files under /usr/local"; fi
+# The demo takes no name in everybody's PATH: the browser is the only program there.
+programs=$(grep '^\./usr/bin/' <<<"$all_files" || true)
+[ "$programs" = ./usr/bin/channel-web-browser ] || bad "in /usr/bin: $programs"
+grep -q 'License: Bitstream-Vera' "$work/root-channel-web-browser/usr/share/doc/channel-web-browser/copyright" || bad "the browser's copyright misses the DejaVu font's licence"
 
-contents=$(dpkg-deb -c "$deb" | awk '{print $6}')
-for path in ./usr/bin/channel-web-browser ./usr/bin/reference-host \
-    "./usr/lib/libchannel-web-browser-host.so.$version" ./usr/include/channel-web-browser/hostlib/browserhost.h \
-    ./usr/lib/cmake/ChannelWebBrowser/ChannelWebBrowserConfig.cmake ./usr/lib/pkgconfig/channel-web-browser-host.pc \
-    ./usr/share/doc/channel-web-browser/integrators-guide.md ./usr/share/doc/channel-web-browser/copyright \
-    ./usr/share/doc/channel-web-browser/fonts/LICENSE-OpenSans.txt ./usr/share/doc/channel-web-browser/fonts/LICENSE-Deng-DejaVuSans.txt; do
-    grep -qxF "$path" <<<"$contents" || { echo "missing $path"; fail=1; }
+# The library's control files: shlibs, the symbols file (exactly the symbols
+# the built library exports; scripts/package --symbols rewrites it) and the
+# ldconfig trigger.
+[ "$(control $lib shlibs)" = "libchannel-web-browser-host 1 $lib (>= $full)" ] || bad "shlibs: $(control $lib shlibs)"
+[ "$(control $lib triggers)" = "activate-noawait ldconfig" ] || bad "triggers: $(control $lib triggers)"
+control $lib symbols >"$work/symbols"
+mkdir -p "$work/root-$lib/DEBIAN"
+dpkg-gensymbols -q -c4 -v"$version" -p$lib -P"$work/root-$lib" -I"$work/symbols" -O"$work/symbols.now" || bad "the symbols file is not what the library exports (see the diff above)"
+
+# Hardening, read off the ELF files: position-independent executables,
+# relocations read-only and bound at start, the stack protector, and the
+# fortified libc calls: a binary that calls a libc function of which libc has
+# a checked __*_chk form must call some checked ones (the compiler keeps the
+# plain call where it proves the size).
+fortifiable=$(readelf --dyn-syms -W "/lib/$ma/libc.so.6" | sed -n 's/.* __\([a-z0-9_]*\)_chk@.*/\1/p' | sort -u)
+elves=(
+    "$work/root-channel-web-browser/usr/bin/channel-web-browser|exec"
+    "$work/root-$lib/usr/lib/$ma/libchannel-web-browser-host.so.$version|lib"
+    "$work/root-channel-web-browser-reference-host/usr/lib/$ma/channel-web-browser/reference-host|exec"
+)
+for row in "${elves[@]}"; do
+    IFS='|' read -r elf kind <<<"$row"
+    name=${elf##*/}
+    [ -f "$elf" ] || { bad "no $elf"; continue; }
+    dynamic=$(readelf -dW "$elf")
+    imports=$(readelf --dyn-syms -W "$elf" | awk '$7 == "UND" {print $8}')
+    grep -qE '\(FLAGS\).*BIND_NOW|\(FLAGS_1\).*NOW' <<<"$dynamic" || bad "$name: not bound at start (BIND_NOW)"
+    readelf -lW "$elf" | grep -q GNU_RELRO || bad "$name: no read-only relocations (RELRO)"
+    grep -q '^__stack_chk_fail' <<<"$imports" || bad "$name: no stack protector"
+    if ! grep -qE '^__[a-z0-9_]+_chk(@|$)' <<<"$imports"; then
+        plain=$(sed 's/@.*//' <<<"$imports" | grep -xF "$fortifiable" || true)
+        [ -z "$plain" ] || bad "$name: calls $(echo $plain) unfortified"
+    fi
+    grep -qE 'RPATH|RUNPATH' <<<"$dynamic" && bad "$name: has a library search path of its own"
+    if [ "$kind" = exec ]; then
+        grep -qE '\(FLAGS_1\).*PIE' <<<"$dynamic" || bad "$name: not a position-independent executable"
+    fi
+    # Stripped, and its symbols in the -dbgsym package under its build id.
+    file "$elf" | grep -q ', stripped' || bad "$name: not stripped"
+    id=$(readelf -nW "$elf" | sed -n 's/.*Build ID: *//p')
+    found=
+    for ddeb in "$work"/*-dbgsym_"${full}_$arch".ddeb; do
+        dpkg-deb -c "$ddeb" | grep -q "/usr/lib/debug/.build-id/${id:0:2}/${id:2}.debug$" && found=$ddeb
+    done
+    [ -n "$found" ] || bad "$name: no debug symbols for build id $id"
 done
-if grep -q '^\./usr/local/' <<<"$contents"; then echo "files under /usr/local"; fail=1; fi
+for name in channel-web-browser $lib channel-web-browser-reference-host; do
+    ddeb="$work/$name-dbgsym_${full}_$arch.ddeb"
+    [ -f "$ddeb" ] || { bad "no $(basename "$ddeb")"; continue; }
+    [[ "$(dpkg-deb -f "$ddeb" Depends)" == "$name (= $full)" ]] || bad "$name-dbgsym: Depends $(dpkg-deb -f "$ddeb" Depends)"
+done
 
-dpkg-deb -x "$deb" "$work/root"
-grep -qx 'prefix=/usr' "$work/root/usr/lib/pkgconfig/channel-web-browser-host.pc" || { echo "pkg-config prefix is not /usr"; fail=1; }
-if file "$work/root/usr/bin/channel-web-browser" | grep -q 'not stripped'; then echo "browser not stripped"; fail=1; fi
 # Runs from where the package puts it, without any display or host.
-"$work/root/usr/bin/channel-web-browser" --version | grep -qx "channel-web-browser $version" || { echo "installed --version"; fail=1; }
+"$work/root-channel-web-browser/usr/bin/channel-web-browser" --version | grep -qx "channel-web-browser $version" || bad "installed --version"
+# The demo finds the browser of its own installation: with none there, it says where it looked.
+said=$(LD_LIBRARY_PATH="$work/root-$lib/usr/lib/$ma" QT_QPA_PLATFORM=offscreen \
+    "$work/root-channel-web-browser-reference-host/usr/lib/$ma/channel-web-browser/reference-host" 2>&1 >/dev/null || true)
+[[ "$said" == *"no browser executable at $work/root-channel-web-browser-reference-host/usr/bin/channel-web-browser "* ]] || bad "the demo looks for the browser elsewhere: $said"
+pc=$work/root-libchannel-web-browser-host-dev/usr/lib/$ma/pkgconfig/channel-web-browser-host.pc
+grep -qx 'prefix=/usr' "$pc" || bad "pkg-config prefix is not /usr"
+grep -qx "libdir=\${prefix}/lib/$ma" "$pc" || bad "pkg-config libdir: $(grep libdir= "$pc")"
+
+# lintian, as a distribution runs it: no error and no warning, but for the
+# overrides each package carries with their reasons.
+if ! lintian --fail-on error,warning "$work"/*.deb >"$work/lintian" 2>&1; then
+    cat "$work/lintian"
+    bad "lintian"
+fi
 exit $fail

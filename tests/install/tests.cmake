@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: Apache-2.0
 # The installed tree and the Debian package, checked the way an integrator
 # meets them. They share the build's install step, so they never run at the
 # same time. A sanitized build is no package: an example built without the

@@ -1,14 +1,17 @@
+// SPDX-License-Identifier: Apache-2.0
 #include "hostlib/browserhost.h"
 #include "tests/install/xclose.h"
 #include "webtestkit.h"
 
 #include <QFileInfo>
 #include <QProcess>
+#include <QTemporaryDir>
 #include <QtTest>
 
 // What `cmake --install` put in a prefix, run from there on an X display:
 // check-install.sh installs, builds the example against the installed package
-// only, and runs this under xvfb-run with WB_INSTALL_PREFIX and WB_EXAMPLE.
+// only, and runs this under xvfb-run with WB_INSTALL_PREFIX, WB_INSTALL_LIBDIR
+// and WB_EXAMPLE. Paths below name the library folder "$LIBDIR".
 class tst_Installed : public QObject
 {
     Q_OBJECT
@@ -17,13 +20,17 @@ private slots:
     void installedFiles_data();
     void installedFiles();
     void versionAndHelpWithoutDisplay();
-    void referenceHostFindsItsLibrary();
+    void referenceHostFindsItsLibraryAndBrowser();
     void testModeShowsLocalPage();
     void exampleDrivesInstalledBrowser();
 private:
-    QString installed(const QString &relative) const { return prefix + QLatin1Char('/') + relative; }
+    QString installed(QString relative) const
+    {
+        return prefix + QLatin1Char('/') + relative.replace(QLatin1String("$LIBDIR"), libdir);
+    }
 
     QString prefix;
+    QString libdir;
     QString example;
     PageServer site;
 };
@@ -40,7 +47,8 @@ void tst_Installed::initTestCase()
 {
     prefix = qEnvironmentVariable("WB_INSTALL_PREFIX");
     example = qEnvironmentVariable("WB_EXAMPLE");
-    if (prefix.isEmpty() || example.isEmpty())
+    libdir = qEnvironmentVariable("WB_INSTALL_LIBDIR");
+    if (prefix.isEmpty() || example.isEmpty() || libdir.isEmpty())
         QSKIP("run by tests/install/check-install.sh, which installs first");
     QVERIFY(!qEnvironmentVariableIsEmpty("DISPLAY"));
     site.setContent(QStringLiteral("/"), kPage, "text/html");
@@ -52,19 +60,25 @@ void tst_Installed::installedFiles_data()
     QTest::addColumn<QString>("path");
     QTest::addColumn<bool>("executable");
     QTest::newRow("browser") << "bin/channel-web-browser" << true;
-    QTest::newRow("reference host") << "bin/reference-host" << true;
-    QTest::newRow("library") << "lib/libchannel-web-browser-host.so.1" << false;
-    QTest::newRow("library for the linker") << "lib/libchannel-web-browser-host.so" << false;
+    QTest::newRow("browser's manual page") << "share/man/man1/channel-web-browser.1.gz" << false;
+    QTest::newRow("reference host, out of the PATH") << "$LIBDIR/channel-web-browser/reference-host" << true;
+    QTest::newRow("library") << "$LIBDIR/libchannel-web-browser-host.so.1" << false;
+    QTest::newRow("library for the linker") << "$LIBDIR/libchannel-web-browser-host.so" << false;
     QTest::newRow("header") << "include/channel-web-browser/hostlib/browserhost.h" << false;
     QTest::newRow("version header") << "include/channel-web-browser/hostlib/hostversion.h" << false;
-    QTest::newRow("CMake package") << "lib/cmake/ChannelWebBrowser/ChannelWebBrowserConfig.cmake" << false;
-    QTest::newRow("CMake package version") << "lib/cmake/ChannelWebBrowser/ChannelWebBrowserConfigVersion.cmake" << false;
-    QTest::newRow("pkg-config") << "lib/pkgconfig/channel-web-browser-host.pc" << false;
+    QTest::newRow("CMake package") << "$LIBDIR/cmake/ChannelWebBrowser/ChannelWebBrowserConfig.cmake" << false;
+    QTest::newRow("CMake package version") << "$LIBDIR/cmake/ChannelWebBrowser/ChannelWebBrowserConfigVersion.cmake" << false;
+    QTest::newRow("pkg-config") << "$LIBDIR/pkgconfig/channel-web-browser-host.pc" << false;
     QTest::newRow("README") << "share/doc/channel-web-browser/README.md" << false;
-    QTest::newRow("integrators' guide") << "share/doc/channel-web-browser/integrators-guide.md" << false;
-    QTest::newRow("example") << "share/doc/channel-web-browser/examples/minimal-host/main.cpp" << false;
+    QTest::newRow("integrators' guide") << "share/doc/libchannel-web-browser-host-dev/integrators-guide.md" << false;
+    QTest::newRow("example") << "share/doc/libchannel-web-browser-host-dev/examples/minimal-host/main.cpp" << false;
     QTest::newRow("Open Sans licence") << "share/doc/channel-web-browser/fonts/LICENSE-OpenSans.txt" << false;
     QTest::newRow("DejaVu licence") << "share/doc/channel-web-browser/fonts/LICENSE-Deng-DejaVuSans.txt" << false;
+    for (const char *package : {"channel-web-browser", "libchannel-web-browser-host1", "libchannel-web-browser-host-dev",
+                                "channel-web-browser-reference-host"}) {
+        for (const char *file : {"copyright", "changelog.Debian.gz"})
+            QTest::addRow("%s %s", package, file) << QStringLiteral("share/doc/%1/%2").arg(package, file) << false;
+    }
 }
 
 void tst_Installed::installedFiles()
@@ -99,23 +113,36 @@ void tst_Installed::versionAndHelpWithoutDisplay()
     QVERIFY(help.contains(QStringLiteral("QTWEBENGINE_DISABLE_SANDBOX=1")));
 }
 
-void tst_Installed::referenceHostFindsItsLibrary()
+void tst_Installed::referenceHostFindsItsLibraryAndBrowser()
 {
+    const QString referenceHost = installed(QStringLiteral("$LIBDIR/channel-web-browser/reference-host"));
     QProcess process;
-    process.start(installed(QStringLiteral("bin/reference-host")), {QStringLiteral("--help")});
+    process.start(referenceHost, {QStringLiteral("--help")});
     QVERIFY(process.waitForFinished(10000));
     QCOMPARE(process.exitStatus(), QProcess::NormalExit);
     QCOMPARE(process.exitCode(), 0);
     QVERIFY(process.readAllStandardOutput().contains("--browser"));
+
+    // Not beside the browser any more: it starts the one of its installation.
+    const int shownBefore = site.requestsFor(QStringLiteral("/shown")).size();
+    QTemporaryDir data;
+    process.setProcessChannelMode(QProcess::ForwardedChannels);
+    process.start(referenceHost, {QStringLiteral("--url"), site.url(QStringLiteral("/")).toString(),
+                                  QStringLiteral("--data-dir"), data.path(), QStringLiteral("--download-dir"), data.path()});
+    QTRY_VERIFY_WITH_TIMEOUT(site.requestsFor(QStringLiteral("/shown")).size() > shownBefore, 60000);
+    process.terminate();
+    QVERIFY(process.waitForFinished(20000));
+    QCOMPARE(process.exitCode(), 0);
 }
 
 void tst_Installed::testModeShowsLocalPage()
 {
+    const int shownBefore = site.requestsFor(QStringLiteral("/shown")).size();
     QProcess browser;
     browser.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     browser.start(installed(QStringLiteral("bin/channel-web-browser")), {QStringLiteral("test"), site.url(QStringLiteral("/")).toString()});
     // the page loaded, with its bundled web channel script, and ran
-    QTRY_VERIFY_WITH_TIMEOUT(!site.requestsFor(QStringLiteral("/shown")).isEmpty(), 60000);
+    QTRY_VERIFY_WITH_TIMEOUT(site.requestsFor(QStringLiteral("/shown")).size() > shownBefore, 60000);
     QCOMPARE(browser.state(), QProcess::Running);
     browser.terminate();
     QVERIFY(browser.waitForFinished(10000));

@@ -1,4 +1,5 @@
 #!/usr/bin/python3
+# SPDX-License-Identifier: Apache-2.0
 """What a screen reader finds of an application on the accessibility bus.
 
 APP is the application's name or its process id.

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: Apache-2.0
 find_package(OpenSSL REQUIRED)
 find_package(Threads REQUIRED)
 find_package(PkgConfig REQUIRED)

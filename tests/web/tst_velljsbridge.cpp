@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #include "web/velljsbridge.h"
 #include "web/vellwebenginepage.h"
 #include "webtestkit.h"

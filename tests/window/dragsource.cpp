@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // A window with one file to drag, for tests that drop files on the browser:
 // dragsource <file> <title>. A press and a move on it start the drag.
 #include <QApplication>

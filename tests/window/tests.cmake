@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: Apache-2.0
 wb_test(window tst_frame wb_window wb_hostlink)
 wb_test(window tst_windowplacement wb_window)
 wb_test(window tst_browser_e2e wb_webtestkit wb_testsupport Qt::WebChannel)

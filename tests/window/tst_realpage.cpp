@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #include "tests/support/browserprocess.h"
 #include "tests/support/fakehost.h"
 #include "webtestkit.h"
