@@ -171,8 +171,11 @@ int main(int argc, char *argv[])
     // steps, so 192 dpi looks exactly like QT_SCALE_FACTOR=2; below that the
     // configuration store's 125 % and 150 % apply to the window's own sizes,
     // pictures and page zoom, which the toolkit would round away or blur.
+    // (The newer toolkit always scales so.)
+#if QT_VERSION_MAJOR < 6
     QCoreApplication::setAttribute(Qt::AA_EnableHighDpiScaling);
     QCoreApplication::setAttribute(Qt::AA_UseHighDpiPixmaps);
+#endif
     QGuiApplication::setHighDpiScaleFactorRoundingPolicy(Qt::HighDpiScaleFactorRoundingPolicy::RoundPreferFloor);
     if (qgetenv("QT_QPA_PLATFORM") == "offscreen" && !qEnvironmentVariableIsSet("QT_QUICK_BACKEND"))
         qputenv("QT_QUICK_BACKEND", "software");

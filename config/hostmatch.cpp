@@ -135,7 +135,7 @@ bool HostMatch::hostListed(const QStringList &patterns, const QUrl &url)
         return false;
     for (const QString &p : patterns) {
         if (p.startsWith(QLatin1String("*."))) {
-            if (host.endsWith(p.midRef(1)) && host.size() > p.size() - 1)
+            if (host.endsWith(QStringView(p).mid(1)) && host.size() > p.size() - 1)
                 return true;
         } else if (host == p) {
             return true;

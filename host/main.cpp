@@ -65,7 +65,9 @@ int main(int argc, char *argv[])
     // The position text is in the browser's logical pixels: from 175 % up the
     // browser lets the toolkit scale by whole steps, so measure the screen for
     // the first window the same way, or the window opens twice as far out.
+#if QT_VERSION_MAJOR < 6
     QCoreApplication::setAttribute(Qt::AA_EnableHighDpiScaling);
+#endif
     QGuiApplication::setHighDpiScaleFactorRoundingPolicy(Qt::HighDpiScaleFactorRoundingPolicy::RoundPreferFloor);
     QGuiApplication app(argc, argv);
     if (noDisplay && !platformChosen)

@@ -3,6 +3,7 @@
 
 #include <QImageReader>
 #include <QPixmap>
+#include <QtMath>
 #include <mutex>
 
 static void initBundles()
@@ -81,7 +82,11 @@ QPixmap *Resource::loadScreenPixmap(const QString &path)
         image = image.scaled(qRound(base.width() * factor), qRound(base.height() * factor), Qt::IgnoreAspectRatio,
                              Qt::SmoothTransformation);
     } else if (enlarged && !image.isNull()) {
-        image = image.scaledToWidth(density.scaled(base.isValid() ? base.width() : image.width()), Qt::SmoothTransformation);
+        // The height follows the width, rounded up, with either toolkit (the
+        // newer one's scaledToWidth() rounds to nearest).
+        const int width = density.scaled(base.isValid() ? base.width() : image.width());
+        const int height = qCeil(image.height() * (qreal(width) / image.width()));
+        image = image.scaled(width, height, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
     }
     auto *pixmap = new QPixmap(QPixmap::fromImage(image));
     // The reader gives an "@2x" file a ratio of 2 by itself; the ratio here is the screen's.

@@ -8,7 +8,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QWebEngineDownloadItem>
 
 // Downloads this close together come from one gesture, a link clicked twice.
 static constexpr qint64 downloadGuardMs = 300;
@@ -33,7 +32,7 @@ bool PageDownloads::fetchable(const QUrl &url)
         && scheme != QLatin1String("qrc") && scheme != QLatin1String("chrome");
 }
 
-void PageDownloads::take(QWebEngineDownloadItem *download)
+void PageDownloads::take(WebDownload *download)
 {
     const qint64 now = QDateTime::currentMSecsSinceEpoch();
     if (quint64(now - lastTime) <= quint64(downloadGuardMs))
@@ -53,7 +52,7 @@ void PageDownloads::take(QWebEngineDownloadItem *download)
     emit ready(url.toString(), QFileInfo(download->downloadFileName()).fileName());
 }
 
-bool PageDownloads::keep(QWebEngineDownloadItem *download)
+bool PageDownloads::keep(WebDownload *download)
 {
     const QString scratch = PageProfile::scratchPath();
     if (scratch.isEmpty())
@@ -69,15 +68,15 @@ bool PageDownloads::keep(QWebEngineDownloadItem *download)
         name = QStringLiteral("download");
     download->setDownloadDirectory(folder);
     download->setDownloadFileName(name);
-    connect(download, &QWebEngineDownloadItem::finished, this, [this, download] { onFinished(download); });
+    EngineCompat::whenFinished(download, this, [this, download] { onFinished(download); });
     download->accept();
     return true;
 }
 
-void PageDownloads::onFinished(QWebEngineDownloadItem *download)
+void PageDownloads::onFinished(WebDownload *download)
 {
     const QString path = QDir(download->downloadDirectory()).filePath(download->downloadFileName());
-    if (download->state() != QWebEngineDownloadItem::DownloadCompleted) {
+    if (download->state() != WebDownload::DownloadCompleted) {
         emit receiveLog(QStringLiteral("a download made by the page failed: %1").arg(download->interruptReasonString()));
         QFile::remove(path);
         return;

@@ -1,11 +1,11 @@
 // SPDX-License-Identifier: Apache-2.0
 #pragma once
 
+#include "web/enginecompat.h"
+
 #include <QObject>
 #include <QString>
 #include <QUrl>
-
-class QWebEngineDownloadItem;
 
 // Every download a page starts goes to the host, which fetches the file
 // itself. Downloads whose bytes exist only inside the page (a Blob, a data: URL, the
@@ -26,7 +26,7 @@ public:
     // A download the engine offers: handed over at once, written first when
     // the page made it, or dropped (a second one from the same click, an
     // address the host must not be given).
-    void take(QWebEngineDownloadItem *download);
+    void take(WebDownload *download);
 
 signals:
     // The host may fetch the download from url (a local file when the
@@ -35,8 +35,8 @@ signals:
     void receiveLog(const QString &msg);
 
 private:
-    bool keep(QWebEngineDownloadItem *download);
-    void onFinished(QWebEngineDownloadItem *download);
+    bool keep(WebDownload *download);
+    void onFinished(WebDownload *download);
     int count = 0;
     qint64 lastTime = 0;
 };

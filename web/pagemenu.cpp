@@ -1,23 +1,24 @@
 // SPDX-License-Identifier: Apache-2.0
 #include "web/pagemenu.h"
 
+#include "web/enginecompat.h"
+
 #include <QMenu>
-#include <QWebEngineContextMenuData>
 #include <QWebEnginePage>
 
 bool PageMenu::addEntries(QMenu *menu, QWebEnginePage *page)
 {
-    const QWebEngineContextMenuData &place = page->contextMenuData();
-    if (!place.isValid())
+    const EngineCompat::MenuPlace place = EngineCompat::menuPlace(page);
+    if (!place.valid)
         return false;
     QList<QWebEnginePage::WebAction> actions;
-    if (place.isContentEditable())
+    if (place.editable)
         actions << QWebEnginePage::Cut << QWebEnginePage::Copy << QWebEnginePage::Paste << QWebEnginePage::SelectAll;
-    else if (!place.selectedText().isEmpty())
+    else if (!place.selectedText.isEmpty())
         actions << QWebEnginePage::Copy;
-    if (place.linkUrl().isValid())
+    if (place.linkUrl.isValid())
         actions << QWebEnginePage::CopyLinkToClipboard << QWebEnginePage::DownloadLinkToDisk;
-    if (place.mediaType() == QWebEngineContextMenuData::MediaTypeImage && place.mediaUrl().isValid())
+    if (place.image && place.mediaUrl.isValid())
         actions << QWebEnginePage::CopyImageToClipboard << QWebEnginePage::DownloadImageToDisk;
     for (QWebEnginePage::WebAction action : qAsConst(actions))
         menu->addAction(page->action(action));

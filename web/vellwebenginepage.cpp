@@ -23,6 +23,7 @@ QString shown(const QUrl &url)
 VellWebEnginePage::VellWebEnginePage(QWebEngineProfile *profile, QObject *parent)
     : QWebEnginePage(profile, parent)
 {
+    answerCertificateErrors();
     refuseWindows();
 }
 
@@ -48,15 +49,39 @@ void VellWebEnginePage::refuseWindows()
 VellWebEnginePage::VellWebEnginePage(QObject *parent)
     : QWebEnginePage(parent)
 {
+    answerCertificateErrors();
 }
 
-bool VellWebEnginePage::certificateError(const QWebEngineCertificateError &error)
+bool VellWebEnginePage::overridesCertificate(const QUrl &url, const QString &description)
 {
     if (!strict)
         return true;
-    emit certificateRefused(QStringLiteral("refused %1: %2").arg(shown(error.url()), error.errorDescription()));
+    emit certificateRefused(QStringLiteral("refused %1: %2").arg(shown(url), description));
     return false;
 }
+
+// The older engine asks a virtual function, the newer one sends a signal that
+// must be answered.
+#if QT_VERSION_MAJOR < 6
+bool VellWebEnginePage::certificateError(const QWebEngineCertificateError &error)
+{
+    return overridesCertificate(error.url(), error.errorDescription());
+}
+
+void VellWebEnginePage::answerCertificateErrors()
+{
+}
+#else
+void VellWebEnginePage::answerCertificateErrors()
+{
+    connect(this, &QWebEnginePage::certificateError, this, [this](QWebEngineCertificateError error) {
+        if (overridesCertificate(error.url(), error.description()) && error.isOverridable())
+            error.acceptCertificate();
+        else
+            error.rejectCertificate();
+    });
+}
+#endif
 
 bool VellWebEnginePage::acceptNavigationRequest(const QUrl &url, NavigationType type, bool isMainFrame)
 {

@@ -2,6 +2,7 @@
 #include "widgets/button.h"
 
 #include "config/vellchatwbconfigure.h"
+#include "widgets/pointer.h"
 
 #include <QAccessible>
 #include <QFocusEvent>
@@ -122,10 +123,8 @@ void Button::mousePressEvent(QMouseEvent *event)
         return;
     // A button that appeared under a resting pointer never saw an enter event;
     // without this its release would not count as a click.
-    if (!(state & StateOver)) {
-        QEvent enter(QEvent::Enter);
-        enterEvent(&enter);
-    }
+    if (!(state & StateOver))
+        pointerEntered();
     if (state & StatePressed)
         return;
     const int old = state;
@@ -151,15 +150,21 @@ void Button::mouseReleaseEvent(QMouseEvent *event)
 
 void Button::mouseMoveEvent(QMouseEvent *event)
 {
-    const QPoint pos = event->localPos().toPoint();
+    const QPoint pos = pointerInWidget(event).toPoint();
     setOver(QRect(0, 0, width(), height()).contains(pos));
 }
 
-void Button::enterEvent(QEvent *event)
+bool Button::event(QEvent *event)
+{
+    if (event->type() == QEvent::Enter)
+        pointerEntered();
+    return QWidget::event(event);
+}
+
+void Button::pointerEntered()
 {
     setOver(true);
     setMouseTracking(true);
-    QWidget::enterEvent(event);
 }
 
 void Button::leaveEvent(QEvent *event)

@@ -35,7 +35,9 @@ protected:
     void mousePressEvent(QMouseEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
     void mouseMoveEvent(QMouseEvent *event) override;
-    void enterEvent(QEvent *event) override;
+    // Enter arrives through event(): its handler's signature differs between
+    // toolkit versions, the event does not.
+    bool event(QEvent *event) override;
     void leaveEvent(QEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
     void focusInEvent(QFocusEvent *event) override;
@@ -44,6 +46,7 @@ protected:
     void paintFocusRing(QPainter &painter, const QColor &color) const;
 
 private:
+    void pointerEntered();
     void setFlag(int flag, bool on);
 
     int state = 0;

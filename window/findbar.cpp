@@ -2,6 +2,7 @@
 #include "window/findbar.h"
 
 #include "config/vellchatwbconfigure.h"
+#include "web/enginecompat.h"
 #include "widgets/textbutton.h"
 
 #include <QAccessible>
@@ -76,7 +77,7 @@ void FindBar::close()
     count->clear();
     hide();
     emit shownChanged();
-    if (QWidget *view = page->view())
+    if (QWidget *view = EngineCompat::viewOf(page))
         view->setFocus(Qt::OtherFocusReason);
 }
 

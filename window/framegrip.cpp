@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: Apache-2.0
 #include "window/framegrip.h"
 
+#include "widgets/pointer.h"
 #include "window/vellchatwebbroswer.h"
 #include "window/windowplacement.h"
 
@@ -103,7 +104,7 @@ void FrameGrip::press(QMouseEvent *event)
 {
     if (event->button() != Qt::LeftButton)
         return;
-    pressGlobalPos = roundedPoint(event->screenPos());
+    pressGlobalPos = roundedPoint(pointerOnScreen(event));
     if (QWidget *w = frame->parentWidget()) {
         pressFrameGeometry = w->frameGeometry();
         const QRect client = w->geometry();
@@ -114,7 +115,7 @@ void FrameGrip::press(QMouseEvent *event)
     if (QWidget *w = frame->parentWidget())
         w->activateWindow();
     frame->setFocus(Qt::MouseFocusReason);
-    const QPoint local = roundedPoint(event->localPos());
+    const QPoint local = roundedPoint(pointerInWidget(event));
     dragMode = zoneAt(local.x(), local.y());
     frame->setCursor(cursorFor(dragMode));
 }
@@ -122,7 +123,7 @@ void FrameGrip::press(QMouseEvent *event)
 void FrameGrip::drag(QMouseEvent *event)
 {
     if (dragMode == Zone::None) {
-        const QPoint local = roundedPoint(event->localPos());
+        const QPoint local = roundedPoint(pointerInWidget(event));
         frame->setCursor(cursorFor(zoneAt(local.x(), local.y())));
         return;
     }
@@ -130,7 +131,7 @@ void FrameGrip::drag(QMouseEvent *event)
     if (event->buttons() != Qt::LeftButton)
         return;
     event->accept();
-    const QPoint pointer = roundedPoint(event->screenPos());
+    const QPoint pointer = roundedPoint(pointerOnScreen(event));
     const bool placesItself = WindowPlacement::windowsPlaceThemselves();
     // A drag that changes the window state or hands the pointer to the
     // compositor waits until the pointer has really travelled, so that a click
@@ -229,7 +230,7 @@ void FrameGrip::doubleClick(QMouseEvent *event)
 {
     if (event->button() != Qt::LeftButton)
         return;
-    const QPoint local = roundedPoint(event->localPos());
+    const QPoint local = roundedPoint(pointerInWidget(event));
     if (local.y() >= titleHeight() || zoneAt(local.x(), local.y()) != Zone::Move)
         return;
     event->accept();

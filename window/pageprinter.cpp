@@ -2,6 +2,7 @@
 #include "window/pageprinter.h"
 
 #include "config/vellchatwbconfigure.h"
+#include "web/enginecompat.h"
 
 #include <QPrintDialog>
 #include <QPrinter>
@@ -42,7 +43,7 @@ void PagePrinter::print()
         return;
     }
     QPointer<PagePrinter> self(this);
-    page->print(printer.get(), [self](bool) {
+    EngineCompat::print(page, printer.get(), [self](bool) {
         if (self)
             self->printer.reset();
     });

@@ -22,7 +22,6 @@
 #include <QPointer>
 #include <QBitmap>
 #include <QCloseEvent>
-#include <QWebEngineDownloadItem>
 #include <QWebEngineProfile>
 #include <QWindow>
 
@@ -401,7 +400,7 @@ void VellChatWebBroswer::onSavePos()
     transport::shareInstance()->savePosition(text);
 }
 
-void VellChatWebBroswer::onDownloadRequested(QWebEngineDownloadItem *download)
+void VellChatWebBroswer::onDownloadRequested(WebDownload *download)
 {
     if (download)
         pageDownloads->take(download);

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: Apache-2.0
 #pragma once
 
+#include "web/enginecompat.h"
+
 #include <QByteArray>
 #include <QRect>
 #include <QColor>
@@ -11,7 +13,6 @@
 class FullScreen;
 class PageLeave;
 class PageDownloads;
-class QWebEngineDownloadItem;
 class VellChatWebBroswer_impl;
 class VellWebEngineUrlRequestInterceptor;
 
@@ -86,7 +87,7 @@ public slots:
     void onReceiveLog(QString msg);
     void onCurrentUserInfo(QString requestID);
     void onSavePos();
-    void onDownloadRequested(QWebEngineDownloadItem *download);
+    void onDownloadRequested(WebDownload *download);
     void onRequestFileList(QString key);
     void onRequestFileDownloadOffset(QString key, QStringList fileList);
     void onOpenFileFoler(QString fileKey);

@@ -6,7 +6,6 @@
 #include "web/vellchatwebview.h"
 #include "window/vellchatwebbroswer_impl.h"
 
-#include <QWebEngineDownloadItem>
 
 // The window's side of the host link. What the user does in the frame leaves
 // through the window's slots, each one host message; what the host says

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: Apache-2.0
 #pragma once
 
+#include "web/enginecompat.h"
+
 #include "web/velljsbridge.h"
 #include "window/framegrip.h"
 #include "window/titlebar.h"
@@ -15,7 +17,6 @@ class DownloadFileTree;
 class PageCommands;
 class PageRecovery;
 class PageSwitch;
-class QWebEngineDownloadItem;
 class VellChatWebView;
 class VellWebEnginePage;
 
@@ -99,7 +100,7 @@ signals:
     void hideInfoBox();
     void receiveLog(QString msg);
     void currentUserInfo(QString requestID);
-    void downloadRequested(QWebEngineDownloadItem *download);
+    void downloadRequested(WebDownload *download);
     void requestFileList(QString key);
     void requestFileListResponse(QByteArray response);
     void requestFileDownloadOffset(QString key, QStringList fileList);

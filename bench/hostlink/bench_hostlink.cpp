@@ -19,7 +19,7 @@ static qint64 feedInReads(const QByteArray &stream, int readSize)
     QElapsedTimer timer;
     timer.start();
     for (int at = 0; at < stream.size(); at += readSize)
-        t->processIncoming(QByteArray::fromRawData(stream.constData() + at, std::min(readSize, stream.size() - at)));
+        t->processIncoming(QByteArray::fromRawData(stream.constData() + at, std::min<qsizetype>(readSize, stream.size() - at)));
     return timer.nsecsElapsed();
 }
 

@@ -1,4 +1,4 @@
 # SPDX-License-Identifier: Apache-2.0
 # The rooms include only downwards; reads the sources, links nothing of ours.
-wb_test(layering tst_layering Qt5::Core)
+wb_test(layering tst_layering Qt::Core)
 target_compile_definitions(tst_layering PRIVATE WB_SOURCE_DIR="${PROJECT_SOURCE_DIR}")

@@ -8,7 +8,7 @@ pkg_check_modules(CPPHTTPLIB REQUIRED IMPORTED_TARGET cpp-httplib)
 add_library(wb_webtestkit STATIC ${CMAKE_CURRENT_LIST_DIR}/webtestkit.h ${CMAKE_CURRENT_LIST_DIR}/webtestkit.cpp)
 target_include_directories(wb_webtestkit PUBLIC ${CMAKE_CURRENT_LIST_DIR})
 target_link_libraries(wb_webtestkit
-    PUBLIC wb_common Qt5::WebEngineWidgets Qt5::Test
+    PUBLIC wb_common Qt::WebEngineWidgets Qt::Test
     PRIVATE PkgConfig::CPPHTTPLIB OpenSSL::SSL OpenSSL::Crypto Threads::Threads)
 
 wb_test(web tst_vellchatwebview wb_web wb_webtestkit)

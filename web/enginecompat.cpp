@@ -1,0 +1,98 @@
+#include "web/enginecompat.h"
+
+#include <QObject>
+#include <QPrinter>
+#include <QWebEnginePage>
+#include <QWidget>
+
+#if QT_VERSION_MAJOR >= 6
+#include <QWebEngineContextMenuRequest>
+#include <QWebEngineView>
+#else
+#include <QWebEngineContextMenuData>
+#endif
+
+namespace EngineCompat {
+
+#if QT_VERSION_MAJOR >= 6
+
+void whenFinished(WebDownload *download, QObject *context, std::function<void()> done)
+{
+    QObject::connect(download, &WebDownload::isFinishedChanged, context, [download, done] {
+        if (download->isFinished())
+            done();
+    });
+}
+
+MenuPlace menuPlace(QWebEnginePage *page)
+{
+    MenuPlace place;
+    QWebEngineView *view = QWebEngineView::forPage(page);
+    const QWebEngineContextMenuRequest *request = view ? view->lastContextMenuRequest() : nullptr;
+    if (!request)
+        return place;
+    place.valid = true;
+    place.editable = request->isContentEditable();
+    place.selectedText = request->selectedText();
+    place.linkUrl = request->linkUrl();
+    place.image = request->mediaType() == QWebEngineContextMenuRequest::MediaTypeImage;
+    place.mediaUrl = request->mediaUrl();
+    return place;
+}
+
+QWidget *viewOf(QWebEnginePage *page)
+{
+    return QWebEngineView::forPage(page);
+}
+
+void print(QWebEnginePage *page, QPrinter *printer, std::function<void(bool)> done)
+{
+    // The newer engine prints through the view that shows the page.
+    QWebEngineView *view = QWebEngineView::forPage(page);
+    if (!view) {
+        done(false);
+        return;
+    }
+    auto connection = std::make_shared<QMetaObject::Connection>();
+    *connection = QObject::connect(view, &QWebEngineView::printFinished, view, [connection, done](bool ok) {
+        QObject::disconnect(*connection);
+        done(ok);
+    });
+    view->print(printer);
+}
+
+#else
+
+void whenFinished(WebDownload *download, QObject *context, std::function<void()> done)
+{
+    QObject::connect(download, &WebDownload::finished, context, done);
+}
+
+MenuPlace menuPlace(QWebEnginePage *page)
+{
+    MenuPlace place;
+    const QWebEngineContextMenuData &data = page->contextMenuData();
+    if (!data.isValid())
+        return place;
+    place.valid = true;
+    place.editable = data.isContentEditable();
+    place.selectedText = data.selectedText();
+    place.linkUrl = data.linkUrl();
+    place.image = data.mediaType() == QWebEngineContextMenuData::MediaTypeImage;
+    place.mediaUrl = data.mediaUrl();
+    return place;
+}
+
+QWidget *viewOf(QWebEnginePage *page)
+{
+    return page->view();
+}
+
+void print(QWebEnginePage *page, QPrinter *printer, std::function<void(bool)> done)
+{
+    page->print(printer, done);
+}
+
+#endif
+
+}

@@ -1,0 +1,48 @@
+#pragma once
+
+// The few places where the two page engines we build with (the toolkit's 5.15
+// and 6.x) spell the same thing differently. Everything else in the tree is
+// written once, against what both have.
+
+#include <QtGlobal>
+#include <QUrl>
+#include <QString>
+#include <functional>
+
+#if QT_VERSION_MAJOR >= 6
+#include <QWebEngineDownloadRequest>
+using WebDownload = QWebEngineDownloadRequest;
+#else
+#include <QWebEngineDownloadItem>
+using WebDownload = QWebEngineDownloadItem;
+#endif
+
+class QObject;
+class QPrinter;
+class QWebEnginePage;
+class QWidget;
+
+namespace EngineCompat {
+
+// Calls done (in context's thread) once the download has ended, however.
+void whenFinished(WebDownload *download, QObject *context, std::function<void()> done);
+
+// What was under the pointer when the page's context menu was asked for.
+struct MenuPlace
+{
+    bool valid = false;
+    bool editable = false;
+    QString selectedText;
+    QUrl linkUrl;
+    bool image = false;
+    QUrl mediaUrl;
+};
+MenuPlace menuPlace(QWebEnginePage *page);
+
+// The widget that shows the page, if any.
+QWidget *viewOf(QWebEnginePage *page);
+
+// Draws the whole page onto printer; done(ok) follows, possibly later.
+void print(QWebEnginePage *page, QPrinter *printer, std::function<void(bool)> done);
+
+}
