@@ -83,6 +83,7 @@ QString VellChatWBConfigure::findBarCloseText;
 bool VellChatWBConfigure::printing = true;
 bool VellChatWBConfigure::pageMenu = false;
 bool VellChatWBConfigure::pdfViewer = false;
+bool VellChatWBConfigure::allowPopups = false;
 
 namespace {
 // Pictures are fitted to the screen this store measured, whenever they load.
@@ -213,6 +214,7 @@ void VellChatWBConfigure::setDefaults()
     printing = true;
     pageMenu = false;
     pdfViewer = false;
+    allowPopups = false;
 }
 
 void VellChatWBConfigure::loadFont()

@@ -186,6 +186,8 @@ public:
     static void SetPageMenu(bool v) { pageMenu = v; }
     static bool PdfViewer() { return pdfViewer; }
     static void SetPdfViewer(bool v) { pdfViewer = v; }
+    static bool AllowPopups() { return allowPopups; }
+    static void SetAllowPopups(bool v) { allowPopups = v; }
 
     // icons live in Resource; these only forward
     static QPixmap *WindowIcon();
@@ -283,6 +285,7 @@ private:
     static bool printing;
     static bool pageMenu;
     static bool pdfViewer;
+    static bool allowPopups;
 };
 
 // Scales a pixel count given at 100 % to the configured screen scale.

@@ -145,6 +145,9 @@ public:
     void setPageMenu(bool on);
     // "pdfViewer": "1" shows PDF files in the window instead of downloading them.
     void setPdfViewer(bool on);
+    // "allowPopups": "1" opens the windows and dialogs pages ask for
+    // (window.open with a size, a login) in a window of their own.
+    void setAllowPopups(bool on);
 
     // Any "config" key, with its value's bytes as they are. For keys of a
     // newer browser than this library knows.

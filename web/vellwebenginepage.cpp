@@ -25,6 +25,10 @@ VellWebEnginePage::VellWebEnginePage(QWebEngineProfile *profile, QObject *parent
     refuseWindows();
 }
 
+namespace {
+const QString refusePopupsScript = QStringLiteral("refuse-popups");
+}
+
 // The engine hands a page its new window's object before it asks the view
 // for a place to show it, so a popup the view refuses would still look
 // opened to the page, which then waits for a login that never comes. A
@@ -33,7 +37,7 @@ VellWebEnginePage::VellWebEnginePage(QWebEngineProfile *profile, QObject *parent
 void VellWebEnginePage::refuseWindows()
 {
     QWebEngineScript script;
-    script.setName(QStringLiteral("refuse-popups"));
+    script.setName(refusePopupsScript);
     script.setInjectionPoint(QWebEngineScript::DocumentCreation);
     script.setWorldId(QWebEngineScript::MainWorld);
     script.setRunsOnSubFrames(true);
@@ -47,6 +51,29 @@ void VellWebEnginePage::refuseWindows()
 VellWebEnginePage::VellWebEnginePage(QObject *parent)
     : QWebEnginePage(parent)
 {
+}
+
+void VellWebEnginePage::setPopups(bool on)
+{
+    if (on == popupsOn)
+        return;
+    popupsOn = on;
+    if (on)
+        scripts().remove(scripts().findScript(refusePopupsScript));
+    else
+        refuseWindows();
+}
+
+VellWebEnginePage *VellWebEnginePage::popupPage(QObject *parent)
+{
+    auto *popup = new VellWebEnginePage(profile(), parent);
+    popup->setStrictCertificates(strict);
+    popup->setTokenHosts(tokenHosts);
+    popup->setExternalSchemes(externalSchemes);
+    popup->setPopups(popupsOn);
+    connect(popup, &VellWebEnginePage::navigationRefused, this, &VellWebEnginePage::navigationRefused);
+    connect(popup, &VellWebEnginePage::externalLinkRequested, this, &VellWebEnginePage::externalLinkRequested);
+    return popup;
 }
 
 bool VellWebEnginePage::certificateError(const QWebEngineCertificateError &error)

@@ -339,6 +339,8 @@ void tst_ConfigKeys::pageSwitches_data()
     QTest::newRow("page menu true is not 1") << "pageMenu" << QByteArray("true") << false;
     QTest::newRow("pdf viewer 1") << "pdfViewer" << QByteArray(" 1") << true;
     QTest::newRow("pdf viewer empty") << "pdfViewer" << QByteArray() << false;
+    QTest::newRow("popups 1") << "allowPopups" << QByteArray("1") << true;
+    QTest::newRow("popups true is not 1") << "allowPopups" << QByteArray("true") << false;
 }
 
 void tst_ConfigKeys::pageSwitches()
@@ -347,7 +349,8 @@ void tst_ConfigKeys::pageSwitches()
     QFETCH(QByteArray, value);
     auto stored = [&key] {
         return key == QLatin1String("printing") ? Store::Printing()
-             : key == QLatin1String("pageMenu") ? Store::PageMenu() : Store::PdfViewer();
+             : key == QLatin1String("pageMenu") ? Store::PageMenu()
+             : key == QLatin1String("allowPopups") ? Store::AllowPopups() : Store::PdfViewer();
     };
     QCOMPARE(stored(), key == QLatin1String("printing"));
     ConfigKeys::apply(key, value);
