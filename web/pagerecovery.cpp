@@ -59,7 +59,12 @@ void PageRecovery::onRenderProcessTerminated(int status, int exitCode)
     if (lastRendererRecovery != 0 && now - lastRendererRecovery < rendererRetryQuietMs) {
         emit receiveLog(QStringLiteral("page renderer ended again (status %1, code %2) right after a reload; not reloading %3")
                             .arg(status).arg(exitCode).arg(url));
-        showFailure(page->url());
+        // A page set from within the engine's report of the death looks
+        // shown, but the engine has not taken the dead page down yet and
+        // drops all that the new one asks for: a click on its link went
+        // nowhere. Set once the report is over, it works.
+        const QUrl failed = page->url();
+        QMetaObject::invokeMethod(this, [this, failed] { showFailure(failed); }, Qt::QueuedConnection);
         return;
     }
     lastRendererRecovery = now;

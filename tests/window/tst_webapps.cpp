@@ -345,6 +345,9 @@ void tst_WebApps::rendererDyingTwiceShowsReload()
     QTRY_VERIFY_WITH_TIMEOUT(toldAgain(), 20000);
     QTest::qWait(2000);
     QCOMPARE(server.requestsFor("/fragile").size(), 2);
+    // The page in its place has the keyboard on its Reload: Enter loads again.
+    key("Return");
+    QTRY_COMPARE_WITH_TIMEOUT(server.requestsFor("/fragile").size(), 3, 20000);
 }
 
 // The engine asks only on a page the user has done something in.
