@@ -11,6 +11,7 @@
 #include <QJsonObject>
 #include <QProcess>
 #include <QtTest>
+#include <csignal>
 
 static const QString app = QStringLiteral("channel-web-browser");
 
@@ -30,6 +31,7 @@ private slots:
     void progressRenamesTheRow();
     void removalAsksThroughTheBox();
     void findInPage();
+    void crashPageReloadByKeys();
     void cleanupTestCase();
 private:
     // Starts a browser on its host and waits until its window titled title is on screen.
@@ -306,6 +308,35 @@ void tst_AtSpi::findInPage()
     QVERIFY(waitForLabel("125 %").contains("125 %"));
     QVERIFY(keys({"ctrl+0"}));
     QVERIFY(waitForLabel("100 %").contains("100 %"));
+}
+
+// After a second renderer death the page says so; its Reload is a named
+// button that has the keyboard, and Enter loads the page again.
+void tst_AtSpi::crashPageReloadByKeys()
+{
+    PageServer server;
+    QVERIFY(server.startHttp());
+    host->send("event", "showUrl", server.url("/fragile").toString());
+    for (int load = 1; load <= 2; ++load) {
+        QTRY_COMPARE_WITH_TIMEOUT(server.requestsFor("/fragile").size(), load, 20000);
+        QTRY_VERIFY_WITH_TIMEOUT(!browser.renderers().isEmpty(), 10000);
+        QTest::qWait(500);
+        for (int pid : browser.renderers())
+            ::kill(pid, SIGKILL);
+    }
+    QDeadlineTimer deadline(30000);
+    QString seen;
+    while (!seen.contains("push button: Reload, focused") && !deadline.hasExpired()) {
+        seen.clear();
+        for (const QJsonValue &v : atspiJson({"pagebuttons"})) {
+            const QJsonObject button = v.toObject();
+            seen += QStringLiteral("%1: %2%3 | ").arg(button.value("role").toString(), button.value("name").toString(),
+                                                      button.value("focused").toBool() ? ", focused" : "");
+        }
+    }
+    QVERIFY2(seen.contains("push button: Reload, focused"), qPrintable(seen));
+    QCOMPARE(QProcess::execute("xdotool", {"key", "Return"}), 0);
+    QTRY_COMPARE_WITH_TIMEOUT(server.requestsFor("/fragile").size(), 3, 20000);
 }
 
 void tst_AtSpi::cleanupTestCase()

@@ -33,7 +33,6 @@ private slots:
 private:
     bool outcome(const QString &tag, const QString &result, int timeoutMs = 20000);
     void key(const QString &keys) { desktop->xdotool({"windowactivate", "--sync", window}); desktop->xdotool({"key", keys}); }
-    QList<int> renderers() const;
     PageServer server;
     QScopedPointer<XDesktop> desktop;
     QScopedPointer<BrowserProcess> browser;
@@ -285,54 +284,19 @@ void tst_WebApps::fullScreen()
         QVERIFY2(!f.payload.contains(",1280,1024,"), f.payload.constData());
 }
 
-// The renderers of this browser: processes started with --type=renderer
-// whose parents lead to the browser process.
-QList<int> tst_WebApps::renderers() const
-{
-    const qint64 root = browser->process().processId();
-    auto parentOf = [](int pid) {
-        QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
-        if (!stat.open(QIODevice::ReadOnly))
-            return 0;
-        const QByteArray text = stat.readAll();
-        return text.mid(text.lastIndexOf(')') + 2).split(' ').value(1).toInt();
-    };
-    auto commandOf = [](int pid) {
-        QFile cmdline(QStringLiteral("/proc/%1/cmdline").arg(pid));
-        return cmdline.open(QIODevice::ReadOnly) ? cmdline.readAll() : QByteArray();
-    };
-    // Renderers forked from the zygote keep its command line.
-    QList<int> found;
-    for (const QString &entry : QDir("/proc").entryList(QDir::Dirs)) {
-        const int pid = entry.toInt();
-        const QByteArray command = pid > 0 ? commandOf(pid) : QByteArray();
-        const bool renderer = command.contains("--type=renderer")
-            || (command.contains("--type=zygote") && commandOf(parentOf(pid)).contains("--type=zygote"));
-        if (!renderer)
-            continue;
-        for (int p = parentOf(pid); p > 1; p = parentOf(p)) {
-            if (p == root) {
-                found << pid;
-                break;
-            }
-        }
-    }
-    return found;
-}
-
 void tst_WebApps::rendererDyingTwiceShowsReload()
 {
     host->send("event", "showUrl", server.url("/fragile").toString());
     QTRY_COMPARE_WITH_TIMEOUT(server.requestsFor("/fragile").size(), 1, 20000);
-    QTRY_VERIFY_WITH_TIMEOUT(!renderers().isEmpty(), 10000);
+    QTRY_VERIFY_WITH_TIMEOUT(!browser->renderers().isEmpty(), 10000);
     host->clear();
-    for (int pid : renderers())
+    for (int pid : browser->renderers())
         ::kill(pid, SIGKILL);
     // The first death is reloaded.
     QTRY_COMPARE_WITH_TIMEOUT(server.requestsFor("/fragile").size(), 2, 20000);
-    QTRY_VERIFY_WITH_TIMEOUT(!renderers().isEmpty(), 10000);
+    QTRY_VERIFY_WITH_TIMEOUT(!browser->renderers().isEmpty(), 10000);
     QTest::qWait(500);
-    for (int pid : renderers())
+    for (int pid : browser->renderers())
         ::kill(pid, SIGKILL);
     // The second is told to the host, and the page is not loaded again.
     auto toldAgain = [this] {
