@@ -11,6 +11,7 @@ namespace {
 
 // As many redirects in a row as the engine itself follows before it gives up.
 const int redirectLimit = 20;
+const QString refusePopupsScript = QStringLiteral("refuse-popups");
 
 QString shown(const QUrl &url)
 {
@@ -23,10 +24,6 @@ VellWebEnginePage::VellWebEnginePage(QWebEngineProfile *profile, QObject *parent
     : QWebEnginePage(profile, parent)
 {
     refuseWindows();
-}
-
-namespace {
-const QString refusePopupsScript = QStringLiteral("refuse-popups");
 }
 
 // The engine hands a page its new window's object before it asks the view
