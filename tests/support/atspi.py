@@ -120,6 +120,9 @@ def main(argv):
         print(json.dumps(found))
     elif command == "act":
         do(find(app, ROWS, argv[3]), argv[4])
+    elif command == "windows":
+        found = [describe(app.getChildAtIndex(i)) for i in range(app.childCount)]
+        print(json.dumps(found))
     elif command == "pagebuttons":
         found = [describe(n) for n in objects(app, True) if n.getRole() == pyatspi.ROLE_PUSH_BUTTON and showing(n)]
         print(json.dumps(found))

@@ -32,6 +32,7 @@ private slots:
     void removalAsksThroughTheBox();
     void findInPage();
     void crashPageReloadByKeys();
+    void popupWindowByName();
     void cleanupTestCase();
 private:
     // Starts a browser on its host and waits until its window titled title is on screen.
@@ -337,6 +338,26 @@ void tst_AtSpi::crashPageReloadByKeys()
     QVERIFY2(seen.contains("push button: Reload, focused"), qPrintable(seen));
     QCOMPARE(QProcess::execute("xdotool", {"key", "Return"}), 0);
     QTRY_COMPARE_WITH_TIMEOUT(server.requestsFor("/fragile").size(), 3, 20000);
+}
+
+// A page's popup is a window of its own, named after its page.
+void tst_AtSpi::popupWindowByName()
+{
+    PageServer server;
+    server.setContent("/opener.html", "<html><body><script>window.open('/login', 'login', 'width=400,height=300');"
+                      "</script></body></html>", "text/html");
+    server.setContent("/login", "<html><head><title>Sign in</title></head><body></body></html>", "text/html");
+    QVERIFY(server.startHttp());
+    host->send("config", "allowPopups", "1");
+    host->send("event", "showUrl", server.url("/opener.html").toString());
+    QDeadlineTimer deadline(30000);
+    QStringList windows;   // by name: both windows have the role the toolkit gives
+    while (!windows.contains("Sign in") && !deadline.hasExpired()) {
+        windows.clear();
+        for (const QJsonValue &v : atspiJson({"windows"}))
+            windows << v.toObject().value("name").toString();
+    }
+    QCOMPARE(windows, QStringList({"Reader Test", "Sign in"}));
 }
 
 void tst_AtSpi::cleanupTestCase()
