@@ -226,6 +226,7 @@ const QHash<QString, Handler> &handlers()
         {QString(wire::config::kPageMenu), [](const QByteArray &b) { Store::SetPageMenu(readSwitch(b) == 1); }},
         {QString(wire::config::kPdfViewer), [](const QByteArray &b) { Store::SetPdfViewer(readSwitch(b) == 1); }},
         {QString(wire::config::kReportNavigation), [](const QByteArray &b) { Store::SetReportNavigation(readSwitch(b) == 1); }},
+        {QString(wire::config::kAllowPopups), [](const QByteArray &b) { Store::SetAllowPopups(readSwitch(b) == 1); }},
     };
     return table;
 }

@@ -87,6 +87,7 @@ bool VellChatWBConfigure::printing = true;
 bool VellChatWBConfigure::pageMenu = false;
 bool VellChatWBConfigure::pdfViewer = false;
 bool VellChatWBConfigure::reportNavigation = false;
+bool VellChatWBConfigure::allowPopups = false;
 
 namespace {
 // Pictures are fitted to the screen this store measured, whenever they load.
@@ -220,6 +221,7 @@ void VellChatWBConfigure::setDefaults()
     pageMenu = false;
     pdfViewer = false;
     reportNavigation = false;
+    allowPopups = false;
 }
 
 void VellChatWBConfigure::loadFont()

@@ -192,6 +192,8 @@ public:
     static void SetPageMenu(bool v) { pageMenu = v; }
     static bool PdfViewer() { return pdfViewer; }
     static void SetPdfViewer(bool v) { pdfViewer = v; }
+    static bool AllowPopups() { return allowPopups; }
+    static void SetAllowPopups(bool v) { allowPopups = v; }
 
     // The host hears of every page the user reaches, and the title buttons
     // name the page they were pressed on.
@@ -297,6 +299,7 @@ private:
     static bool pageMenu;
     static bool pdfViewer;
     static bool reportNavigation;
+    static bool allowPopups;
 };
 
 // Scales a pixel count given at 100 % to the configured screen scale.

@@ -125,12 +125,14 @@ void HostSession::sendStartup()
     if (!settings.externalSchemes.isEmpty())
         link->setExternalSchemes(settings.externalSchemes);
     // The page features a browser offers only when asked: the full
-    // right-click menu and PDFs in the window. Printing is on by default.
+    // right-click menu, PDFs in the window and popup windows. Printing is on by default.
     link->setPageMenu(true);
     link->setPdfViewer(true);
     // Refresh, Collect, Share and Open Outside act on the page the user is
     // on, which may be far from the one we showed.
     link->setReportNavigation(true);
+    // Sign-in pages of the mini-apps open their login in a popup.
+    link->setAllowPopups(true);
     // Sharing the screen is ours to decide; the user's box answers the rest.
     link->setPermissionPolicy({QStringLiteral("screen=host")});
     for (const auto &text : kTexts)

@@ -197,6 +197,7 @@ void BrowserLink::setPermissionPolicy(const QStringList &items) { send(kConfig, 
 void BrowserLink::setExternalSchemes(const QStringList &schemes) { send(kConfig, config::kExternalSchemes, schemes.join(QLatin1Char(','))); }
 void BrowserLink::setPrinting(bool on) { send(kConfig, config::kPrinting, on ? QStringLiteral("1") : QStringLiteral("0")); }
 void BrowserLink::setPageMenu(bool on) { send(kConfig, config::kPageMenu, on ? QStringLiteral("1") : QStringLiteral("0")); }
+void BrowserLink::setAllowPopups(bool on) { send(kConfig, config::kAllowPopups, on ? QStringLiteral("1") : QStringLiteral("0")); }
 void BrowserLink::setPdfViewer(bool on) { send(kConfig, config::kPdfViewer, on ? QStringLiteral("1") : QStringLiteral("0")); }
 void BrowserLink::setReportNavigation(bool on) { send(kConfig, config::kReportNavigation, on ? QStringLiteral("1") : QStringLiteral("0")); }
 

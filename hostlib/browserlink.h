@@ -158,6 +158,9 @@ public:
     // (navigated(), loadFinished()) and gives the title-bar click signals the
     // address they were pressed on; off by default, at once.
     void setReportNavigation(bool on);
+    // "allowPopups": "1" opens the windows and dialogs pages ask for
+    // (window.open with a size, a login) in a window of their own.
+    void setAllowPopups(bool on);
 
     // Any "config" key, with its value's bytes as they are. For keys of a
     // newer browser than this library knows.

@@ -13,6 +13,8 @@
 static constexpr int refusalSettleLimitMs = 1000;
 // A renderer that dies again this soon after its reload dies of the page itself.
 static constexpr qint64 rendererRetryQuietMs = 10000;
+// Where the failure page's Reload button leads, within the page.
+static const QString reloadFragment = QStringLiteral("reload");
 
 PageRecovery::PageRecovery(VellWebEnginePage *page)
     : QObject(page)
@@ -24,6 +26,7 @@ PageRecovery::PageRecovery(VellWebEnginePage *page)
             });
     connect(page, &VellWebEnginePage::certificateRefused, this, &PageRecovery::onCertificateRefused);
     connect(page, &QWebEnginePage::loadFinished, this, &PageRecovery::settleRefusal);
+    connect(page, &QWebEnginePage::urlChanged, this, &PageRecovery::onUrlChanged);
 }
 
 bool PageRecovery::holdBack(const QString &url)
@@ -60,7 +63,12 @@ void PageRecovery::onRenderProcessTerminated(int status, int exitCode)
     if (lastRendererRecovery != 0 && now - lastRendererRecovery < rendererRetryQuietMs) {
         emit receiveLog(QStringLiteral("page renderer ended again (status %1, code %2) right after a reload; not reloading %3")
                             .arg(status).arg(exitCode).arg(url));
-        showFailure(page->url());
+        // A page set from within the engine's report of the death looks
+        // shown, but the engine has not taken the dead page down yet and
+        // drops all that the new one asks for: a click on its link went
+        // nowhere. Set once the report is over, it works.
+        const QUrl failed = page->url();
+        QMetaObject::invokeMethod(this, [this, failed] { showFailure(failed); }, Qt::QueuedConnection);
         return;
     }
     lastRendererRecovery = now;
@@ -70,13 +78,16 @@ void PageRecovery::onRenderProcessTerminated(int status, int exitCode)
 
 // Rather than a blank window, a page that says what happened, with one
 // button - focused, so Enter works at once and a screen reader lands on it -
-// that loads the failed page again. Only our own texts go into it; the
-// address only as an escaped attribute.
+// that loads the failed page again. Only our own texts go into it. The
+// button only moves within the page, and the load starts here: a load the
+// page started itself, from its data: address to the failed one, could
+// swallow an address the host sent right after it.
 void PageRecovery::showFailure(const QUrl &failed)
 {
+    failedUrl = failed;
     const QString text = VellChatWBConfigure::PageCrashedText().toHtmlEscaped();
     const QString button = VellChatWBConfigure::PageReloadText().toHtmlEscaped();
-    const QString target = failed.toString(QUrl::FullyEncoded).toHtmlEscaped();
+    const QString target = QStringLiteral("#") + reloadFragment;
     const QString html = QStringLiteral(
         "<!doctype html><html><head><meta charset=\"utf-8\"><title>%1</title></head>"
         "<body style=\"font-family:sans-serif;text-align:center;margin-top:20vh\">"
@@ -86,4 +97,12 @@ void PageRecovery::showFailure(const QUrl &failed)
         "<script>document.getElementById('reload').focus();</script>"
         "</body></html>").arg(text, button, target);
     page->setHtml(html);
+}
+
+void PageRecovery::onUrlChanged(const QUrl &url)
+{
+    if (url.scheme() != QLatin1String("data"))
+        failedUrl.clear();
+    else if (url.fragment() == reloadFragment && !failedUrl.isEmpty())
+        page->load(std::exchange(failedUrl, QUrl()));
 }

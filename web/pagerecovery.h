@@ -29,9 +29,11 @@ private:
     void onCertificateRefused(const QString &line);
     void settleRefusal();
     void showFailure(const QUrl &failed);
+    void onUrlChanged(const QUrl &url);
 
     VellWebEnginePage *page;            // our parent
     qint64 lastRendererRecovery = 0;   // ms since the epoch; 0: never
     bool refusalSettling = false;      // a refused page's error page is on its way
     QString urlAfterRefusal;            // asked for while it was
+    QUrl failedUrl;                     // while the failure page shows
 };

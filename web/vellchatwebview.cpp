@@ -2,6 +2,8 @@
 #include "web/vellchatwebview.h"
 
 #include "web/pagemenu.h"
+#include "web/popupwindow.h"
+#include "web/vellwebenginepage.h"
 
 #include <QAction>
 #include <QApplication>
@@ -64,10 +66,23 @@ QWebEngineView *VellChatWebView::createWindow(QWebEnginePage::WebWindowType type
         }
         return this;
     }
+    // A script's popup (window.open with a size) is a dialog to the engine.
+    // A new window comes from a shift-click as well, and that stays a link
+    // the engine follows in this view, as before popups existed.
+    auto *opener = qobject_cast<VellWebEnginePage *>(page());
+    if (type == QWebEnginePage::WebDialog && popups && opener)
+        return (new PopupWindow(window(), opener))->view();
     // No other window opens from a page: returning none makes the page's
     // window.open() give null at once, instead of a window object for a page
     // that would never load.
     return nullptr;
+}
+
+void VellChatWebView::setPopups(bool on)
+{
+    popups = on;
+    if (auto *p = qobject_cast<VellWebEnginePage *>(page()))
+        p->setPopups(on);
 }
 
 void VellChatWebView::goBack()

@@ -11,7 +11,8 @@ class QWebEnginePage;
 // The page area of the window. Requests for a new tab open in this same view;
 // since that swap throws the page history away, the view first remembers the
 // addresses, and its one-entry "back" menu walks through the live history and
-// then through what was remembered.
+// then through what was remembered. A page's popup (window.open with a size)
+// opens in a PopupWindow of its own when popups are on.
 class VellChatWebView : public QWebEngineView
 {
     Q_OBJECT
@@ -31,6 +32,8 @@ public:
     // With the page menu the right-click menu also offers what fits the
     // place clicked (see PageMenu), "back" always last; without it, only "back".
     void setPageMenu(bool on) { pageMenu = on; }
+    // Also sets the page's side (VellWebEnginePage::setPopups).
+    void setPopups(bool on);
     QList<QUrl> historyUrls() const { return m_historyUrls; }
 protected:
     void contextMenuEvent(QContextMenuEvent *event) override;
@@ -40,4 +43,5 @@ private:
 
     QList<QUrl> m_historyUrls;
     bool pageMenu = false;
+    bool popups = false;
 };

@@ -12,6 +12,7 @@ namespace {
 
 // As many redirects in a row as the engine itself follows before it gives up.
 const int redirectLimit = 20;
+const QString refusePopupsScript = QStringLiteral("refuse-popups");
 
 QString shown(const QUrl &url)
 {
@@ -35,7 +36,7 @@ VellWebEnginePage::VellWebEnginePage(QWebEngineProfile *profile, QObject *parent
 void VellWebEnginePage::refuseWindows()
 {
     QWebEngineScript script;
-    script.setName(QStringLiteral("refuse-popups"));
+    script.setName(refusePopupsScript);
     script.setInjectionPoint(QWebEngineScript::DocumentCreation);
     script.setWorldId(QWebEngineScript::MainWorld);
     script.setRunsOnSubFrames(true);
@@ -50,6 +51,29 @@ VellWebEnginePage::VellWebEnginePage(QObject *parent)
     : QWebEnginePage(parent)
 {
     answerCertificateErrors();
+}
+
+void VellWebEnginePage::setPopups(bool on)
+{
+    if (on == popupsOn)
+        return;
+    popupsOn = on;
+    if (on)
+        scripts().remove(scripts().findScript(refusePopupsScript));
+    else
+        refuseWindows();
+}
+
+VellWebEnginePage *VellWebEnginePage::popupPage(QObject *parent)
+{
+    auto *popup = new VellWebEnginePage(profile(), parent);
+    popup->setStrictCertificates(strict);
+    popup->setTokenHosts(tokenHosts);
+    popup->setExternalSchemes(externalSchemes);
+    popup->setPopups(popupsOn);
+    connect(popup, &VellWebEnginePage::navigationRefused, this, &VellWebEnginePage::navigationRefused);
+    connect(popup, &VellWebEnginePage::externalLinkRequested, this, &VellWebEnginePage::externalLinkRequested);
+    return popup;
 }
 
 bool VellWebEnginePage::overridesCertificate(const QUrl &url, const QString &description)

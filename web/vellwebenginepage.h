@@ -26,6 +26,15 @@ public:
     void setTokenHosts(const QStringList &hosts) { tokenHosts = hosts; }
     // Schemes that open in other programs without asking (ExternalLinks).
     void setExternalSchemes(const QStringList &schemes) { externalSchemes = schemes; }
+    // On: a window.open() with window features asks the view for a window
+    // (see VellChatWebView); off: the page gets null. Takes effect with the
+    // next load.
+    void setPopups(bool on);
+    bool popups() const { return popupsOn; }
+    // A page for a window this one opened: the same profile (cookies, token,
+    // downloads) and the same rules; what it refuses, and the links to other
+    // programs its user clicks, are reported as this page's own.
+    VellWebEnginePage *popupPage(QObject *parent);
 signals:
     // A load stopped at a certificate error; one line for the host's log.
     void certificateRefused(QString line);
@@ -47,6 +56,7 @@ private:
     bool acceptRedirect(const QUrl &url, bool isMainFrame);
 
     bool strict = false;
+    bool popupsOn = false;
     QStringList tokenHosts;
     QStringList externalSchemes;
     int freshLoads = 0;   // redirects of the page loaded afresh in a row

@@ -92,6 +92,7 @@ void PageCommands::applyConfig()
     settings->setAttribute(QWebEngineSettings::PluginsEnabled, Config::PdfViewer());
     settings->setAttribute(QWebEngineSettings::PdfViewerEnabled, Config::PdfViewer());
     view->setPageMenu(Config::PageMenu());
+    view->setPopups(Config::AllowPopups());
 }
 
 int PageCommands::barHeight() const

@@ -181,6 +181,7 @@ constexpr QLatin1String kPrinting = word("printing");
 constexpr QLatin1String kPageMenu = word("pageMenu");
 constexpr QLatin1String kPdfViewer = word("pdfViewer");
 constexpr QLatin1String kReportNavigation = word("reportNavigation");
+constexpr QLatin1String kAllowPopups = word("allowPopups");
 }
 
 // Files the browser made itself for a page (a Blob, a data: URL) reach the

@@ -371,6 +371,8 @@ void tst_ConfigKeys::pageSwitches_data()
     QTest::newRow("pdf viewer empty") << "pdfViewer" << QByteArray() << false;
     QTest::newRow("report navigation 1") << "reportNavigation" << QByteArray("1\n") << true;
     QTest::newRow("report navigation true is not 1") << "reportNavigation" << QByteArray("true") << false;
+    QTest::newRow("popups 1") << "allowPopups" << QByteArray("1") << true;
+    QTest::newRow("popups true is not 1") << "allowPopups" << QByteArray("true") << false;
 }
 
 void tst_ConfigKeys::pageSwitches()
@@ -380,7 +382,8 @@ void tst_ConfigKeys::pageSwitches()
     auto stored = [&key] {
         return key == QLatin1String("printing") ? Store::Printing()
              : key == QLatin1String("pageMenu") ? Store::PageMenu()
-             : key == QLatin1String("reportNavigation") ? Store::ReportNavigation() : Store::PdfViewer();
+             : key == QLatin1String("reportNavigation") ? Store::ReportNavigation()
+             : key == QLatin1String("allowPopups") ? Store::AllowPopups() : Store::PdfViewer();
     };
     QCOMPARE(stored(), key == QLatin1String("printing"));
     ConfigKeys::apply(key, value);

@@ -152,6 +152,7 @@ void tst_HostSession::startup()
     QCOMPARE(sent.value("config:externalSchemes", "unsent"), QString(hardened ? "none" : "unsent"));
     QCOMPARE(sent.value("config:pageMenu"), QString("1"));
     QCOMPARE(sent.value("config:pdfViewer"), QString("1"));
+    QCOMPARE(sent.value("config:allowPopups"), QString("1"));
     QCOMPARE(sent.value("config:printing", "unsent"), QString("unsent"));
     QCOMPARE(sent.value("config:permissionPolicy"), QString("screen=host"));
     QCOMPARE(sent.value("config:titleBackgroundColor"), QString("38,110,190,255"));

@@ -129,6 +129,8 @@ const QList<Sent> &sentRows()
         {"pageMenu", [](BrowserLink *l) { l->setPageMenu(true); }, wire("config:pageMenu", "1")},
         {"pdfViewer", [](BrowserLink *l) { l->setPdfViewer(true); }, wire("config:pdfViewer", "1")},
         {"reportNavigation", [](BrowserLink *l) { l->setReportNavigation(true); }, wire("config:reportNavigation", "1")},
+        {"allowPopups", [](BrowserLink *l) { l->setAllowPopups(true); }, wire("config:allowPopups", "1")},
+        {"allowPopups off", [](BrowserLink *l) { l->setAllowPopups(false); }, wire("config:allowPopups", "0")},
         {"a key of a newer browser", [](BrowserLink *l) { l->sendConfig("someNewKey", "on"); }, wire("config:someNewKey", "on")},
         {"showUrl, encoded", [](BrowserLink *l) { l->showUrl(QUrl(QString::fromUtf8("http://127.0.0.1:8080/a b?q=ü"))); },
          wire("event:showUrl", "http://127.0.0.1:8080/a%20b?q=%C3%BC")},

@@ -5,6 +5,7 @@
 #include "hostlink/hostdecoder.h"
 #include "tests/hostlib/linkrecorder.h"
 
+#include <algorithm>
 #include <QFile>
 #include <QMetaMethod>
 #include <QRegularExpression>
@@ -159,8 +160,8 @@ void tst_Guide::everyMessageListed()
     QStringList listed;
     for (const QStringList &r : messageRows())
         listed << r.at(1);
-    QCOMPARE(listed.size(), listed.toSet().size());
     listed.sort();
+    QCOMPARE(listed.size(), int(std::unique(listed.begin(), listed.end()) - listed.begin()));
     words.sort();
     QVERIFY(words.size() > 30);
     QCOMPARE(listed, words);

@@ -39,15 +39,15 @@ def application(name, timeout=20):
     sys.exit("no application %r on the accessibility bus" % name)
 
 
-def objects(node):
-    """Every object under node, leaving out the page's own document."""
+def objects(node, into_page=False):
+    """Every object under node, leaving out the page's own document unless asked."""
     yield node
-    if node.getRole() in (pyatspi.ROLE_DOCUMENT_WEB, pyatspi.ROLE_DOCUMENT_FRAME):
+    if node.getRole() in (pyatspi.ROLE_DOCUMENT_WEB, pyatspi.ROLE_DOCUMENT_FRAME) and not into_page:
         return
     for index in range(node.childCount):
         child = node.getChildAtIndex(index)
         if child is not None:
-            yield from objects(child)
+            yield from objects(child, into_page)
 
 
 def showing(node):
@@ -121,6 +121,12 @@ def main(argv):
         print(json.dumps(found))
     elif command == "act":
         do(find(app, ROWS, argv[3]), argv[4])
+    elif command == "windows":
+        found = [describe(app.getChildAtIndex(i)) for i in range(app.childCount)]
+        print(json.dumps(found))
+    elif command == "pagebuttons":
+        found = [describe(n) for n in objects(app, True) if n.getRole() == pyatspi.ROLE_PUSH_BUTTON and showing(n)]
+        print(json.dumps(found))
     elif command == "focus":
         focused = [describe(n) for n in objects(app) if n.getState().contains(pyatspi.STATE_FOCUSED)]
         print(json.dumps(focused))

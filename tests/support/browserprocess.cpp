@@ -3,6 +3,7 @@
 
 #include "hostlink/endpoint.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 
@@ -44,4 +45,39 @@ QString BrowserProcess::firstEndpoint() const
 void BrowserProcess::start(const QStringList &arguments)
 {
     proc.start(executable(), arguments);
+}
+
+// The renderers of this browser: processes started with --type=renderer
+// whose parents lead to the browser process.
+QList<int> BrowserProcess::renderers()
+{
+    const qint64 root = proc.processId();
+    auto parentOf = [](int pid) {
+        QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
+        if (!stat.open(QIODevice::ReadOnly))
+            return 0;
+        const QByteArray text = stat.readAll();
+        return text.mid(text.lastIndexOf(')') + 2).split(' ').value(1).toInt();
+    };
+    auto commandOf = [](int pid) {
+        QFile cmdline(QStringLiteral("/proc/%1/cmdline").arg(pid));
+        return cmdline.open(QIODevice::ReadOnly) ? cmdline.readAll() : QByteArray();
+    };
+    // Renderers forked from the zygote keep its command line.
+    QList<int> found;
+    for (const QString &entry : QDir("/proc").entryList(QDir::Dirs)) {
+        const int pid = entry.toInt();
+        const QByteArray command = pid > 0 ? commandOf(pid) : QByteArray();
+        const bool renderer = command.contains("--type=renderer")
+            || (command.contains("--type=zygote") && commandOf(parentOf(pid)).contains("--type=zygote"));
+        if (!renderer)
+            continue;
+        for (int p = parentOf(pid); p > 1; p = parentOf(p)) {
+            if (p == root) {
+                found << pid;
+                break;
+            }
+        }
+    }
+    return found;
 }

@@ -24,6 +24,8 @@ public:
     QString executable() const;
     void start(const QStringList &arguments = QStringList());
     QProcess &process() { return proc; }
+    // The page renderers of the running browser, to kill as a crash would.
+    QList<int> renderers();
 
 private:
     QTemporaryDir dir;

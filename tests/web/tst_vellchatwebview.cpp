@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: Apache-2.0
+#include "web/popupwindow.h"
 #include "web/vellchatwebview.h"
 #include "web/vellwebenginepage.h"
 #include "webtestkit.h"
@@ -86,6 +87,8 @@ private slots:
     void historyKeepsLastThirty();
     void windowPopupsDropped_data();
     void windowPopupsDropped();
+    void popupPlacement_data();
+    void popupPlacement();
 private:
     bool loadFresh(const QString &path);
     bool loadKeeping(const QString &path);
@@ -355,6 +358,29 @@ void tst_VellChatWebView::windowPopupsDropped()
     QCOMPARE(evalJs(view->page(), "location.pathname").toString(), shownPath);
     QCOMPARE(view->historyUrls(), QList<QUrl>());
     QCOMPARE(view->history()->itemAt(0).url(), server.url("/drop/p1"));
+}
+
+// Where a popup's page area goes on a screen free from (0,0) to (1279,999),
+// or on a second one to its right.
+void tst_VellChatWebView::popupPlacement_data()
+{
+    QTest::addColumn<QRect>("requested");
+    QTest::addColumn<QRect>("available");
+    QTest::addColumn<QRect>("placed");
+    const QRect screen(0, 0, 1280, 1000);
+    QTest::newRow("fits as asked") << QRect(100, 100, 500, 600) << screen << QRect(100, 100, 500, 600);
+    QTest::newRow("too wide: the screen's width") << QRect(300, 50, 5000, 600) << screen << QRect(0, 50, 1280, 600);
+    QTest::newRow("past the right edge: moved in") << QRect(1000, 100, 500, 600) << screen << QRect(780, 100, 500, 600);
+    QTest::newRow("too tall, above the top") << QRect(10, -50, 500, 1200) << screen << QRect(10, 0, 500, 1000);
+    QTest::newRow("second screen, left of it") << QRect(1200, 100, 500, 600) << QRect(1280, 0, 1280, 1000)
+                                               << QRect(1280, 100, 500, 600);
+}
+
+void tst_VellChatWebView::popupPlacement()
+{
+    QFETCH(QRect, requested);
+    QFETCH(QRect, available);
+    QTEST(PopupWindow::placed(requested, available), "placed");
 }
 
 QTEST_MAIN(tst_VellChatWebView)

@@ -12,6 +12,7 @@
 #include <QJsonObject>
 #include <QProcess>
 #include <QtTest>
+#include <csignal>
 
 static const QString app = QStringLiteral("channel-web-browser");
 
@@ -31,6 +32,8 @@ private slots:
     void progressRenamesTheRow();
     void removalAsksThroughTheBox();
     void findInPage();
+    void crashPageReloadByKeys();
+    void popupWindowByName();
     void cleanupTestCase();
 private:
     // Starts a browser on its host and waits until its window titled title is on screen.
@@ -307,6 +310,55 @@ void tst_AtSpi::findInPage()
     QVERIFY(waitForLabel("125 %").contains("125 %"));
     QVERIFY(keys({"ctrl+0"}));
     QVERIFY(waitForLabel("100 %").contains("100 %"));
+}
+
+// After a second renderer death the page says so; its Reload is a named
+// button that has the keyboard, and Enter loads the page again.
+void tst_AtSpi::crashPageReloadByKeys()
+{
+    PageServer server;
+    QVERIFY(server.startHttp());
+    host->send("event", "showUrl", server.url("/fragile").toString());
+    for (int load = 1; load <= 2; ++load) {
+        QTRY_COMPARE_WITH_TIMEOUT(server.requestsFor("/fragile").size(), load, 20000);
+        QTRY_VERIFY_WITH_TIMEOUT(!browser.renderers().isEmpty(), 10000);
+        QTest::qWait(500);
+        for (int pid : browser.renderers())
+            ::kill(pid, SIGKILL);
+    }
+    QDeadlineTimer deadline(30000);
+    QString seen;
+    while (!seen.contains("push button: Reload, focused") && !deadline.hasExpired()) {
+        seen.clear();
+        for (const QJsonValue &v : atspiJson({"pagebuttons"})) {
+            const QJsonObject button = v.toObject();
+            seen += QStringLiteral("%1: %2%3 | ").arg(button.value("role").toString(), button.value("name").toString(),
+                                                      button.value("focused").toBool() ? ", focused" : "");
+        }
+    }
+    QVERIFY2(seen.contains("push button: Reload, focused"), qPrintable(seen));
+    QCOMPARE(QProcess::execute("xdotool", {"key", "Return"}), 0);
+    QTRY_COMPARE_WITH_TIMEOUT(server.requestsFor("/fragile").size(), 3, 20000);
+}
+
+// A page's popup is a window of its own, named after its page.
+void tst_AtSpi::popupWindowByName()
+{
+    PageServer server;
+    server.setContent("/opener.html", "<html><body><script>window.open('/login', 'login', 'width=400,height=300');"
+                      "</script></body></html>", "text/html");
+    server.setContent("/login", "<html><head><title>Sign in</title></head><body></body></html>", "text/html");
+    QVERIFY(server.startHttp());
+    host->send("config", "allowPopups", "1");
+    host->send("event", "showUrl", server.url("/opener.html").toString());
+    QDeadlineTimer deadline(30000);
+    QStringList windows;   // by name: both windows have the role the toolkit gives
+    while (!windows.contains("Sign in") && !deadline.hasExpired()) {
+        windows.clear();
+        for (const QJsonValue &v : atspiJson({"windows"}))
+            windows << v.toObject().value("name").toString();
+    }
+    QCOMPARE(windows, QStringList({"Reader Test", "Sign in"}));
 }
 
 void tst_AtSpi::cleanupTestCase()

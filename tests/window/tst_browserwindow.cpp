@@ -16,6 +16,7 @@
 
 #include <QLabel>
 #include <QPointer>
+#include <QScreen>
 #include <QWindow>
 #include <QWebEnginePage>
 #include <csignal>
@@ -48,6 +49,7 @@ private slots:
 private:
     static QList<VellChatWebBroswer *> windows();
     static QStringList boxTexts();
+    void pageFillsTheScreenAndLeaves();
     TextButton *titleButton(int index) const;
     PageServer server;
     FakeHost host;
@@ -210,6 +212,8 @@ void tst_BrowserWindow::windowStatesReachTheHost_data()
     QTest::newRow("own maximise") << "onMaxSize" << true;
     QTest::newRow("minimised, back maximised on the host's activation") << "onMiniSize" << true;
     QTest::newRow("own restore") << "onRestore" << false;
+    // The page's own request, by a click in it, and back the same way.
+    QTest::newRow("the page fills the screen and leaves") << "page full screen" << false;
 }
 
 // The fifth field says maximised whoever maximised the window, and the
@@ -227,6 +231,8 @@ void tst_BrowserWindow::windowStatesReachTheHost()
         w->windowHandle()->setWindowState(Qt::WindowMaximized);
     else if (action == "outside restore")
         w->windowHandle()->setWindowState(Qt::WindowNoState);
+    else if (action == "page full screen")
+        pageFillsTheScreenAndLeaves();
     else
         QVERIFY(QMetaObject::invokeMethod(w, action.toLatin1().constData()));
     if (action == "onMiniSize") {
@@ -234,9 +240,41 @@ void tst_BrowserWindow::windowStatesReachTheHost()
         host.send("event", "active", QString());
         QTRY_VERIFY(!w->isMinimized());
     }
+    if (QTest::currentTestFailed())
+        return;
     QTRY_COMPARE(w->isMaximized(), maximized);
     QTRY_COMPARE(QString::fromUtf8(host.framesOf("feedback", "savePosition").last().payload),
                  normal + (maximized ? ",1" : ",0"));
+}
+
+// Whatever the screen, the window comes back at its size, and the host never
+// hears of the screen's.
+void tst_BrowserWindow::pageFillsTheScreenAndLeaves()
+{
+    server.setContent("/full.html", "<html><body><script>onclick = function () {"
+                      " if (document.fullscreenElement) document.exitFullscreen();"
+                      " else document.documentElement.requestFullscreen(); };</script></body></html>", "text/html");
+    host.send("event", "showUrl", server.url("/full.html").toString());
+    VellChatWebBroswer *w = VellChatWebBroswer::instance();
+    QWebEnginePage *page = w->impl()->view()->page();
+    QTRY_COMPARE_WITH_TIMEOUT(page->url(), server.url("/full.html"), 20000);
+    QTest::qWait(1000);   // nothing shows when the page is painted
+    const QSize before = w->size();
+    const QSize screen = w->screen()->size();
+    auto click = [w] {
+        QWidget *area = w->impl()->view()->focusProxy();
+        QTest::mouseClick(area, Qt::LeftButton, Qt::NoModifier, area->rect().center());
+    };
+    click();
+    QTRY_COMPARE_WITH_TIMEOUT(w->size(), screen, 10000);
+    QTest::qWait(1500);   // the window reports its place every second
+    click();
+    QTRY_COMPARE_WITH_TIMEOUT(w->size(), before, 10000);
+    QTest::qWait(1500);
+    const QString screenText = QStringLiteral(",%1,%2,").arg(screen.width()).arg(screen.height());
+    for (const HostFrame &f : host.framesOf("feedback", "savePosition"))
+        QVERIFY2(!QString::fromUtf8(f.payload).contains(screenText), f.payload.constData());
+    QVERIFY(!w->isFullScreen());
 }
 
 void tst_BrowserWindow::hostMessagesInBoxes()

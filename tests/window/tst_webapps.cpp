@@ -11,8 +11,8 @@
 #include <csignal>
 
 // Web apps in the built browser on an openbox desktop: the permission
-// promises a page waits on, window.open without popups, and a renderer that
-// keeps dying. Pages report what
+// promises a page waits on, window.open with popups off and on, and a
+// renderer that keeps dying. Pages report what
 // they saw by fetching "/outcome-<case>-<result>" from the test's server.
 class tst_WebApps : public QObject
 {
@@ -21,7 +21,8 @@ private slots:
     void initTestCase();
     void permissions_data();
     void permissions();
-    void windowOpenGivesNull();
+    void popups_data();
+    void popups();
     void pageMadeDownloads_data();
     void pageMadeDownloads();
     void fullScreen_data();
@@ -33,7 +34,6 @@ private slots:
 private:
     bool outcome(const QString &tag, const QString &result, int timeoutMs = 20000);
     void key(const QString &keys) { desktop->xdotool({"windowactivate", "--sync", window}); desktop->xdotool({"key", keys}); }
-    QList<int> renderers() const;
     PageServer server;
     QScopedPointer<XDesktop> desktop;
     QScopedPointer<BrowserProcess> browser;
@@ -144,17 +144,56 @@ void tst_WebApps::permissions()
     QVERIFY(outcome(tag, result, 25000));
 }
 
-void tst_WebApps::windowOpenGivesNull()
+void tst_WebApps::popups_data()
 {
+    QTest::addColumn<QString>("allow");    // the host's "allowPopups"
+    QTest::addColumn<QString>("result");   // what the opener heard
+    // Off first: nothing may have asked for the login page yet.
+    QTest::newRow("off: null, nothing loads") << "0" << "null";
+    QTest::newRow("on: the login posts back and closes") << "1" << "ann-500x600";
+}
+
+// A sign-in popup as mini-apps open one; it answers its opener once the user
+// presses Enter in it, and closes itself.
+void tst_WebApps::popups()
+{
+    QFETCH(QString, allow);
+    QFETCH(QString, result);
+    const QString tag = allow == "1" ? "popup_on" : "popup_off";
     server.setContent("/opener.html",
-                      "<html><body><script>"
-                      "var w = window.open('/never-loaded', 'login', 'width=500,height=600');"
-                      "fetch('/outcome-open-' + (w === null ? 'null' : 'window'));"
+                      "<html><body><script>var tag = location.search.slice(1);"
+                      "onmessage = function (e) { fetch('/outcome-' + tag + '-' + e.data); };"
+                      "var w = window.open('/login', 'login', 'width=500,height=600');"
+                      "if (w === null) fetch('/outcome-' + tag + '-null');"
                       "</script></body></html>", "text/html");
-    host->send("event", "showUrl", server.url("/opener.html").toString());
-    QVERIFY(outcome("open", "null"));
+    server.setContent("/login", "<html><head><title>Sign in</title></head><body><script>"
+                      "onkeydown = function (e) { if (e.key != 'Enter') return;"
+                      "  opener.postMessage('ann-' + innerWidth + 'x' + innerHeight, '*'); close(); };"
+                      "</script></body></html>", "text/html");
+    host->send("config", "accessToken", "popup-token");
+    host->send("config", "accessTokenHosts", "127.0.0.1");
+    host->send("config", "allowPopups", allow);
+    QUrl page = server.url("/opener.html");
+    page.setQuery(tag);
+    host->send("event", "showUrl", page.toString());
+    if (allow == "1") {
+        const QString popup = desktop->findWindow("Sign in", 20000);
+        QVERIFY(!popup.isEmpty());
+        QCOMPARE(desktop->clientRect(popup).size(), QSize(500, 600));
+        // The popup has the keyboard without a click, and Escape is the page's.
+        QTRY_COMPARE_WITH_TIMEOUT(desktop->activeWindow(), popup, 10000);
+        desktop->xdotool({"key", "Escape"});
+        QTest::qWait(1000);
+        QVERIFY(!desktop->findWindow("Sign in", 100).isEmpty());
+        desktop->xdotool({"key", "Return"});
+        QTRY_VERIFY_WITH_TIMEOUT(desktop->findWindow("Sign in", 100).isEmpty(), 10000);
+        QCOMPARE(server.requestsFor("/login").size(), 1);
+        QCOMPARE(server.requestsFor("/login").first().headers.value("x-access-token"), QByteArray("popup-token"));
+    }
+    QVERIFY(outcome(tag, result));
     QTest::qWait(500);
-    QVERIFY(server.requestsFor("/never-loaded").isEmpty());
+    if (allow != "1")
+        QVERIFY(server.requestsFor("/login").isEmpty());
 }
 
 void tst_WebApps::pageMadeDownloads_data()
@@ -246,54 +285,19 @@ void tst_WebApps::fullScreen()
         QVERIFY2(!f.payload.contains(",1280,1024,"), f.payload.constData());
 }
 
-// The renderers of this browser: processes started with --type=renderer
-// whose parents lead to the browser process.
-QList<int> tst_WebApps::renderers() const
-{
-    const qint64 root = browser->process().processId();
-    auto parentOf = [](int pid) {
-        QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
-        if (!stat.open(QIODevice::ReadOnly))
-            return 0;
-        const QByteArray text = stat.readAll();
-        return text.mid(text.lastIndexOf(')') + 2).split(' ').value(1).toInt();
-    };
-    auto commandOf = [](int pid) {
-        QFile cmdline(QStringLiteral("/proc/%1/cmdline").arg(pid));
-        return cmdline.open(QIODevice::ReadOnly) ? cmdline.readAll() : QByteArray();
-    };
-    // Renderers forked from the zygote keep its command line.
-    QList<int> found;
-    for (const QString &entry : QDir("/proc").entryList(QDir::Dirs)) {
-        const int pid = entry.toInt();
-        const QByteArray command = pid > 0 ? commandOf(pid) : QByteArray();
-        const bool renderer = command.contains("--type=renderer")
-            || (command.contains("--type=zygote") && commandOf(parentOf(pid)).contains("--type=zygote"));
-        if (!renderer)
-            continue;
-        for (int p = parentOf(pid); p > 1; p = parentOf(p)) {
-            if (p == root) {
-                found << pid;
-                break;
-            }
-        }
-    }
-    return found;
-}
-
 void tst_WebApps::rendererDyingTwiceShowsReload()
 {
     host->send("event", "showUrl", server.url("/fragile").toString());
     QTRY_COMPARE_WITH_TIMEOUT(server.requestsFor("/fragile").size(), 1, 20000);
-    QTRY_VERIFY_WITH_TIMEOUT(!renderers().isEmpty(), 10000);
+    QTRY_VERIFY_WITH_TIMEOUT(!browser->renderers().isEmpty(), 10000);
     host->clear();
-    for (int pid : renderers())
+    for (int pid : browser->renderers())
         ::kill(pid, SIGKILL);
     // The first death is reloaded.
     QTRY_COMPARE_WITH_TIMEOUT(server.requestsFor("/fragile").size(), 2, 20000);
-    QTRY_VERIFY_WITH_TIMEOUT(!renderers().isEmpty(), 10000);
+    QTRY_VERIFY_WITH_TIMEOUT(!browser->renderers().isEmpty(), 10000);
     QTest::qWait(500);
-    for (int pid : renderers())
+    for (int pid : browser->renderers())
         ::kill(pid, SIGKILL);
     // The second is told to the host, and the page is not loaded again.
     auto toldAgain = [this] {
@@ -306,6 +310,9 @@ void tst_WebApps::rendererDyingTwiceShowsReload()
     QTRY_VERIFY_WITH_TIMEOUT(toldAgain(), 20000);
     QTest::qWait(2000);
     QCOMPARE(server.requestsFor("/fragile").size(), 2);
+    // The page in its place has the keyboard on its Reload: Enter loads again.
+    key("Return");
+    QTRY_COMPARE_WITH_TIMEOUT(server.requestsFor("/fragile").size(), 3, 20000);
 }
 
 // The engine asks only on a page the user has done something in.
