@@ -2,6 +2,7 @@
 #include "config/vellchatwbconfigure.h"
 #include "hostlink/endpoint.h"
 #include "hostlink/transport.h"
+#include "web/pageaccessibility.h"
 #include "web/pageprofile.h"
 #include "window/vellchatwebbroswer.h"
 #include "window/windowhostcommands.h"
@@ -143,6 +144,8 @@ int main(int argc, char *argv[])
     QApplication app(argc, argv);
     app.installEventFilter(new AccessibilityBridgeGuard(&app));
     quitOnSignals(&app);
+    // Before the engine starts: it reads its switches once.
+    PageAccessibility::prepareEngine();
     // Start the page engine first: its helper processes come up while we
     // read the host's configuration and build the window, not after.
     PageProfile::instance();

@@ -4,6 +4,8 @@
 
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
+#include <QDBusMessage>
+#include <QDBusVariant>
 #include <QDateTime>
 #include <QDeadlineTimer>
 #include <QJsonArray>
@@ -30,6 +32,8 @@ private slots:
     void progressRenamesTheRow();
     void removalAsksThroughTheBox();
     void findInPage();
+    void pageTreeFollowsTheBus_data();
+    void pageTreeFollowsTheBus();
     void cleanupTestCase();
 private:
     // Starts a browser on its host and waits until its window titled title is on screen.
@@ -306,6 +310,60 @@ void tst_AtSpi::findInPage()
     QVERIFY(waitForLabel("125 %").contains("125 %"));
     QVERIFY(keys({"ctrl+0"}));
     QVERIFY(waitForLabel("100 %").contains("100 %"));
+}
+
+void tst_AtSpi::pageTreeFollowsTheBus_data()
+{
+    QTest::addColumn<bool>("readerOn");
+    QTest::addColumn<QStringList>("pageObjects");
+    QTest::newRow("screen reader on at start") << true << QStringList{"push button: Post a log line", "link: report.pdf"};
+    // Nothing asks: the engine builds no tree, and the toolkit stays off the bus.
+    QTest::newRow("no assistive technology") << false << QStringList();
+}
+
+// The browser asks the session's accessibility bus at start, as a screen
+// reader leaves it, with nothing set for it in the environment.
+void tst_AtSpi::pageTreeFollowsTheBus()
+{
+    QFETCH(bool, readerOn);
+    QFETCH(QStringList, pageObjects);
+    auto setReader = [](bool on) {
+        QDBusMessage set = QDBusMessage::createMethodCall("org.a11y.Bus", "/org/a11y/bus", "org.freedesktop.DBus.Properties", "Set");
+        set << QStringLiteral("org.a11y.Status") << QStringLiteral("ScreenReaderEnabled") << QVariant::fromValue(QDBusVariant(on));
+        return QDBusConnection::sessionBus().call(set).type() == QDBusMessage::ReplyMessage;
+    };
+    QVERIFY(setReader(readerOn));
+    PageServer server;
+    server.setContent("/log.html", "<html><head><title>Log</title></head><body><button>Post a log line</button>"
+                                   "<ul><li><a href='/report.pdf'>report.pdf</a></li></ul></body></html>", "text/html");
+    QVERIFY(server.startHttp());
+    BrowserProcess reader;
+    QVERIFY(reader.isValid());
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.remove("QT_LINUX_ACCESSIBILITY_ALWAYS_ON");
+    reader.process().setProcessEnvironment(env);
+    reader.process().setProcessChannelMode(QProcess::SeparateChannels);
+    FakeHost readerHost(reader.endpoint());
+    const QString title = readerOn ? "Reader On" : "Reader Off";
+    QVERIFY(showWindow(reader, readerHost, title));
+    readerHost.send("event", "showUrl", server.url("/log.html").toString());
+    QTRY_COMPARE_WITH_TIMEOUT(server.requestsFor("/log.html").size(), 1, 10000);
+    const QString pid = QString::number(reader.process().processId());
+    if (readerOn) {
+        QDeadlineTimer deadline(30000);
+        QStringList found;
+        do {
+            found.clear();
+            for (const QJsonValue &value : atspiJson({"page"}, pid))
+                found << value.toString();
+        } while (found != pageObjects && !deadline.hasExpired() && (QTest::qWait(200), true));
+        QCOMPARE(found, pageObjects);
+    }
+    QVERIFY(setReader(false));
+    readerHost.hangUp();
+    QVERIFY(reader.process().waitForFinished(10000));
+    const QByteArray lines = reader.process().readAllStandardError();
+    QVERIFY2(lines.contains("pageAccessibility: on") == readerOn, lines.constData());
 }
 
 void tst_AtSpi::cleanupTestCase()
