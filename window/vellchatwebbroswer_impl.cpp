@@ -17,6 +17,7 @@
 #include "widgets/accessiblebutton.h"
 #include "widgets/accessibleinformbox.h"
 #include "widgets/informbox.h"
+#include "widgets/keyboardtrap.h"
 #include "wire/vocabulary.h"
 
 #include <QAccessible>
@@ -41,6 +42,7 @@ VellChatWebBroswer_impl::VellChatWebBroswer_impl(QWidget *parent, bool maxed)
     , jsBridge(this)
     , titleBar(describedToAssistiveTechnology(this), maxed)
 {
+    KeyboardTrap::watchPresses();
     makeOverlay();
     makePage();
     connectTitleButtons();
