@@ -69,6 +69,7 @@ public slots:
 
 protected:
     void timerEvent(QTimerEvent *event) override;
+    void showEvent(QShowEvent *event) override;
 
 private:
     static QString newRequestKey();
@@ -84,6 +85,10 @@ private:
     void showEmpty();
     void showLoading();
     void setStateText();
+    QString stateText() const;   // what the panel says while there is no list
+    // Has a screen reader say text where the keys are, once the toolkit has
+    // announced a focus move that came with the change.
+    void tellScreenReaders(const QString &text);
     void expandDays();
     void startPolling();
 

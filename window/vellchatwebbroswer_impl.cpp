@@ -200,6 +200,14 @@ void VellChatWebBroswer_impl::keyPressEvent(QKeyEvent *event)
         command = Forward;
     else if (key == Qt::Key_Escape && mods == Qt::NoModifier && panelShown)
         command = Leave;
+    if (key == Qt::Key_F6 && mods == Qt::NoModifier) {
+        // F6 and Shift+F6 go between the title bar, an open bar and the page
+        // (or the history), without a Tab through every control of the page.
+        event->accept();
+        FocusOrder::moveGroup({titleBar.tabOrder(), {commands->findBar()}, {panelShown ? static_cast<QWidget *>(downloadTree) : webView}},
+                              !(event->modifiers() & Qt::ShiftModifier));
+        return;
+    }
     if (command == None) {
         QWidget::keyPressEvent(event);
         return;

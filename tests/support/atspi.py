@@ -26,8 +26,8 @@ import time
 import pyatspi
 from gi.repository import GLib
 
-# Qt shows the items of a tree as table cells.
-ROWS = (pyatspi.ROLE_TABLE_CELL, pyatspi.ROLE_TREE_ITEM)
+# The history's rows are list items; Qt shows other items of a tree as table cells.
+ROWS = (pyatspi.ROLE_LIST_ITEM, pyatspi.ROLE_TABLE_CELL, pyatspi.ROLE_TREE_ITEM)
 
 
 def application(name, timeout=20):
@@ -135,7 +135,8 @@ def listen(app, timeout, kinds):
                 return
             source = event.source
             line = {"type": event.type, "role": source.getRoleName(), "name": source.name,
-                    "description": source.description, "detail1": event.detail1}
+                    "description": source.description, "detail1": event.detail1,
+                    "data": event.any_data if isinstance(event.any_data, str) else ""}
         except Exception:   # an object gone before it was read
             return
         print(json.dumps(line), flush=True)

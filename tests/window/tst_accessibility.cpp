@@ -309,12 +309,12 @@ void tst_Accessibility::openPanelWithHistory()
 void tst_Accessibility::historyRows()
 {
     openPanelWithHistory();
-    QCOMPARE(children(tree(), QAccessible::TreeItem),
-             QStringList({"TreeItem \"12-07\" focusable,expanded []",
-                          "TreeItem \"movie.mp4, 1000.0 B, 45 %\" focusable [removedownloadfile]",
-                          "TreeItem \"report.pdf, 2.0 KB, Download succeed\" focusable [openfilefolder,removedownloadfile]",
-                          "TreeItem \"old.zip, 10.0 B, File has been moved or deleted\" focusable [removedownloadfile]",
-                          "TreeItem \"notes.txt, 10.0 B, Download failed\" focusable [redownloadfile,removedownloadfile]"}));
+    QCOMPARE(children(tree(), QAccessible::ListItem),
+             QStringList({"ListItem \"7 December\" focusable,expanded []",
+                          "ListItem \"movie.mp4, 1000 bytes, 45 %\" focusable [removedownloadfile]",
+                          "ListItem \"report.pdf, 2 kilobytes, Download succeed\" focusable [openfilefolder,removedownloadfile]",
+                          "ListItem \"old.zip, 10 bytes, File has been moved or deleted\" focusable [removedownloadfile]",
+                          "ListItem \"notes.txt, 10 bytes, Download failed\" focusable [redownloadfile,removedownloadfile]"}));
     QAccessibleInterface *running = iface(tree())->child(1);
     QCOMPARE(running->actionInterface()->localizedActionName("removedownloadfile"), QStringLiteral("Delete"));
     QCOMPARE(iface(tree())->indexOfChild(running), 1);
@@ -328,7 +328,7 @@ void tst_Accessibility::historyRows()
     const QString pollKey = QJsonDocument::fromJson(pollJson).object().value("key").toString();
     const QJsonArray progress{QJsonObject{{"key", "k-run"}, {"downloadOffset", 900}}};
     send("webfile", "getDownloadOffsetRes", QJsonDocument(QJsonObject{{"data", progress}, {"key", pollKey}}).toJson());
-    QTRY_COMPARE(running->text(QAccessible::Name), QStringLiteral("movie.mp4, 1000.0 B, 90 %"));
+    QTRY_COMPARE(running->text(QAccessible::Name), QStringLiteral("movie.mp4, 1000 bytes, 90 %"));
     QAccessibleEvent renamed(running, QAccessible::NameChanged);
     QVERIFY(QTestAccessibility::containsEvent(&renamed));
 
