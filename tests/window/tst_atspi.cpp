@@ -214,7 +214,9 @@ void tst_AtSpi::historyRows()
                                 "report.pdf, 2 kilobytes, Download succeed: openfilefolder,removedownloadfile; enabled,focusable"}));
     host->clear();
     QCOMPARE(atspi({"act", "report.pdf, 2 kilobytes, Download succeed", "openfilefolder"}), QByteArray());
-    QTRY_COMPARE(host->rawBytes(), QByteArray("webfile:openFileFolder:") + QByteArray("k-done").toBase64() + ';');
+    // Progress polls of the running download may come in between.
+    QTRY_COMPARE(host->framesOf("webfile", "openFileFolder").size(), 1);
+    QCOMPARE(host->framesOf("webfile", "openFileFolder").at(0).payload, QByteArray("k-done"));
 }
 
 // A screen reader hears the new progress of a download as the row's new name.
