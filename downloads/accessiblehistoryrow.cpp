@@ -188,6 +188,16 @@ QString AccessibleHistoryRow::localizedActionName(const QString &name) const
     return QString();
 }
 
+QString AccessibleHistoryRow::localizedActionDescription(const QString &name) const
+{
+    // What the link does and to which file: "Delete: report.pdf".
+    ModelItemBase *item = node();
+    const QString action = localizedActionName(name);
+    if (action.isEmpty() || !item || item->itemType() != ModelItemBase::FileItem)
+        return action;
+    return action + QStringLiteral(": ") + static_cast<ModelItemFile *>(item)->name();
+}
+
 void AccessibleHistoryRow::doAction(const QString &name)
 {
     if (view)

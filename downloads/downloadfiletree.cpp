@@ -416,6 +416,12 @@ void DownloadFileTree::onRestartDownloadResponse(const QByteArray &json)
     startPolling();
 }
 
+QString DownloadFileTree::fileName(const QString &fileKey) const
+{
+    const ModelItemFile *file = filesByKey.value(fileKey);
+    return file ? file->name() : QString();
+}
+
 void DownloadFileTree::onRemoveDownloadFile(const QString &fileKey)
 {
     emit removeDownloadFile(newRequestKey(), fileKey);

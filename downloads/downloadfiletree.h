@@ -40,6 +40,8 @@ public:
     void removeFileByKey(const QString &fileKey);
     void removeAllFile();
     void requestDownloadOffset();
+    // The name of the file the history shows under fileKey; empty if none.
+    QString fileName(const QString &fileKey) const;
 
     // Takes the texts from the configuration again and repaints the rows,
     // whose texts are read as they are painted.

@@ -27,6 +27,7 @@ TitleBar::TitleBar(QWidget *frame, bool maxed)
 {
     fitLogo();
     logoButton.setDisabled(true);
+    logoButton.setDecorative(true);
     if (maxed)
         maxButton.hide();
     else

@@ -21,6 +21,7 @@
 #include "wire/vocabulary.h"
 
 #include <QAccessible>
+#include <QAccessibleWidget>
 #include <QApplication>
 #include <QDesktopServices>
 #include <QJsonDocument>
@@ -57,6 +58,13 @@ void VellChatWebBroswer_impl::installAccessibility()
         QAccessible::installFactory(AccessibleButton::factory);
         QAccessible::installFactory(AccessibleInformBox::factory);
         QAccessible::installFactory(AccessibleHistoryView::factory);
+        // The window is a frame named by its title, as screen readers expect
+        // of an application's window, not a nameless pane.
+        QAccessible::installFactory([](const QString &className, QObject *object) -> QAccessibleInterface * {
+            if (className != QLatin1String("VellChatWebBroswer") || !object->isWidgetType())
+                return nullptr;
+            return new QAccessibleWidget(static_cast<QWidget *>(object), QAccessible::Window);
+        });
         return true;
     }();
     Q_UNUSED(installed)
@@ -383,7 +391,10 @@ void VellChatWebBroswer_impl::showInfo(QString text)
 
 void VellChatWebBroswer_impl::onRemoveDownloadFile(QString key, QString fileKey)
 {
-    openBox(Config::WebFileRemoveTipsText(), Config::InfoDelete(),
+    // The question names the file it is about, on a line of its own.
+    const QString name = downloadTree ? downloadTree->fileName(fileKey) : QString();
+    openBox(name.isEmpty() ? Config::WebFileRemoveTipsText() : Config::WebFileRemoveTipsText() + QLatin1Char('\n') + name,
+            Config::InfoDelete(),
             [this, key, fileKey] { emit removeDownloadFile(key, fileKey); }, Config::InfoCancel());
 }
 
