@@ -33,11 +33,15 @@ bool statusProperty(const QDBusConnection &session, const QString &name)
 
 } // namespace
 
+bool PageAccessibility::busUp(const QDBusConnection &session)
+{
+    return session.isConnected() && session.interface()
+           && session.interface()->isServiceRegistered(QStringLiteral("org.a11y.Bus"));
+}
+
 bool PageAccessibility::assistiveTechnologyOn(const QDBusConnection &session)
 {
-    if (!session.isConnected() || !session.interface())
-        return false;
-    if (!session.interface()->isServiceRegistered(QStringLiteral("org.a11y.Bus")))
+    if (!busUp(session))
         return false;
     // Not IsEnabled: desktops leave it on for good once anything set it, and
     // the toolkit itself goes on the bus only for a screen reader.
@@ -58,10 +62,16 @@ bool PageAccessibility::prepareEngine()
         qunsetenv(kFollowVariable);
         return false;
     }
-    qputenv(kFollowVariable, "1");
     // The variable asks for the toolkit's accessibility whatever the bus says.
-    const bool on = qEnvironmentVariableIsSet("QT_LINUX_ACCESSIBILITY_ALWAYS_ON")
-                    || assistiveTechnologyOn(QDBusConnection::sessionBus());
+    const QDBusConnection session = QDBusConnection::sessionBus();
+    const bool on = qEnvironmentVariableIsSet("QT_LINUX_ACCESSIBILITY_ALWAYS_ON") || assistiveTechnologyOn(session);
+    // A bus that comes up later switches the toolkit on only for a screen
+    // reader, and the engine follows. A bus that is up already without one
+    // may still have switched the toolkit on (its address on the X root
+    // window does that), and the engine would then build every page's tree
+    // for nobody.
+    if (on || (session.isConnected() && !busUp(session)))
+        qputenv(kFollowVariable, "1");
     if (on) {
         qputenv(kFlagsVariable, withPageTree(qgetenv(kFlagsVariable)));
         qCDebug(lcWeb) << "pageAccessibility: on";
