@@ -3,6 +3,7 @@
 #include "config/vellchatwbconfigure.h"
 #include "hostlink/endpoint.h"
 #include "hostlink/transport.h"
+#include "web/pageaccessibility.h"
 #include "web/pageprofile.h"
 #include "window/vellchatwebbroswer.h"
 #include "window/windowhostcommands.h"
@@ -179,15 +180,11 @@ int main(int argc, char *argv[])
     QGuiApplication::setHighDpiScaleFactorRoundingPolicy(Qt::HighDpiScaleFactorRoundingPolicy::RoundPreferFloor);
     if (qgetenv("QT_QPA_PLATFORM") == "offscreen" && !qEnvironmentVariableIsSet("QT_QUICK_BACKEND"))
         qputenv("QT_QUICK_BACKEND", "software");
-    // On Linux the page engine shows a page to screen readers only when
-    // asked to: otherwise a screen reader finds an empty document, with
-    // neither the page's text nor our own crash page's Reload in it. The
-    // engine builds that view of a page only while a screen reader listens.
-    if (!qEnvironmentVariableIsSet("QTWEBENGINE_ENABLE_LINUX_ACCESSIBILITY"))
-        qputenv("QTWEBENGINE_ENABLE_LINUX_ACCESSIBILITY", "1");
     QApplication app(argc, argv);
     app.installEventFilter(new AccessibilityBridgeGuard(&app));
     quitOnSignals(&app);
+    // Before the engine starts: it reads its switches once.
+    PageAccessibility::prepareEngine();
     // Start the page engine first: its helper processes come up while we
     // read the host's configuration and build the window, not after.
     PageProfile::instance();

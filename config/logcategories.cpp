@@ -6,6 +6,7 @@
 Q_LOGGING_CATEGORY(lcHostLink, "channel.hostlink")
 Q_LOGGING_CATEGORY(lcDownloads, "channel.downloads")
 Q_LOGGING_CATEGORY(lcWidgets, "channel.widgets")
+Q_LOGGING_CATEGORY(lcWeb, "channel.web")
 
 static QtMessageHandler s_nextHandler = nullptr;
 

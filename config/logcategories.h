@@ -10,6 +10,7 @@
 Q_DECLARE_LOGGING_CATEGORY(lcHostLink)    // "channel.hostlink": the socket to the host
 Q_DECLARE_LOGGING_CATEGORY(lcDownloads)   // "channel.downloads": the download history
 Q_DECLARE_LOGGING_CATEGORY(lcWidgets)     // "channel.widgets": buttons and boxes
+Q_DECLARE_LOGGING_CATEGORY(lcWeb)         // "channel.web": the page engine
 
 // Qt's default output names every category but "default" in front of the
 // line; the browser's lines were written without one, and stay so unless a

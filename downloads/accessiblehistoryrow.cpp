@@ -9,13 +9,34 @@
 #include "downloads/treeview.h"
 
 #include <QDateTime>
+#include <QHash>
+#include <QLocale>
 #include <QKeySequence>
 
 namespace {
 
+// The size as the row shows it ("661.0 B", "2.0 KB", "1.4 KB") in words a
+// screen reader says as a person would: "661 bytes", "2 kilobytes".
+QString spokenSize(const QString &shown)
+{
+    static const QHash<QString, QPair<QString, QString>> units = {
+        {QStringLiteral("B"), {QStringLiteral("byte"), QStringLiteral("bytes")}},
+        {QStringLiteral("KB"), {QStringLiteral("kilobyte"), QStringLiteral("kilobytes")}},
+        {QStringLiteral("MB"), {QStringLiteral("megabyte"), QStringLiteral("megabytes")}},
+        {QStringLiteral("GB"), {QStringLiteral("gigabyte"), QStringLiteral("gigabytes")}}};
+    const QStringList parts = shown.split(QLatin1Char(' '));
+    if (parts.size() != 2 || !units.contains(parts.at(1)))
+        return shown;
+    QString number = parts.at(0);
+    if (number.endsWith(QLatin1String(".0")))
+        number.chop(2);
+    const auto &names = units.value(parts.at(1));
+    return number + QLatin1Char(' ') + (number == QLatin1String("1") ? names.first : names.second);
+}
+
 QString fileSummary(const ModelItemFile *file)
 {
-    QStringList parts{file->name(), file->fileSizeText()};
+    QStringList parts{file->name(), spokenSize(file->fileSizeText())};
     switch (file->status()) {
     case ModelItemFile::StatusDownloading:
         parts << file->downloadOffsetText();
@@ -94,7 +115,8 @@ QString AccessibleHistoryRow::text(QAccessible::Text t) const
         return QString();
     if (item->itemType() == ModelItemBase::DayItem) {
         const qint64 time = qint64(static_cast<ModelItemDate *>(item)->time());
-        return QDateTime::fromMSecsSinceEpoch(time).toString(QStringLiteral("MM-dd"));
+        // The row shows "12-08"; said as a person would: "8 December".
+        return QLocale().toString(QDateTime::fromMSecsSinceEpoch(time).date(), QStringLiteral("d MMMM"));
     }
     if (item->itemType() == ModelItemBase::FileItem)
         return fileSummary(static_cast<ModelItemFile *>(item));
@@ -117,7 +139,9 @@ QRect AccessibleHistoryRow::rect() const
 
 QAccessible::Role AccessibleHistoryRow::role() const
 {
-    return QAccessible::TreeItem;
+    // A tree item reaches AT-SPI as a table cell, whose new names screen
+    // readers pass over; a list item's progress and outcome are spoken.
+    return QAccessible::ListItem;
 }
 
 QAccessible::State AccessibleHistoryRow::state() const
@@ -163,6 +187,16 @@ QString AccessibleHistoryRow::localizedActionName(const QString &name) const
     if (name == LinkAction::remove)
         return VellChatWBConfigure::InfoDelete();
     return QString();
+}
+
+QString AccessibleHistoryRow::localizedActionDescription(const QString &name) const
+{
+    // What the link does and to which file: "Delete: report.pdf".
+    ModelItemBase *item = node();
+    const QString action = localizedActionName(name);
+    if (action.isEmpty() || !item || item->itemType() != ModelItemBase::FileItem)
+        return action;
+    return action + QStringLiteral(": ") + static_cast<ModelItemFile *>(item)->name();
 }
 
 void AccessibleHistoryRow::doAction(const QString &name)

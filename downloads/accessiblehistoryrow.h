@@ -32,6 +32,7 @@ public:
 
     QStringList actionNames() const override;
     QString localizedActionName(const QString &name) const override;
+    QString localizedActionDescription(const QString &name) const override;
     void doAction(const QString &name) override;
     QStringList keyBindingsForAction(const QString &name) const override;
 

@@ -10,11 +10,14 @@
 #include "downloads/modelitemfile.h"
 #include "downloads/modelitemroot.h"
 #include "resources/resource.h"
+#include "widgets/atspisignal.h"
 #include "wire/vocabulary.h"
 
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QPixmap>
+#include <QShowEvent>
+#include <QTimer>
 #include <QTimerEvent>
 #include <QVBoxLayout>
 
@@ -157,6 +160,7 @@ void DownloadFileTree::expandDays()
 
 void DownloadFileTree::showEmpty()
 {
+    const bool news = shown != Shown::Empty;
     shown = Shown::Empty;
     setStateText();
     keepPlaceWhenHidden(emptyPicture, false);
@@ -164,6 +168,9 @@ void DownloadFileTree::showEmpty()
     emptyText.show();
     treeView.hide();
     foot->hide();
+    // After Clean, or when the first answer is an empty list.
+    if (news)
+        tellScreenReaders(stateText());
 }
 
 void DownloadFileTree::showLoading()
@@ -179,10 +186,30 @@ void DownloadFileTree::showLoading()
     foot->hide();
 }
 
+QString DownloadFileTree::stateText() const
+{
+    return shown == Shown::Loading ? VellChatWBConfigure::WebFileLoadingText() : VellChatWBConfigure::WebFileEmptyText();
+}
+
+void DownloadFileTree::tellScreenReaders(const QString &text)
+{
+    // Once the toolkit has moved the keys (a hidden list hands them on) and
+    // announced where they went: then the news is said there.
+    if (isVisible() && !text.isEmpty())
+        QTimer::singleShot(0, this, [text] { AtSpiSignal::announce(text); });
+}
+
+void DownloadFileTree::showEvent(QShowEvent *event)
+{
+    QWidget::showEvent(event);
+    // Opening the panel moves no focus that a screen reader would follow.
+    if (!event->spontaneous())
+        tellScreenReaders(shown == Shown::List ? accessibleName() : accessibleName() + QStringLiteral(", ") + stateText());
+}
+
 void DownloadFileTree::setStateText()
 {
-    emptyText.setText(shown == Shown::Loading ? VellChatWBConfigure::WebFileLoadingText()
-                                              : VellChatWBConfigure::WebFileEmptyText());
+    emptyText.setText(stateText());
     emptyText.adjustSize();
 }
 
@@ -388,6 +415,12 @@ void DownloadFileTree::onRestartDownloadResponse(const QByteArray &json)
     file->setStatus(ModelItemFile::StatusDownloading);
     treeView.rowChanged(file);
     startPolling();
+}
+
+QString DownloadFileTree::fileName(const QString &fileKey) const
+{
+    const ModelItemFile *file = filesByKey.value(fileKey);
+    return file ? file->name() : QString();
 }
 
 void DownloadFileTree::onRemoveDownloadFile(const QString &fileKey)

@@ -41,6 +41,8 @@ public:
     void removeFileByKey(const QString &fileKey);
     void removeAllFile();
     void requestDownloadOffset();
+    // The name of the file the history shows under fileKey; empty if none.
+    QString fileName(const QString &fileKey) const;
 
     // Takes the texts from the configuration again and repaints the rows,
     // whose texts are read as they are painted.
@@ -70,6 +72,7 @@ public slots:
 
 protected:
     void timerEvent(QTimerEvent *event) override;
+    void showEvent(QShowEvent *event) override;
 
 private:
     static QString newRequestKey();
@@ -85,6 +88,10 @@ private:
     void showEmpty();
     void showLoading();
     void setStateText();
+    QString stateText() const;   // what the panel says while there is no list
+    // Has a screen reader say text where the keys are, once the toolkit has
+    // announced a focus move that came with the change.
+    void tellScreenReaders(const QString &text);
     void expandDays();
     void startPolling();
 

@@ -4,6 +4,7 @@
 #include "downloads/downloadfiledelegate.h"
 #include "downloads/ilink.h"
 #include "downloads/modelitemfile.h"
+#include "widgets/atspisignal.h"
 
 #include <QAccessible>
 #include <QKeyEvent>
@@ -27,6 +28,15 @@ TreeView::TreeView(QWidget *parent)
     // Reached with Tab: a click on a row leaves the keyboard where it was,
     // and the list shows no focus unless someone moves through it with keys.
     setFocusPolicy(Qt::TabFocus);
+    // The toolkit tells screen readers nothing when a day opens or closes.
+    auto tellState = [this](const QModelIndex &day, bool open) {
+        QAccessibleInterface *view = QAccessible::queryAccessibleInterface(this);
+        QAccessibleInterface *row = view ? view->child(visibleRow(day)) : nullptr;
+        AtSpiSignal::stateChanged(row, QStringLiteral("expanded"), open);
+        AtSpiSignal::stateChanged(row, QStringLiteral("collapsed"), !open);
+    };
+    connect(this, &QTreeView::expanded, this, [tellState](const QModelIndex &day) { tellState(day, true); });
+    connect(this, &QTreeView::collapsed, this, [tellState](const QModelIndex &day) { tellState(day, false); });
 }
 
 void TreeView::updateCursor(const QPoint &position)
@@ -211,10 +221,12 @@ void TreeView::focusInEvent(QFocusEvent *event)
 {
     // Entering an empty-handed view makes its first row current, which is
     // announced as the current row changes; otherwise say where we are.
+    // The toolkit names the list itself after this returns; the row comes
+    // after it, so that the row is what the screen reader says.
     const bool hadCurrent = currentIndex().isValid();
     QTreeView::focusInEvent(event);
     if (hadCurrent)
-        announceCurrent();
+        QMetaObject::invokeMethod(this, &TreeView::announceCurrent, Qt::QueuedConnection);
 }
 
 void TreeView::currentChanged(const QModelIndex &current, const QModelIndex &previous)
@@ -222,5 +234,7 @@ void TreeView::currentChanged(const QModelIndex &current, const QModelIndex &pre
     // The tree's own announcement counts children the way its built-in
     // accessible view does; ours are the visible rows, days included.
     QAbstractItemView::currentChanged(current, previous);
-    announceCurrent();
+    // Queued: entering the list makes its first row current before the
+    // toolkit names the list, and the row must come last.
+    QMetaObject::invokeMethod(this, &TreeView::announceCurrent, Qt::QueuedConnection);
 }

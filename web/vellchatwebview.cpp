@@ -5,22 +5,90 @@
 #include "web/popupwindow.h"
 #include "web/vellwebenginepage.h"
 
+#include <QAccessible>
 #include <QAction>
 #include <QApplication>
 #include <QContextMenuEvent>
 #include <QMenu>
+#include <QTimer>
 #include <QWebEngineHistory>
 #include <QWebEnginePage>
 
 namespace {
 
 const int historyLimit = 30;
+// How far into a page to look for its focused element when the engine does
+// not point at it; a deeper or larger page is named by its document.
+const int focusSearchDepth = 40;
+const int focusSearchNodes = 4000;
 
+bool inside(const QWidget *widget, const QWidget *area)
+{
+    return widget && (widget == area || area->isAncestorOf(widget));
 }
+
+QAccessibleInterface *focusedBelow(QAccessibleInterface *node, int depth, int &budget)
+{
+    if (!node || depth > focusSearchDepth || --budget < 0)
+        return nullptr;
+    if (node->state().focused)
+        return node;
+    for (int i = 0; i < node->childCount(); ++i) {
+        if (QAccessibleInterface *found = focusedBelow(node->child(i), depth + 1, budget))
+            return found;
+    }
+    return nullptr;
+}
+
+QAccessibleInterface *pageDocument(QAccessibleInterface *node, int depth = 0)
+{
+    if (!node || depth > 3)
+        return nullptr;
+    if (node->role() == QAccessible::WebDocument || node->role() == QAccessible::Document)
+        return node;
+    for (int i = 0; i < node->childCount(); ++i) {
+        if (QAccessibleInterface *document = pageDocument(node->child(i), depth + 1))
+            return document;
+    }
+    return nullptr;
+}
+
+} // namespace
 
 VellChatWebView::VellChatWebView(QWidget *parent)
     : QWebEngineView(parent)
 {
+    // The toolkit announces the page's widget when it takes the keys, a
+    // nameless pane, and a screen reader goes on naming the control that was
+    // left (after Escape out of the history, or a box's OK). Once the keys are
+    // in, the page's own focused element is announced instead.
+    connect(qApp, &QApplication::focusChanged, this, [this](QWidget *old, QWidget *now) {
+        if (QAccessible::isActive() && inside(now, this) && !inside(old, this)) {
+            announced = 0;
+            QTimer::singleShot(0, this, &VellChatWebView::announcePageFocus);
+            // The engine's tree may learn of the focused element a moment later.
+            QTimer::singleShot(300, this, &VellChatWebView::announcePageFocus);
+        }
+    });
+}
+
+void VellChatWebView::announcePageFocus()
+{
+    QWidget *keys = QApplication::focusWidget();
+    if (!inside(keys, this))
+        return;
+    QAccessibleInterface *document = pageDocument(QAccessible::queryAccessibleInterface(keys));
+    if (!document)
+        return;
+    int budget = focusSearchNodes;
+    QAccessibleInterface *focused = focusedBelow(document, 0, budget);
+    QAccessibleInterface *target = focused ? focused : document;
+    const QAccessible::Id id = QAccessible::uniqueId(target);
+    if (id == announced)
+        return;
+    announced = id;
+    QAccessibleEvent event(target, QAccessible::Focus);
+    QAccessible::updateAccessibility(&event);
 }
 
 void VellChatWebView::setUrl(const QUrl &url)

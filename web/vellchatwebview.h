@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: Apache-2.0
 #pragma once
 
+#include <QAccessible>
 #include <QList>
 #include <QUrl>
 #include <QWebEngineView>
@@ -39,6 +40,10 @@ protected:
     void contextMenuEvent(QContextMenuEvent *event) override;
     QWebEngineView *createWindow(QWebEnginePage::WebWindowType type) override;
 private:
+    // Tells assistive technology what in the page has the keys: its focused
+    // element, or the document itself.
+    void announcePageFocus();
+    QAccessible::Id announced = 0;   // the element last announced since the keys came
     void popupMenu(const QPoint &globalPos, const std::function<void()> &goBack);
 
     QList<QUrl> m_historyUrls;

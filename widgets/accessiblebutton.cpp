@@ -10,6 +10,11 @@ AccessibleButton::AccessibleButton(Button *button)
 {
 }
 
+QAccessible::Role AccessibleButton::role() const
+{
+    return button()->isDecorative() ? QAccessible::Graphic : QAccessible::Button;
+}
+
 QAccessibleInterface *AccessibleButton::factory(const QString &className, QObject *object)
 {
     // Asked once per class from the object's own upwards; answer at the first.
@@ -48,11 +53,15 @@ QAccessible::State AccessibleButton::state() const
 
 QStringList AccessibleButton::actionNames() const
 {
+    if (button()->isDecorative())
+        return QStringList();
     return QStringList(pressAction()) + QAccessibleWidget::actionNames();
 }
 
 void AccessibleButton::doAction(const QString &name)
 {
+    if (button()->isDecorative())
+        return;
     if (name == pressAction())
         button()->click();
     else

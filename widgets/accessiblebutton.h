@@ -7,7 +7,7 @@ class Button;
 
 // A title or box button as assistive technology sees it: a push button named
 // by its caption (or, for a picture, by the name its owner gave it) whose
-// press action does what a click does.
+// press action does what a click does; a decorative one is an image.
 class AccessibleButton : public QAccessibleWidget
 {
 public:
@@ -17,6 +17,7 @@ public:
     static QAccessibleInterface *factory(const QString &className, QObject *object);
 
     QString text(QAccessible::Text t) const override;
+    QAccessible::Role role() const override;
     QAccessible::State state() const override;
     QStringList actionNames() const override;
     void doAction(const QString &name) override;

@@ -26,6 +26,10 @@ public:
     int getState() const;
     // What a click does, for the keyboard and for assistive technology.
     void click();
+    // A button that only shows a picture (the logo): assistive technology
+    // sees an image, with nothing to press.
+    void setDecorative(bool on) { decorative = on; }
+    bool isDecorative() const { return decorative; }
 
 signals:
     void clicked();
@@ -52,4 +56,5 @@ private:
     int state = 0;
     bool acceptBoth = false;
     bool keyboardFocus = false;   // came by Tab, or a key was pressed since
+    bool decorative = false;
 };

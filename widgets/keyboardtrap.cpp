@@ -20,12 +20,48 @@ bool contains(const QWidget *outer, const QWidget *inner)
     return inner && (inner == outer || outer->isAncestorOf(inner));
 }
 
+// Whether the user's last press was on the keyboard rather than a mouse
+// button or the screen.
+bool lastPressWasKey = false;
+
+class PressWatch : public QObject
+{
+public:
+    using QObject::QObject;
+protected:
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        switch (event->type()) {
+        case QEvent::KeyPress:
+            lastPressWasKey = true;
+            break;
+        case QEvent::MouseButtonPress:
+        case QEvent::TouchBegin:
+            lastPressWasKey = false;
+            break;
+        default:
+            break;
+        }
+        return false;
+    }
+};
+
 } // namespace
+
+void KeyboardTrap::watchPresses()
+{
+    static PressWatch *watch = nullptr;
+    if (watch || !qApp)
+        return;
+    watch = new PressWatch(qApp);
+    qApp->installEventFilter(watch);
+}
 
 KeyboardTrap::KeyboardTrap(QWidget *widget)
     : QObject(widget)
     , widget(widget)
 {
+    watchPresses();
     widget->installEventFilter(this);
     if (widget->isVisible())
         activate();
@@ -76,7 +112,9 @@ void KeyboardTrap::activate()
     }
     shownTraps().append(this);
     qApp->installEventFilter(this);
-    widget->setFocus(Qt::OtherFocusReason);
+    // Opened by a key, the widget shows where the keyboard is at once (a
+    // button's ring), as after Tab; opened by a click, it waits for a key.
+    widget->setFocus(lastPressWasKey ? Qt::ShortcutFocusReason : Qt::OtherFocusReason);
 }
 
 void KeyboardTrap::deactivate()

@@ -19,6 +19,10 @@ public:
     ~KeyboardTrap() override;
 
     bool isActive() const { return active; }
+    // Starts noting whether the user last pressed a key or clicked, which
+    // decides how the keyboard is handed to a widget that opens; call it
+    // before the first key that can open one.
+    static void watchPresses();
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;

@@ -39,3 +39,35 @@ bool FocusOrder::move(const QList<QWidget *> &order, bool next)
     stops.at(to)->setFocus(next ? Qt::TabFocusReason : Qt::BacktabFocusReason);
     return true;
 }
+
+bool FocusOrder::moveGroup(const QList<QList<QWidget *>> &groups, bool next)
+{
+    QList<QList<QWidget *>> stops;
+    for (const QList<QWidget *> &group : groups) {
+        QList<QWidget *> inGroup;
+        for (QWidget *widget : group) {
+            if (widget)
+                addFocusStops(widget, inGroup);
+        }
+        stops << inGroup;
+    }
+    const QWidget *focus = QApplication::focusWidget();
+    const int count = stops.size();
+    // Keys nowhere in a group (the frame itself) count as in the last one,
+    // so that F6 starts at the first.
+    int at = count - 1;
+    for (int i = 0; i < count; ++i) {
+        for (QWidget *stop : qAsConst(stops.at(i))) {
+            if (stop == focus || stop->isAncestorOf(focus))
+                at = i;
+        }
+    }
+    for (int step = 1; step < count; ++step) {
+        const int to = ((next ? at + step : at - step) % count + count) % count;
+        if (!stops.at(to).isEmpty()) {
+            stops.at(to).constFirst()->setFocus(Qt::ShortcutFocusReason);
+            return true;
+        }
+    }
+    return false;
+}

@@ -14,4 +14,9 @@ namespace FocusOrder {
 // false when there is no stop at all.
 bool move(const QList<QWidget *> &order, bool next);
 
+// Moves the keyboard to the first stop of the next group that has one
+// (backwards unless next), the way F6 goes between the parts of a window;
+// false when no other group has a stop.
+bool moveGroup(const QList<QList<QWidget *>> &groups, bool next);
+
 }

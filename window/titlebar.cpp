@@ -29,6 +29,7 @@ TitleBar::TitleBar(QWidget *frame, bool maxed)
     fitLogo();
     colourCaptions();
     logoButton.setDisabled(true);
+    logoButton.setDecorative(true);
     if (maxed)
         maxButton.hide();
     else

@@ -18,9 +18,11 @@
 #include "widgets/accessiblebutton.h"
 #include "widgets/accessibleinformbox.h"
 #include "widgets/informbox.h"
+#include "widgets/keyboardtrap.h"
 #include "wire/vocabulary.h"
 
 #include <QAccessible>
+#include <QAccessibleWidget>
 #include <QApplication>
 #include <QDesktopServices>
 #include <QJsonDocument>
@@ -42,6 +44,7 @@ VellChatWebBroswer_impl::VellChatWebBroswer_impl(QWidget *parent, bool maxed)
     , jsBridge(this)
     , titleBar(describedToAssistiveTechnology(this), maxed)
 {
+    KeyboardTrap::watchPresses();
     makeOverlay();
     makePage();
     connectTitleButtons();
@@ -56,6 +59,13 @@ void VellChatWebBroswer_impl::installAccessibility()
         QAccessible::installFactory(AccessibleButton::factory);
         QAccessible::installFactory(AccessibleInformBox::factory);
         QAccessible::installFactory(AccessibleHistoryView::factory);
+        // The window is a frame named by its title, as screen readers expect
+        // of an application's window, not a nameless pane.
+        QAccessible::installFactory([](const QString &className, QObject *object) -> QAccessibleInterface * {
+            if (className != QLatin1String("VellChatWebBroswer") || !object->isWidgetType())
+                return nullptr;
+            return new QAccessibleWidget(static_cast<QWidget *>(object), QAccessible::Window);
+        });
         return true;
     }();
     Q_UNUSED(installed)
@@ -199,6 +209,14 @@ void VellChatWebBroswer_impl::keyPressEvent(QKeyEvent *event)
         command = Forward;
     else if (key == Qt::Key_Escape && mods == Qt::NoModifier && panelShown)
         command = Leave;
+    if (key == Qt::Key_F6 && mods == Qt::NoModifier) {
+        // F6 and Shift+F6 go between the title bar, an open bar and the page
+        // (or the history), without a Tab through every control of the page.
+        event->accept();
+        FocusOrder::moveGroup({titleBar.tabOrder(), {commands->findBar()}, {panelShown ? static_cast<QWidget *>(downloadTree) : webView}},
+                              !(event->modifiers() & Qt::ShiftModifier));
+        return;
+    }
     if (command == None) {
         QWidget::keyPressEvent(event);
         return;
@@ -374,7 +392,10 @@ void VellChatWebBroswer_impl::showInfo(QString text)
 
 void VellChatWebBroswer_impl::onRemoveDownloadFile(QString key, QString fileKey)
 {
-    openBox(Config::WebFileRemoveTipsText(), Config::InfoDelete(),
+    // The question names the file it is about, on a line of its own.
+    const QString name = downloadTree ? downloadTree->fileName(fileKey) : QString();
+    openBox(name.isEmpty() ? Config::WebFileRemoveTipsText() : Config::WebFileRemoveTipsText() + QLatin1Char('\n') + name,
+            Config::InfoDelete(),
             [this, key, fileKey] { emit removeDownloadFile(key, fileKey); }, Config::InfoCancel());
 }
 

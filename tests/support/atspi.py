@@ -12,6 +12,10 @@ APP is the application's name or its process id.
     atspi.py APP labels                  the texts of the labels on screen, as JSON
     atspi.py APP renamed TIMEOUT         print "listening", then the first new
                                          name of a list row (or nothing)
+    atspi.py APP page                    the named buttons and links of the page, as JSON
+    atspi.py APP listen TIMEOUT EVENT... print "listening", then one JSON line per
+                                         event of the application ("focus:",
+                                         "object:state-changed:expanded", ...)
 
 Runs on Debian's own python3 with python3-pyatspi; exits non-zero with a
 message when the application or the object is not there.
@@ -23,8 +27,8 @@ import time
 import pyatspi
 from gi.repository import GLib
 
-# Qt shows the items of a tree as table cells.
-ROWS = (pyatspi.ROLE_TABLE_CELL, pyatspi.ROLE_TREE_ITEM)
+# The history's rows are list items; Qt shows other items of a tree as table cells.
+ROWS = (pyatspi.ROLE_LIST_ITEM, pyatspi.ROLE_TABLE_CELL, pyatspi.ROLE_TREE_ITEM)
 
 
 def application(name, timeout=20):
@@ -108,6 +112,43 @@ def listen_for_rename(timeout):
         print(names[0], flush=True)
 
 
+def page_objects(app):
+    """The page's own objects: what is under its document."""
+    def under(node, inside):
+        inside = inside or node.getRole() == pyatspi.ROLE_DOCUMENT_WEB
+        if inside and node.getRole() in (pyatspi.ROLE_PUSH_BUTTON, pyatspi.ROLE_LINK) and node.name:
+            yield "%s: %s" % (node.getRoleName(), node.name)
+        for index in range(node.childCount):
+            child = node.getChildAtIndex(index)
+            if child is not None:
+                yield from under(child, inside)
+    return list(under(app, False))
+
+
+def listen(app, timeout, kinds):
+    """Prints what a screen reader would be told, one event a line, until the time is up."""
+    pid = app.get_process_id()
+    loop = GLib.MainLoop()
+
+    def heard(event):
+        try:
+            if event.host_application is None or event.host_application.get_process_id() != pid:
+                return
+            source = event.source
+            line = {"type": event.type, "role": source.getRoleName(), "name": source.name,
+                    "description": source.description, "detail1": event.detail1,
+                    "data": event.any_data if isinstance(event.any_data, str) else ""}
+        except Exception:   # an object gone before it was read
+            return
+        print(json.dumps(line), flush=True)
+
+    for kind in kinds:
+        pyatspi.Registry.registerEventListener(heard, kind)
+    print("listening", flush=True)
+    GLib.timeout_add(int(timeout * 1000), loop.quit)
+    loop.run()
+
+
 def main(argv):
     app = application(argv[1])
     command = argv[2]
@@ -133,6 +174,10 @@ def main(argv):
     elif command == "labels":
         found = [n.name for n in objects(app) if n.getRole() in (pyatspi.ROLE_LABEL, pyatspi.ROLE_STATIC) and showing(n)]
         print(json.dumps(found))
+    elif command == "page":
+        print(json.dumps(page_objects(app)))
+    elif command == "listen":
+        listen(app, float(argv[3]), argv[4:])
     elif command == "renamed":
         listen_for_rename(float(argv[3]))
     else:

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: Apache-2.0
 #include "config/vellchatwbconfigure.h"
+#include "widgets/keyboardtrap.h"
 #include "widgets/textbutton.h"
 
 #include <QApplication>
@@ -237,6 +238,8 @@ void tst_TextButton::focusRing_data()
     QTest::newRow("given by an opening box") << "given" << false;
     QTest::newRow("given, then a key") << "given key" << true;
     QTest::newRow("by Tab, then moved on") << "tab away" << false;
+    QTest::newRow("given by a box opened with a key") << "keybox" << true;
+    QTest::newRow("given by a box opened with a click") << "clickbox" << false;
 }
 
 // The ring is the caption's colour along the edge; without keyboard use the
@@ -266,6 +269,16 @@ void tst_TextButton::focusRing()
             QTest::keyClick(button, Qt::Key_Down);
         else if (step == "away")
             other->setFocus(Qt::TabFocusReason);
+        else if (step.endsWith("box")) {
+            // the button stands for a box that takes the keyboard when it shows
+            button->hide();
+            new KeyboardTrap(button);
+            if (step == "keybox")
+                QTest::keyClick(other, Qt::Key_Delete);
+            else
+                QTest::mouseClick(other, Qt::LeftButton);
+            button->show();
+        }
     }
     const QImage now = paint(button);
     if (!ring) {

@@ -130,7 +130,8 @@ void tst_DownloadPanel::removalNeedsConfirmationThenTheHost()
     host.clear();
     QTest::mouseClick(tree()->viewport(), Qt::LeftButton, Qt::NoModifier, cross);
     QTRY_VERIFY(box());
-    QCOMPARE(box()->findChild<QLabel *>()->text(), QStringLiteral("Really forget it?"));
+    // the host's question, then the file it is about
+    QCOMPARE(box()->findChild<QLabel *>()->text(), QStringLiteral("Really forget it?\nreport.pdf"));
     QCOMPARE(host.framesOf("webfile", "removeHistory").size(), 0);
 
     clickBoxButton(0);   // Delete
