@@ -3,6 +3,8 @@
 #include <QObject>
 #include <QPrinter>
 #include <QWebEnginePage>
+#include <QWebEngineScript>
+#include <QWebEngineScriptCollection>
 #include <QWidget>
 
 #if QT_VERSION_MAJOR >= 6
@@ -43,6 +45,12 @@ MenuPlace menuPlace(QWebEnginePage *page)
 QWidget *viewOf(QWebEnginePage *page)
 {
     return QWebEngineView::forPage(page);
+}
+
+void removeScripts(QWebEnginePage *page, const QString &name)
+{
+    for (const QWebEngineScript &script : page->scripts().find(name))
+        page->scripts().remove(script);
 }
 
 void print(QWebEnginePage *page, QPrinter *printer, std::function<void(bool)> done)
@@ -86,6 +94,12 @@ MenuPlace menuPlace(QWebEnginePage *page)
 QWidget *viewOf(QWebEnginePage *page)
 {
     return page->view();
+}
+
+void removeScripts(QWebEnginePage *page, const QString &name)
+{
+    for (const QWebEngineScript &script : page->scripts().findScripts(name))
+        page->scripts().remove(script);
 }
 
 void print(QWebEnginePage *page, QPrinter *printer, std::function<void(bool)> done)

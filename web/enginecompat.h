@@ -42,6 +42,9 @@ MenuPlace menuPlace(QWebEnginePage *page);
 // The widget that shows the page, if any.
 QWidget *viewOf(QWebEnginePage *page);
 
+// Takes every script of that name off the page.
+void removeScripts(QWebEnginePage *page, const QString &name);
+
 // Draws the whole page onto printer; done(ok) follows, possibly later.
 void print(QWebEnginePage *page, QPrinter *printer, std::function<void(bool)> done);
 

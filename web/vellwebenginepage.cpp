@@ -3,6 +3,7 @@
 
 #include "config/externallinks.h"
 #include "config/hostmatch.h"
+#include "web/enginecompat.h"
 
 #include <QWebEngineCertificateError>
 #include <QWebEngineScript>
@@ -59,7 +60,7 @@ void VellWebEnginePage::setPopups(bool on)
         return;
     popupsOn = on;
     if (on)
-        scripts().remove(scripts().findScript(refusePopupsScript));
+        EngineCompat::removeScripts(this, refusePopupsScript);
     else
         refuseWindows();
 }
