@@ -54,6 +54,23 @@ const char kStoringPage[] =
     "};"
     "</script></body></html>";
 
+// In a forked child, with system calls only: becomes user nobody, listens on
+// path, writes a byte to report once listening and returns the first
+// connection.
+int acceptAsNobody(const QByteArray &path, int report)
+{
+    if (::setgid(65534) != 0 || ::setuid(65534) != 0)
+        ::_exit(3);
+    const int s = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    sockaddr_un addr = {};
+    addr.sun_family = AF_UNIX;
+    std::memcpy(addr.sun_path, path.constData(), size_t(path.size()));
+    if (s < 0 || ::bind(s, reinterpret_cast<sockaddr *>(&addr), sizeof addr) != 0 || ::listen(s, 1) != 0)
+        ::_exit(4);
+    [[maybe_unused]] const ssize_t w = ::write(report, "L", 1);
+    return ::accept(s, nullptr, nullptr);
+}
+
 // Every file and folder below dir, relative to it.
 QStringList entriesBelow(const QString &dir)
 {
@@ -164,17 +181,8 @@ void tst_Process::refusesAHostOfAnotherUser()
         // System calls only from here on: a listener of user "nobody" that
         // greets like a host and then counts what the browser writes.
         ::close(report[0]);
-        if (::setgid(65534) != 0 || ::setuid(65534) != 0)
-            ::_exit(3);
-        const int s = ::socket(AF_UNIX, SOCK_STREAM, 0);
-        sockaddr_un addr = {};
-        addr.sun_family = AF_UNIX;
-        std::memcpy(addr.sun_path, path.constData(), size_t(path.size()));
-        if (s < 0 || ::bind(s, reinterpret_cast<sockaddr *>(&addr), sizeof addr) != 0 || ::listen(s, 1) != 0)
-            ::_exit(4);
-        [[maybe_unused]] ssize_t w = ::write(report[1], "L", 1);
-        const int c = ::accept(s, nullptr, nullptr);
-        w = ::write(c, greeting.constData(), size_t(greeting.size()));
+        const int c = acceptAsNobody(path, report[1]);
+        [[maybe_unused]] ssize_t w = ::write(c, greeting.constData(), size_t(greeting.size()));
         long long total = 0;
         char buffer[4096];
         ssize_t n;
@@ -255,20 +263,11 @@ void tst_Process::twoUsersAtOnce()
     if (child == 0) {
         // System calls only: nobody's host tells which user it accepted.
         ::close(report[0]);
-        if (::setgid(65534) != 0 || ::setuid(65534) != 0)
-            ::_exit(3);
-        const int s = ::socket(AF_UNIX, SOCK_STREAM, 0);
-        sockaddr_un addr = {};
-        addr.sun_family = AF_UNIX;
-        std::memcpy(addr.sun_path, nobodyPath.constData(), size_t(nobodyPath.size()));
-        if (s < 0 || ::bind(s, reinterpret_cast<sockaddr *>(&addr), sizeof addr) != 0 || ::listen(s, 1) != 0)
-            ::_exit(4);
-        [[maybe_unused]] ssize_t w = ::write(report[1], "L", 1);
-        const int c = ::accept(s, nullptr, nullptr);
+        const int c = acceptAsNobody(nobodyPath, report[1]);
         ucred peer = {};
         socklen_t size = sizeof peer;
         ::getsockopt(c, SOL_SOCKET, SO_PEERCRED, &peer, &size);
-        w = ::write(report[1], &peer.uid, sizeof peer.uid);
+        [[maybe_unused]] const ssize_t w = ::write(report[1], &peer.uid, sizeof peer.uid);
         ::pause();   // holds the connection until killed
         ::_exit(0);
     }
