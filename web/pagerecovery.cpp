@@ -31,6 +31,7 @@ PageRecovery::PageRecovery(VellWebEnginePage *page)
 
 bool PageRecovery::holdBack(const QString &url)
 {
+    reloadDue.clear();
     if (!refusalSettling)
         return false;
     urlAfterRefusal = url;
@@ -101,8 +102,18 @@ void PageRecovery::showFailure(const QUrl &failed)
 
 void PageRecovery::onUrlChanged(const QUrl &url)
 {
-    if (url.scheme() != QLatin1String("data"))
+    if (url.scheme() != QLatin1String("data")) {
         failedUrl.clear();
-    else if (url.fragment() == reloadFragment && !failedUrl.isEmpty())
-        page->load(std::exchange(failedUrl, QUrl()));
+        return;
+    }
+    if (url.fragment() != reloadFragment || failedUrl.isEmpty())
+        return;
+    reloadDue = std::exchange(failedUrl, QUrl());
+    // Loaded once the engine's report of the move within the page is over:
+    // a load started from inside it could leave the engine deaf to the
+    // host's next address.
+    QMetaObject::invokeMethod(this, [this] {
+        if (!reloadDue.isEmpty())
+            page->load(std::exchange(reloadDue, QUrl()));
+    }, Qt::QueuedConnection);
 }

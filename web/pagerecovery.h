@@ -18,8 +18,10 @@ class PageRecovery : public QObject
     Q_OBJECT
 public:
     explicit PageRecovery(VellWebEnginePage *page);
-    // True when url has to wait for a refused page to settle; it comes back
-    // through urlReady() then. The latest url asked for is the one that loads.
+    // Told of every address the host asks for, which wins over a reload
+    // the failure page's button asked for a moment before. True when url has
+    // to wait for a refused page to settle; it comes back through urlReady()
+    // then. The latest url asked for is the one that loads.
     bool holdBack(const QString &url);
 signals:
     void urlReady(const QString &url);
@@ -36,4 +38,5 @@ private:
     bool refusalSettling = false;      // a refused page's error page is on its way
     QString urlAfterRefusal;            // asked for while it was
     QUrl failedUrl;                     // while the failure page shows
+    QUrl reloadDue;                     // its button was pressed, the load not yet started
 };

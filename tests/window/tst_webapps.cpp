@@ -25,9 +25,9 @@ private slots:
     void popups();
     void pageMadeDownloads_data();
     void pageMadeDownloads();
+    void rendererDyingTwiceShowsReload();
     void fullScreen_data();
     void fullScreen();
-    void rendererDyingTwiceShowsReload();
     void leavingAsksThePage();
     void pageMadeFilesGoWithTheBrowser();
     void cleanupTestCase();
@@ -320,6 +320,7 @@ void tst_WebApps::leavingAsksThePage()
 {
     server.setContent("/leave.html", "<html><body><input id=i autofocus><script>"
                       "onbeforeunload = function (e) { e.preventDefault(); e.returnValue = 'unsaved'; };"
+                      "onkeydown = function () { fetch('/typed'); };"
                       "</script></body></html>", "text/html");
     const QUrl page = server.url("/leave.html");
     host->send("event", "showUrl", page.toString());
@@ -328,10 +329,15 @@ void tst_WebApps::leavingAsksThePage()
     const QPoint centre = desktop->clientRect(window).center();
     desktop->xdotool({"mousemove", QString::number(centre.x()), QString::number(centre.y()), "click", "1"});
     key("a");
+    QTRY_VERIFY_WITH_TIMEOUT(!server.requestsFor("/typed").isEmpty(), 10000);
     const QString question = "Javascript Confirm - " + page.toString();
-    // Closed by the window manager, and the user stays.
-    key("alt+F4");
-    const QString box = desktop->findWindow(question, 20000);
+    // Closed by the window manager, and the user stays. openbox may drop the
+    // keys while its focus settles: like a user, press them again.
+    QString box;
+    for (int press = 0; press < 3 && box.isEmpty(); ++press) {
+        key("alt+F4");
+        box = desktop->findWindow(question, 7000);
+    }
     QVERIFY(!box.isEmpty());
     desktop->xdotool({"windowactivate", "--sync", box});
     desktop->xdotool({"key", "Escape"});
@@ -340,8 +346,12 @@ void tst_WebApps::leavingAsksThePage()
     QCOMPARE(browser->process().state(), QProcess::Running);
     QVERIFY(!desktop->findWindow("Web apps", 1000).isEmpty());
     // Asked again, the page asks again; the question stays open for the host's hang-up.
-    key("alt+F4");
-    QVERIFY(!desktop->findWindow(question, 20000).isEmpty());
+    box.clear();
+    for (int press = 0; press < 3 && box.isEmpty(); ++press) {
+        key("alt+F4");
+        box = desktop->findWindow(question, 7000);
+    }
+    QVERIFY(!box.isEmpty());
 }
 
 void tst_WebApps::pageMadeFilesGoWithTheBrowser()
