@@ -140,6 +140,8 @@ void HostSession::sendStartup()
     // Darker than the default so the white captions stay readable.
     link->setTitleBackgroundColor(38, 110, 190);
     link->setShadowColor(20, 60, 110);
+    // A warm caption under the pointer; the captions themselves stay white.
+    link->setTitleTextHoverColor(255, 214, 102, 255);
     const QString rect = store->position().isEmpty() ? settings.firstWindowRect : store->position();
     if (!rect.isEmpty())
         link->setWindowsRect(rect);

@@ -156,6 +156,7 @@ void tst_HostSession::startup()
     QCOMPARE(sent.value("config:printing", "unsent"), QString("unsent"));
     QCOMPARE(sent.value("config:permissionPolicy"), QString("screen=host"));
     QCOMPARE(sent.value("config:titleBackgroundColor"), QString("38,110,190,255"));
+    QCOMPARE(sent.value("config:titleTextHoverColor"), QString("255,214,102,255"));
     QCOMPARE(sent.value("config:webFileText"), QString("Download History"));
     QCOMPARE(sent.value("config:windowsRect"), windowsRect);
     QCOMPARE(sent.value("event:updateOpenOutside"), QString("true"));
