@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: Apache-2.0
 #include "widgets/messagelabel.h"
 
+#include "widgets/textmetrics.h"
+
 #include <QFontMetrics>
 #include <QPainter>
 #include <QTextLayout>
@@ -15,7 +17,7 @@ MessageLabel::MessageLabel(const QString &text, QWidget *parent)
 
 int MessageLabel::lineHeight() const
 {
-    return QFontMetrics(font()).height();
+    return textLineHeight(font());
 }
 
 QString MessageLabel::layoutText() const

@@ -2,6 +2,7 @@
 #include "widgets/textbutton.h"
 
 #include "config/vellchatwbconfigure.h"
+#include "widgets/textmetrics.h"
 
 #include <QAccessible>
 #include <QPainter>
@@ -15,7 +16,7 @@ TextButton::TextButton(QWidget *parent, const QString &text, const QFont &font, 
     , hoverColor(color)
     , m_fontMetrics(font)
     , textWidth(m_fontMetrics.horizontalAdvance(text))
-    , textHeight(m_fontMetrics.height())
+    , textHeight(textLineHeight(font))
 {
     setCursor(Qt::PointingHandCursor);
     resize(textWidth + dpiScaled(10), textHeight + dpiScaled(10));
@@ -71,7 +72,7 @@ void TextButton::paintEvent(QPaintEvent *)
     // The caption sinks by a pixel under the pointer: hover feedback even
     // when the hover font and colour equal the normal ones.
     const int x = (width() - textWidth) / 2;
-    const int y = (height() - textHeight) / 2 + over + m_fontMetrics.ascent();
+    const int y = (height() - textHeight) / 2 + over + textAscent(m_font);
     p.drawText(QPoint(x, y), text);
     paintFocusRing(p, over ? hoverColor : color);
 }
