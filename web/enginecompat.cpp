@@ -9,6 +9,7 @@
 
 #if QT_VERSION_MAJOR >= 6
 #include <QWebEngineContextMenuRequest>
+#include <QWebEngineNewWindowRequest>
 #include <QWebEngineView>
 #else
 #include <QWebEngineContextMenuData>
@@ -51,6 +52,24 @@ void removeScripts(QWebEnginePage *page, const QString &name)
 {
     for (const QWebEngineScript &script : page->scripts().find(name))
         page->scripts().remove(script);
+}
+
+void followRefusedLinksInPlace(QWebEnginePage *page)
+{
+    QObject::connect(page, &QWebEnginePage::newWindowRequested, page, [page](QWebEngineNewWindowRequest &request) {
+        const auto where = request.destination();
+        if (!request.isUserInitiated()
+            || (where != QWebEngineNewWindowRequest::InNewWindow
+                && where != QWebEngineNewWindowRequest::InNewBackgroundTab))
+            return;
+        // Loaded by the program, the address would pass as the host's own:
+        // a local file stays refused, as a link to one is.
+        const QUrl url = request.requestedUrl();
+        if (url.isLocalFile())
+            return;
+        // after the engine has asked the view and let the request go
+        QMetaObject::invokeMethod(page, [page, url] { page->load(url); }, Qt::QueuedConnection);
+    });
 }
 
 void print(QWebEnginePage *page, QPrinter *printer, std::function<void(bool)> done)
@@ -101,6 +120,8 @@ void removeScripts(QWebEnginePage *page, const QString &name)
     for (const QWebEngineScript &script : page->scripts().findScripts(name))
         page->scripts().remove(script);
 }
+
+void followRefusedLinksInPlace(QWebEnginePage *) {}
 
 void print(QWebEnginePage *page, QPrinter *printer, std::function<void(bool)> done)
 {

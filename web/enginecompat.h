@@ -45,6 +45,11 @@ QWidget *viewOf(QWebEnginePage *page);
 // Takes every script of that name off the page.
 void removeScripts(QWebEnginePage *page, const QString &name);
 
+// A link the user opens in a new window (shift- or ctrl-click) that the view
+// gives no window of its own is followed in the page itself. The older engine
+// does that on its own; the newer one drops it, and the click did nothing.
+void followRefusedLinksInPlace(QWebEnginePage *page);
+
 // Draws the whole page onto printer; done(ok) follows, possibly later.
 void print(QWebEnginePage *page, QPrinter *printer, std::function<void(bool)> done);
 

@@ -27,6 +27,7 @@ VellWebEnginePage::VellWebEnginePage(QWebEngineProfile *profile, QObject *parent
 {
     answerCertificateErrors();
     refuseWindows();
+    EngineCompat::followRefusedLinksInPlace(this);
 }
 
 // The engine hands a page its new window's object before it asks the view

@@ -163,7 +163,9 @@ def main(argv):
     elif command == "act":
         do(find(app, ROWS, argv[3]), argv[4])
     elif command == "windows":
-        found = [describe(app.getChildAtIndex(i)) for i in range(app.childCount)]
+        # Qt 6 also lists the hidden windows its page views draw into, which
+        # no screen reader offers the user.
+        found = [describe(w) for w in (app.getChildAtIndex(i) for i in range(app.childCount)) if showing(w)]
         print(json.dumps(found))
     elif command == "pagebuttons":
         found = [describe(n) for n in objects(app, True) if n.getRole() == pyatspi.ROLE_PUSH_BUTTON and showing(n)]
