@@ -16,7 +16,13 @@ libdir=$(sed -n 's/^CMAKE_INSTALL_LIBDIR:[A-Z]*=//p' "$build/CMakeCache.txt")
 
 # The same compiler cache as the build, when it has one.
 launcher=$(sed -n 's/^CMAKE_CXX_COMPILER_LAUNCHER:[A-Z]*=//p' "$build/CMakeCache.txt")
-example_src=$prefix/share/doc/libchannel-web-browser-host-dev/examples/minimal-host
+# Built with Qt 6, the host library and its packages take names of their own.
+qt=$(sed -n 's/^WB_QT_MAJOR:[A-Z]*=//p' "$build/CMakeCache.txt")
+dev=libchannel-web-browser-host-dev
+[ "$qt" = 5 ] || dev=libchannel-web-browser-host-qt$qt-dev
+config=$prefix/$libdir/cmake/ChannelWebBrowser/ChannelWebBrowserConfig.cmake
+grep -qx "set(ChannelWebBrowser_QT_MAJOR $qt)" "$config" || { echo "$config does not say Qt $qt"; exit 1; }
+example_src=$prefix/share/doc/$dev/examples/minimal-host
 cmake -S "$example_src" -B "$work/example" -DCMAKE_PREFIX_PATH="$prefix" \
     ${launcher:+-DCMAKE_CXX_COMPILER_LAUNCHER="$launcher"} >/dev/null
 cmake --build "$work/example" >/dev/null

@@ -16,7 +16,19 @@ revision=$(sed -n 's/^set(CPACK_DEBIAN_PACKAGE_RELEASE "\(.*\)")$/\1/p' "$build/
 full="$version-$revision"
 arch=$(dpkg --print-architecture)
 ma=$(dpkg-architecture -qDEB_HOST_MULTIARCH)
-lib=libchannel-web-browser-host1
+# Qt's own packages are libqt<major><module><major> (Qt 5's core with an "a"
+# after); ours keep their names with Qt 5, and with Qt 6, another ABI, the
+# host library and its packages have -qt6 in their names.
+qt=$(sed -n 's/^WB_QT_MAJOR:[A-Z]*=//p' "$build/CMakeCache.txt")
+for module in core network gui widgets webenginecore webenginewidgets webchannel; do
+    declare "qt_$module=libqt$qt$module$qt"
+done
+if [ "$qt" = 5 ]; then
+    qt_core+=a qtdev=qtbase5-dev libname=libchannel-web-browser-host lib=libchannel-web-browser-host1
+else
+    qtdev=qt$qt-base-dev libname=libchannel-web-browser-host-qt$qt lib=libchannel-web-browser-host-qt$qt-1
+fi
+dev=$libname-dev
 
 fail=0
 bad() { echo "$*"; fail=1; }
@@ -25,10 +37,10 @@ control() { dpkg-deb --ctrl-tarfile "$(deb "$1")" | tar -xO "./$2" 2>/dev/null; 
 
 # package | files it must hold | Depends it must name ("name (>= " for a computed one) | names it must not depend on
 packages=(
-    "channel-web-browser|./usr/bin/channel-web-browser ./usr/share/man/man1/channel-web-browser.1.gz ./usr/share/doc/channel-web-browser/README.md ./usr/share/doc/channel-web-browser/fonts/LICENSE-OpenSans.txt ./usr/share/doc/channel-web-browser/fonts/LICENSE-Deng-DejaVuSans.txt|libc6 (>= ,libstdc++6 (>= ,libqt5core5a (>= ,libqt5network5 (>= ,libqt5widgets5 (>= ,libqt5webenginecore5 (>= ,libqt5webenginewidgets5 (>= ,libqt5webchannel5 (>= |$lib,httplib"
-    "$lib|./usr/lib/$ma/libchannel-web-browser-host.so.$version ./usr/lib/$ma/libchannel-web-browser-host.so.1|libc6 (>= ,libqt5core5a (>= ,libqt5network5 (>= ,channel-web-browser (>= $version)|libqt5widgets5,libqt5gui5,webengine,-dev"
-    "libchannel-web-browser-host-dev|./usr/lib/$ma/libchannel-web-browser-host.so ./usr/include/channel-web-browser/hostlib/browserhost.h ./usr/include/channel-web-browser/hostlib/hostversion.h ./usr/lib/$ma/cmake/ChannelWebBrowser/ChannelWebBrowserConfig.cmake ./usr/lib/$ma/pkgconfig/channel-web-browser-host.pc ./usr/share/doc/libchannel-web-browser-host-dev/integrators-guide.md ./usr/share/doc/libchannel-web-browser-host-dev/examples/minimal-host/main.cpp|$lib (= $full),qtbase5-dev|cmake,g++"
-    "channel-web-browser-reference-host|./usr/lib/$ma/channel-web-browser/reference-host|$lib (= $full),channel-web-browser (= $full),libqt5gui5 (>= |-dev,cmake"
+    "channel-web-browser|./usr/bin/channel-web-browser ./usr/share/man/man1/channel-web-browser.1.gz ./usr/share/doc/channel-web-browser/README.md ./usr/share/doc/channel-web-browser/fonts/LICENSE-OpenSans.txt ./usr/share/doc/channel-web-browser/fonts/LICENSE-Deng-DejaVuSans.txt|libc6 (>= ,libstdc++6 (>= ,$qt_core (>= ,$qt_network (>= ,$qt_widgets (>= ,$qt_webenginecore (>= ,$qt_webenginewidgets (>= ,$qt_webchannel (>= |$lib,httplib"
+    "$lib|./usr/lib/$ma/$libname.so.$version ./usr/lib/$ma/$libname.so.1|libc6 (>= ,$qt_core (>= ,$qt_network (>= ,channel-web-browser (>= $version)|$qt_widgets,$qt_gui,webengine,-dev"
+    "$dev|./usr/lib/$ma/$libname.so ./usr/include/channel-web-browser/hostlib/browserhost.h ./usr/include/channel-web-browser/hostlib/hostversion.h ./usr/lib/$ma/cmake/ChannelWebBrowser/ChannelWebBrowserConfig.cmake ./usr/lib/$ma/pkgconfig/channel-web-browser-host.pc ./usr/share/doc/$dev/integrators-guide.md ./usr/share/doc/$dev/examples/minimal-host/main.cpp|$lib (= $full),$qtdev|cmake,g++"
+    "channel-web-browser-reference-host|./usr/lib/$ma/channel-web-browser/reference-host|$lib (= $full),channel-web-browser (= $full),$qt_gui (>= |-dev,cmake"
 )
 all_files=
 for row in "${packages[@]}"; do
@@ -63,6 +75,8 @@ for row in "${packages[@]}"; do
     top=$(zcat "$root/usr/share/doc/$name/changelog.Debian.gz" | head -1)
     [[ "$top" == "channel-web-browser ($full) "* ]] || bad "$name: changelog starts with $top"
 done
+# The two development packages hold the same paths: the Qt 6 one takes the other's place.
+[ "$qt" = 5 ] || [ "$(dpkg-deb -f "$(deb "$dev")" Conflicts)" = libchannel-web-browser-host-dev ] || bad "$dev does not conflict with the Qt 5 one"
 dup=$(sort <<<"$all_files" | grep . | uniq -d)
 [ -z "$dup" ] || bad "in more than one package: $dup"
 if grep -q '^\./usr/local/' <<<"$all_files"; then bad "files under /usr/local"; fi
@@ -74,7 +88,7 @@ grep -q 'License: Bitstream-Vera' "$work/root-channel-web-browser/usr/share/doc/
 # The library's control files: shlibs, the symbols file (exactly the symbols
 # the built library exports; scripts/package --symbols rewrites it) and the
 # ldconfig trigger.
-[ "$(control $lib shlibs)" = "libchannel-web-browser-host 1 $lib (>= $full)" ] || bad "shlibs: $(control $lib shlibs)"
+[ "$(control $lib shlibs)" = "$libname 1 $lib (>= $full)" ] || bad "shlibs: $(control $lib shlibs)"
 [ "$(control $lib triggers)" = "activate-noawait ldconfig" ] || bad "triggers: $(control $lib triggers)"
 control $lib symbols >"$work/symbols"
 mkdir -p "$work/root-$lib/DEBIAN"
@@ -84,11 +98,14 @@ dpkg-gensymbols -q -c4 -v"$version" -p$lib -P"$work/root-$lib" -I"$work/symbols"
 # relocations read-only and bound at start, the stack protector, and the
 # fortified libc calls: a binary that calls a libc function of which libc has
 # a checked __*_chk form must call some checked ones (the compiler keeps the
-# plain call where it proves the size).
+# plain call where it proves the size), or its debug symbols must show that
+# each plain call went through glibc's fortified inline wrapper, which had no
+# size to check: Qt 6's containers move their elements with memmove of a
+# size known at run time only.
 fortifiable=$(readelf --dyn-syms -W "/lib/$ma/libc.so.6" | sed -n 's/.* __\([a-z0-9_]*\)_chk@.*/\1/p' | sort -u)
 elves=(
     "$work/root-channel-web-browser/usr/bin/channel-web-browser|exec"
-    "$work/root-$lib/usr/lib/$ma/libchannel-web-browser-host.so.$version|lib"
+    "$work/root-$lib/usr/lib/$ma/$libname.so.$version|lib"
     "$work/root-channel-web-browser-reference-host/usr/lib/$ma/channel-web-browser/reference-host|exec"
 )
 for row in "${elves[@]}"; do
@@ -100,22 +117,34 @@ for row in "${elves[@]}"; do
     grep -qE '\(FLAGS\).*BIND_NOW|\(FLAGS_1\).*NOW' <<<"$dynamic" || bad "$name: not bound at start (BIND_NOW)"
     readelf -lW "$elf" | grep -q GNU_RELRO || bad "$name: no read-only relocations (RELRO)"
     grep -q '^__stack_chk_fail' <<<"$imports" || bad "$name: no stack protector"
+    id=$(readelf -nW "$elf" | sed -n 's/.*Build ID: *//p')
+    debug=/usr/lib/debug/.build-id/${id:0:2}/${id:2}.debug
+    found=
+    for ddeb in "$work"/*-dbgsym_"${full}_$arch".ddeb; do
+        dpkg-deb -c "$ddeb" | grep -q "$debug$" && found=$ddeb
+    done
+    [ -n "$found" ] || bad "$name: no debug symbols for build id $id"
+    plain=
     if ! grep -qE '^__[a-z0-9_]+_chk(@|$)' <<<"$imports"; then
         plain=$(sed 's/@.*//' <<<"$imports" | grep -xF "$fortifiable" || true)
-        [ -z "$plain" ] || bad "$name: calls $(echo $plain) unfortified"
     fi
+    if [ -n "$plain" ] && [ -n "$found" ]; then
+        dpkg-deb --fsys-tarfile "$found" | tar -xO ".$debug" >"$work/$name.debug"
+        # glibc's wrappers: inline functions named as the call, marked artificial
+        wrapped=$(readelf --debug-dump=info "$work/$name.debug" 2>/dev/null | awk '
+            /^ *<[0-9]+><[0-9a-f]+>: Abbrev/ { if (inlined && artificial) print fn; fn = ""; inlined = artificial = 0 }
+            /DW_AT_name *:/ { fn = $NF }
+            /DW_AT_inline *: 3/ { inlined = 1 }
+            /DW_AT_artificial/ { artificial = 1 }' | sort -u)
+        [ -z "$wrapped" ] || plain=$(grep -vxF "$wrapped" <<<"$plain" || true)
+    fi
+    [ -z "$plain" ] || bad "$name: calls $(echo $plain) unfortified"
     grep -qE 'RPATH|RUNPATH' <<<"$dynamic" && bad "$name: has a library search path of its own"
     if [ "$kind" = exec ]; then
         grep -qE '\(FLAGS_1\).*PIE' <<<"$dynamic" || bad "$name: not a position-independent executable"
     fi
-    # Stripped, and its symbols in the -dbgsym package under its build id.
+    # Stripped (its symbols are in the -dbgsym package, found above).
     file "$elf" | grep -q ', stripped' || bad "$name: not stripped"
-    id=$(readelf -nW "$elf" | sed -n 's/.*Build ID: *//p')
-    found=
-    for ddeb in "$work"/*-dbgsym_"${full}_$arch".ddeb; do
-        dpkg-deb -c "$ddeb" | grep -q "/usr/lib/debug/.build-id/${id:0:2}/${id:2}.debug$" && found=$ddeb
-    done
-    [ -n "$found" ] || bad "$name: no debug symbols for build id $id"
 done
 for name in channel-web-browser $lib channel-web-browser-reference-host; do
     ddeb="$work/$name-dbgsym_${full}_$arch.ddeb"
@@ -129,7 +158,7 @@ done
 said=$(LD_LIBRARY_PATH="$work/root-$lib/usr/lib/$ma" QT_QPA_PLATFORM=offscreen \
     "$work/root-channel-web-browser-reference-host/usr/lib/$ma/channel-web-browser/reference-host" 2>&1 >/dev/null || true)
 [[ "$said" == *"no browser executable at $work/root-channel-web-browser-reference-host/usr/bin/channel-web-browser "* ]] || bad "the demo looks for the browser elsewhere: $said"
-pc=$work/root-libchannel-web-browser-host-dev/usr/lib/$ma/pkgconfig/channel-web-browser-host.pc
+pc=$work/root-$dev/usr/lib/$ma/pkgconfig/channel-web-browser-host.pc
 grep -qx 'prefix=/usr' "$pc" || bad "pkg-config prefix is not /usr"
 grep -qx "libdir=\${prefix}/lib/$ma" "$pc" || bad "pkg-config libdir: $(grep libdir= "$pc")"
 

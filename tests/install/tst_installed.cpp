@@ -62,19 +62,19 @@ void tst_Installed::installedFiles_data()
     QTest::newRow("browser") << "bin/channel-web-browser" << true;
     QTest::newRow("browser's manual page") << "share/man/man1/channel-web-browser.1.gz" << false;
     QTest::newRow("reference host, out of the PATH") << "$LIBDIR/channel-web-browser/reference-host" << true;
-    QTest::newRow("library") << "$LIBDIR/libchannel-web-browser-host.so.1" << false;
-    QTest::newRow("library for the linker") << "$LIBDIR/libchannel-web-browser-host.so" << false;
+    QTest::newRow("library") << "$LIBDIR/lib" WB_HOST_LIBRARY ".so.1" << false;
+    QTest::newRow("library for the linker") << "$LIBDIR/lib" WB_HOST_LIBRARY ".so" << false;
     QTest::newRow("header") << "include/channel-web-browser/hostlib/browserhost.h" << false;
     QTest::newRow("version header") << "include/channel-web-browser/hostlib/hostversion.h" << false;
     QTest::newRow("CMake package") << "$LIBDIR/cmake/ChannelWebBrowser/ChannelWebBrowserConfig.cmake" << false;
     QTest::newRow("CMake package version") << "$LIBDIR/cmake/ChannelWebBrowser/ChannelWebBrowserConfigVersion.cmake" << false;
     QTest::newRow("pkg-config") << "$LIBDIR/pkgconfig/channel-web-browser-host.pc" << false;
     QTest::newRow("README") << "share/doc/channel-web-browser/README.md" << false;
-    QTest::newRow("integrators' guide") << "share/doc/libchannel-web-browser-host-dev/integrators-guide.md" << false;
-    QTest::newRow("example") << "share/doc/libchannel-web-browser-host-dev/examples/minimal-host/main.cpp" << false;
+    QTest::newRow("integrators' guide") << "share/doc/lib" WB_HOST_LIBRARY "-dev/integrators-guide.md" << false;
+    QTest::newRow("example") << "share/doc/lib" WB_HOST_LIBRARY "-dev/examples/minimal-host/main.cpp" << false;
     QTest::newRow("Open Sans licence") << "share/doc/channel-web-browser/fonts/LICENSE-OpenSans.txt" << false;
     QTest::newRow("DejaVu licence") << "share/doc/channel-web-browser/fonts/LICENSE-Deng-DejaVuSans.txt" << false;
-    for (const char *package : {"channel-web-browser", "libchannel-web-browser-host1", "libchannel-web-browser-host-dev",
+    for (const char *package : {"channel-web-browser", WB_HOST_PACKAGE, "lib" WB_HOST_LIBRARY "-dev",
                                 "channel-web-browser-reference-host"}) {
         for (const char *file : {"copyright", "changelog.Debian.gz"})
             QTest::addRow("%s %s", package, file) << QStringLiteral("share/doc/%1/%2").arg(package, file) << false;
