@@ -152,7 +152,8 @@ bool tst_VellChatWebView::openNewTab(const QString &how, const QString &path)
 {
     QSignalSpy finished(view.data(), &QWebEngineView::loadFinished);
     if (how == QLatin1String("click")) {
-        QTest::mouseClick(view->focusProxy(), Qt::LeftButton, Qt::NoModifier, QPoint(50, 50));
+        if (!clickUntil(Qt::LeftButton, Qt::NoModifier, QPoint(50, 50), [this] { return !view->askedTypes.isEmpty(); }))
+            return false;
     } else {
         view->page()->runJavaScript(how);
     }
