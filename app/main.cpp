@@ -180,6 +180,7 @@ int main(int argc, char *argv[])
     QGuiApplication::setHighDpiScaleFactorRoundingPolicy(Qt::HighDpiScaleFactorRoundingPolicy::RoundPreferFloor);
     if (qgetenv("QT_QPA_PLATFORM") == "offscreen" && !qEnvironmentVariableIsSet("QT_QUICK_BACKEND"))
         qputenv("QT_QUICK_BACKEND", "software");
+    PageAccessibility::prepareToolkit();
     QApplication app(argc, argv);
     app.installEventFilter(new AccessibilityBridgeGuard(&app));
     quitOnSignals(&app);

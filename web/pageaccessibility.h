@@ -22,10 +22,16 @@ bool busUp(const QDBusConnection &session);
 // page on; switches already there are kept, and it is added only once.
 QByteArray withPageTree(const QByteArray &flags);
 
+// Called once before the application object exists: the toolkit decides then
+// whether it goes on the accessibility bus, and reads whether a screen
+// reader is on only that once.
+void prepareToolkit();
+
 // Called once after the application object exists and before the engine
-// starts. When the bus is not up yet the engine follows the toolkit's own
-// accessibility from then on, so a bus that comes up later with a screen
-// reader on gets the tree. Returns whether the tree is built from the start.
+// starts. The engine builds the tree from the start when a screen reader is
+// on; otherwise it builds it from the moment one is turned on (the bus's
+// ScreenReaderEnabled, watched from then on) until it is turned off again.
+// Returns whether the tree is built from the start.
 bool prepareEngine();
 
 } // namespace PageAccessibility
