@@ -44,7 +44,7 @@ void TreeView::updateCursor(const QPoint &position)
     const QModelIndex index = indexAt(position);
     if (!index.isValid())
         return;
-    auto *delegate = qobject_cast<DownloadFileDelegate *>(itemDelegate(index));
+    auto *delegate = qobject_cast<DownloadFileDelegate *>(itemDelegate());
     if (!delegate)
         return;
     // Repainting the row lets a link's underline follow the pointer.
@@ -65,7 +65,7 @@ void TreeView::mouseMoveEvent(QMouseEvent *event)
 void TreeView::mousePressEvent(QMouseEvent *event)
 {
     const QModelIndex index = indexAt(event->pos());
-    auto *delegate = index.isValid() ? qobject_cast<DownloadFileDelegate *>(itemDelegate(index)) : nullptr;
+    auto *delegate = index.isValid() ? qobject_cast<DownloadFileDelegate *>(itemDelegate()) : nullptr;
     if (delegate) {
         update(index);
         Qt::CursorShape shape = cursor().shape();

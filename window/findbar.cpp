@@ -23,16 +23,13 @@ FindBar::FindBar(QWidget *parent, QWebEnginePage *page)
     , page(page)
     , field(new QLineEdit(this))
     , count(new QLabel(this))
-    , previousButton(new TextButton(this, Config::FindBarPreviousText(), Config::font(), Qt::white))
-    , nextButton(new TextButton(this, Config::FindBarNextText(), Config::font(), Qt::white))
-    , closeButton(new TextButton(this, Config::FindBarCloseText(), Config::font(), Qt::white))
+    , previousButton(new TextButton(this, Config::FindBarPreviousText(), Config::font(), Config::TitleTextColor()))
+    , nextButton(new TextButton(this, Config::FindBarNextText(), Config::font(), Config::TitleTextColor()))
+    , closeButton(new TextButton(this, Config::FindBarCloseText(), Config::font(), Config::TitleTextColor()))
 {
     field->setFont(Config::font());
     field->setClearButtonEnabled(false);
     count->setFont(Config::font());
-    QPalette captions = count->palette();
-    captions.setColor(QPalette::WindowText, Qt::white);
-    count->setPalette(captions);
     setFocusProxy(field);
     resize(width(), field->sizeHint().height() + dpiScaled(gap));
     connect(field, &QLineEdit::textEdited, this, [this] { search(false); });
@@ -50,6 +47,14 @@ void FindBar::applyConfig()
     previousButton->setText(Config::FindBarPreviousText());
     nextButton->setText(Config::FindBarNextText());
     closeButton->setText(Config::FindBarCloseText());
+    // It sits on the title bar's colour, so its captions take the title's.
+    for (TextButton *b : {previousButton, nextButton, closeButton}) {
+        b->setColor(Config::TitleTextColor());
+        b->setHoverColor(Config::TitleTextHoverColor());
+    }
+    QPalette captions = count->palette();
+    captions.setColor(QPalette::WindowText, Config::TitleTextColor());
+    count->setPalette(captions);
     resizeEvent(nullptr);
 }
 

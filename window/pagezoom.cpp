@@ -71,7 +71,7 @@ void PageZoom::setPercent(int percent)
 
     QPalette colours = indicator->palette();
     colours.setBrush(QPalette::Window, Config::TitleBG());
-    colours.setColor(QPalette::WindowText, Qt::white);
+    colours.setColor(QPalette::WindowText, Config::TitleTextColor());
     indicator->setPalette(colours);
     indicator->setText(QStringLiteral("%1 %").arg(percent));
     indicator->setAccessibleName(indicator->text());

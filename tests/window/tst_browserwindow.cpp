@@ -9,6 +9,7 @@
 #include "widgets/imagebutton.h"
 #include "widgets/informbox.h"
 #include "widgets/textbutton.h"
+#include "window/findbar.h"
 #include "window/vellchatwebbroswer.h"
 #include "window/vellchatwebbroswer_impl.h"
 #include "window/windowhostcommands.h"
@@ -358,6 +359,17 @@ void tst_BrowserWindow::configWhileShown()
         };
         QTRY_VERIFY(captionPixels(QColor(250, 220, 0)) > 10);
         QCOMPARE(captionPixels(QColor(Qt::white)), 0);
+        // The find bar sits on the title's colour and takes its captions too.
+        FindBar *bar = frame->findChild<FindBar *>();
+        QVERIFY(bar);
+        bar->open();
+        const QImage found = bar->grab().toImage();
+        int findCaptions = 0;
+        for (int y = 0; y < found.height(); ++y)
+            for (int x = 0; x < found.width(); ++x)
+                findCaptions += found.pixelColor(x, y) == QColor(250, 220, 0);
+        QVERIFY(findCaptions > 10);
+        bar->close();
         host.send("config", "titleTextColor", "255,255,255,255");
         QTRY_COMPARE(captionPixels(QColor(250, 220, 0)), 0);
     } else if (key == "shadowColor") {
