@@ -6,6 +6,7 @@
 #include "downloads/downloadfiledelegate.h"
 #include "downloads/downloadfilemodel.h"
 #include "downloads/downloadfiletreefoot.h"
+#include "downloads/hostanswers.h"
 #include "downloads/jsonlistreader.h"
 #include "downloads/modelitemfile.h"
 #include "downloads/modelitemroot.h"
@@ -21,34 +22,13 @@
 #include <QTimerEvent>
 #include <QVBoxLayout>
 
+using namespace HostAnswers;
+
 namespace {
-
-// A payload that is not a JSON object reads as an empty one and is ignored
-// for lack of a "key".
-QJsonObject parseObject(const QByteArray &json)
-{
-    return QJsonDocument::fromJson(json).object();
-}
-
-const QLatin1String keyName = wire::field::kKey;
-const QLatin1String fileKeyName = wire::field::kFileKey;
-const QLatin1String dataName = wire::field::kData;
 
 // How often the host is asked for the progress of running downloads: often
 // enough for the bar to move, coarse enough to cost the host nothing.
 const int kProgressPollMs = 1000;
-
-// The file a restart or removal answer is about: empty unless the answer is
-// a JSON object carrying both "key" and "fileKey".
-QString answeredFileKey(const QByteArray &json)
-{
-    if (json.isEmpty())
-        return QString();
-    const QJsonObject answer = parseObject(json);
-    if (!answer.contains(keyName) || !answer.contains(fileKeyName))
-        return QString();
-    return answer.value(fileKeyName).toString();
-}
 
 } // namespace
 
@@ -399,85 +379,4 @@ void DownloadFileTree::updateFileStatus(const QJsonArray &array)
     }
     if (updated)
         treeView.viewport()->update();
-}
-
-void DownloadFileTree::onRedownloadFile(const QString &fileKey)
-{
-    emit redownloadFile(newRequestKey(), fileKey);
-}
-
-void DownloadFileTree::onRestartDownloadResponse(const QByteArray &json)
-{
-    const QString fileKey = answeredFileKey(json);
-    ModelItemFile *file = fileKey.isEmpty() ? nullptr : filesByKey.value(fileKey);
-    if (!file)
-        return;
-    file->setStatus(ModelItemFile::StatusDownloading);
-    treeView.rowChanged(file);
-    startPolling();
-}
-
-QString DownloadFileTree::fileName(const QString &fileKey) const
-{
-    const ModelItemFile *file = filesByKey.value(fileKey);
-    return file ? file->name() : QString();
-}
-
-void DownloadFileTree::onRemoveDownloadFile(const QString &fileKey)
-{
-    emit removeDownloadFile(newRequestKey(), fileKey);
-}
-
-void DownloadFileTree::onRemoveHistoryResponse(const QByteArray &json)
-{
-    const QString fileKey = answeredFileKey(json);
-    if (!fileKey.isEmpty())
-        removeFileByKey(fileKey);
-}
-
-void DownloadFileTree::removeFileByKey(const QString &fileKey)
-{
-    if (fileKey.isEmpty() || !model)
-        return;
-    // The map entry goes first: removal deletes the node later, and nothing
-    // may still point at it by then.
-    ModelItemFile *file = filesByKey.take(fileKey);
-    if (!file)
-        return;
-    const QModelIndex fileIndex = model->index(file);
-    if (!fileIndex.isValid())
-        return;
-    const QModelIndex dayIndex = fileIndex.parent();
-    if (!model->removeRows(fileIndex.row(), 1, dayIndex))
-        return;
-    if (model->rowCount(dayIndex) > 0)
-        return;
-    if (!model->removeRows(dayIndex.row(), 1, QModelIndex()))
-        return;
-    if (model->rowCount() == 0)
-        showEmpty();
-}
-
-void DownloadFileTree::onClearAll()
-{
-    const QString key = newRequestKey();
-    qCDebug(lcDownloads) << "onClearAll:" << key;
-    emit removeAllDownloadFile(key);
-}
-
-void DownloadFileTree::onRemoveAllHistoryResponse(const QByteArray &json)
-{
-    if (json.isEmpty())
-        return;
-    if (parseObject(json).contains(keyName))
-        removeAllFile();
-}
-
-void DownloadFileTree::removeAllFile()
-{
-    if (model && model->rowCount() > 0)
-        model->removeRows(0, model->rowCount(), QModelIndex());
-    filesByKey.clear();
-    if (!model || model->rowCount() == 0)
-        showEmpty();
 }
