@@ -44,9 +44,13 @@ bool PageCommands::eventFilter(QObject *watched, QEvent *event)
             child->installEventFilter(this);
         return false;
     }
-    if (event->type() != QEvent::MouseButtonPress && event->type() != QEvent::MouseButtonDblClick)
+    if (event->type() != QEvent::MouseButtonPress && event->type() != QEvent::MouseButtonDblClick
+        && event->type() != QEvent::MouseButtonRelease)
         return false;
-    // The side buttons act as Alt+Left and Alt+Right; the page never sees them.
+    // The side buttons act as Alt+Left and Alt+Right; the page never sees
+    // them, the release included: Qt 6's engine goes back or forward on the
+    // release by itself, and that second navigation on top of ours left the
+    // page where it was.
     const Qt::MouseButton button = static_cast<QMouseEvent *>(event)->button();
     if (button == Qt::BackButton) {
         if (event->type() == QEvent::MouseButtonPress)

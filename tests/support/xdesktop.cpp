@@ -2,6 +2,7 @@
 #include "tests/support/xdesktop.h"
 
 #include <QDeadlineTimer>
+#include <QFile>
 #include <QRegularExpression>
 #include <QThread>
 
@@ -15,9 +16,13 @@ XDesktop::XDesktop(const Options &options)
     const QString hostSize = options.twoScreens
         ? QStringLiteral("%1x%2").arg(2 * options.screen.width()).arg(options.screen.height())
         : size;
+    // A desktop's server keeps its settings while programs come and go; a
+    // bare server would reset, forgetting the resources below, whenever its
+    // last program (the browser between two sessions) left.
     if (!startServer(host, QStringLiteral("Xvfb"),
                      {QStringLiteral("-screen"), QStringLiteral("0"), hostSize + QStringLiteral("x24"),
-                      QStringLiteral("-dpi"), dpi, QStringLiteral("-nolisten"), QStringLiteral("tcp")},
+                      QStringLiteral("-dpi"), dpi, QStringLiteral("-nolisten"), QStringLiteral("tcp"),
+                      QStringLiteral("-noreset")},
                      env, &displayName))
         return;
     if (options.twoScreens) {
@@ -27,10 +32,17 @@ XDesktop::XDesktop(const Options &options)
         if (!startServer(nested, QStringLiteral("Xephyr"),
                          {QStringLiteral("+xinerama"), QStringLiteral("-extension"), QStringLiteral("RANDR"),
                           QStringLiteral("-screen"), size, QStringLiteral("-screen"), size,
-                          QStringLiteral("-dpi"), dpi, QStringLiteral("-nolisten"), QStringLiteral("tcp")},
+                          QStringLiteral("-dpi"), dpi, QStringLiteral("-nolisten"), QStringLiteral("tcp"),
+                          QStringLiteral("-noreset")},
                          env, &displayName))
             return;
     }
+    // Desktops tell their programs the density they chose through the
+    // Xft.dpi resource (their settings daemons merge it on every start); the
+    // server's own -dpi only gives the screen a physical size, which the newer
+    // toolkit no longer takes its scale from. Set both, as a real desktop has.
+    if (!setDpiResource(options.dpi))
+        return;
     if (options.windowManager) {
         QProcessEnvironment wmEnv = environment();
         wmEnv.insert(QStringLiteral("HOME"), home.path());
@@ -52,6 +64,19 @@ XDesktop::XDesktop(const Options &options)
         }
     }
     ok = true;
+}
+
+bool XDesktop::setDpiResource(int dpi)
+{
+    QFile resources(home.filePath(QStringLiteral("Xresources")));
+    if (!resources.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        return false;
+    resources.write("Xft.dpi: " + QByteArray::number(dpi) + '\n');
+    resources.close();
+    QProcess xrdb;
+    xrdb.setProcessEnvironment(environment());
+    xrdb.start(QStringLiteral("xrdb"), {QStringLiteral("-nocpp"), QStringLiteral("-merge"), resources.fileName()});
+    return xrdb.waitForFinished(15000) && xrdb.exitStatus() == QProcess::NormalExit && xrdb.exitCode() == 0;
 }
 
 XDesktop::~XDesktop()

@@ -22,7 +22,7 @@ public:
     struct Options
     {
         QSize screen = QSize(1280, 1024);
-        int dpi = 96;
+        int dpi = 96;             // the server's and the desktop's (Xft.dpi) density
         bool windowManager = false;
         bool twoScreens = false;   // two screens of that size, side by side
     };
@@ -59,6 +59,7 @@ private:
     bool startServer(QProcess &process, const QString &program, const QStringList &arguments,
                      const QProcessEnvironment &env, QString *name);
     void stop(QProcess &process);
+    bool setDpiResource(int dpi);
 
     QTemporaryDir home;   // openbox's settings and cache stay in here
     QProcess host;        // the Xvfb
