@@ -54,10 +54,14 @@ XDesktop::XDesktop(const Options &options)
         wm.start(QStringLiteral("openbox"), {QStringLiteral("--sm-disable")});
         if (!wm.waitForStarted(10000))
             return;
-        // Ready once it has announced itself on the root window.
+        // Ready once it has announced itself on the root window and set the
+        // work area there, which it does a moment later: a window placed
+        // before that is placed on a desktop still being set up.
         QDeadlineTimer deadline(30000);
-        while (!run(QStringLiteral("xprop"), {QStringLiteral("-root"), QStringLiteral("_NET_SUPPORTING_WM_CHECK")})
-                    .contains("window id")) {
+        auto rootHas = [this](const char *property, const char *text) {
+            return run(QStringLiteral("xprop"), {QStringLiteral("-root"), QLatin1String(property)}).contains(text);
+        };
+        while (!rootHas("_NET_SUPPORTING_WM_CHECK", "window id") || !rootHas("_NET_WORKAREA", " = ")) {
             if (deadline.hasExpired() || wm.state() != QProcess::Running)
                 return;
             QThread::msleep(50);
