@@ -136,14 +136,17 @@ bool VellWebEnginePage::acceptNavigationRequest(const QUrl &url, NavigationType 
         return acceptRedirect(url, isMainFrame);
     if (isMainFrame && !(type == NavigationTypeTyped && url == freshUrl))
         freshLoads = 0;
+    if (isMainFrame)
+        pageRequest = url;
     return true;
 }
 
 // The engine follows a redirect with the headers of the request before it,
 // the access token included, and then asks the interceptor too late to take
-// it back. It asks here first, though: the page's own redirects are loaded
-// afresh, so that the interceptor decides for the new host on its own, and a
-// frame may only be redirected to a host that may have the token anyway.
+// it back. It asks here first, though: a page's redirect across the edge of
+// the list is loaded afresh, so that the interceptor decides for the new host
+// on its own, and a frame may only be redirected to a host that may have the
+// token anyway.
 bool VellWebEnginePage::acceptRedirect(const QUrl &url, bool isMainFrame)
 {
     if (!isMainFrame) {
@@ -151,6 +154,13 @@ bool VellWebEnginePage::acceptRedirect(const QUrl &url, bool isMainFrame)
             return true;
         emit navigationRefused(QStringLiteral("refused a frame's redirect to %1: the host is not in accessTokenHosts").arg(shown(url)));
         return false;
+    }
+    // Between two listed hosts, or two hosts off the list, the headers the
+    // engine carries over are the right ones: it follows the redirect itself,
+    // and a form's POST keeps its body and the page its referrer.
+    if (HostMatch::hostListed(tokenHosts, pageRequest) == HostMatch::hostListed(tokenHosts, url)) {
+        pageRequest = url;
+        return true;
     }
     if (++freshLoads > redirectLimit) {
         emit navigationRefused(QStringLiteral("refused %1: too many redirects").arg(shown(url)));

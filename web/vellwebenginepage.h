@@ -61,4 +61,5 @@ private:
     QStringList externalSchemes;
     int freshLoads = 0;   // redirects of the page loaded afresh in a row
     QUrl freshUrl;        // the last of them
+    QUrl pageRequest;     // where the page's last request went, redirects included
 };

@@ -55,8 +55,9 @@ bool PageServer::start(std::unique_ptr<httplib::Server> created, const QString &
         response.set_header("Access-Control-Allow-Methods", "GET, POST");
         response.status = 204;
     });
-    server->Get(".*", [this](const httplib::Request &request, httplib::Response &response) {
+    const auto answer = [this](const httplib::Request &request, httplib::Response &response) {
         SeenRequest record;
+        record.method = QByteArray::fromStdString(request.method);
         record.path = QString::fromStdString(request.path);
         for (const auto &header : request.headers)
             record.headers.insert(QByteArray::fromStdString(header.first).toLower(),
@@ -86,7 +87,9 @@ bool PageServer::start(std::unique_ptr<httplib::Server> created, const QString &
                 + "</title></head><body>" + record.path.toUtf8() + "</body></html>";
             response.set_content(page.toStdString(), "text/html");
         }
-    });
+    };
+    server->Get(".*", answer);
+    server->Post(".*", answer);
     port = server->bind_to_any_port("127.0.0.1");
     if (port <= 0)
         return false;
