@@ -32,16 +32,6 @@ constexpr int answerTimeoutMs = 300;
 bool askedAlwaysOn = false;
 bool madeAlwaysOn = false;
 
-QDBusMessage statusGet(const QString &name);
-
-bool statusProperty(const QDBusConnection &session, const QString &name)
-{
-    const QDBusMessage answer = session.call(statusGet(name), QDBus::Block, answerTimeoutMs);
-    if (answer.type() != QDBusMessage::ReplyMessage || answer.arguments().isEmpty())
-        return false;
-    return answer.arguments().constFirst().value<QDBusVariant>().variant().toBool();
-}
-
 QDBusMessage statusGet(const QString &name)
 {
     QDBusMessage get = QDBusMessage::createMethodCall(
@@ -49,6 +39,14 @@ QDBusMessage statusGet(const QString &name)
         QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("Get"));
     get << QStringLiteral("org.a11y.Status") << name;
     return get;
+}
+
+bool statusProperty(const QDBusConnection &session, const QString &name)
+{
+    const QDBusMessage answer = session.call(statusGet(name), QDBus::Block, answerTimeoutMs);
+    if (answer.type() != QDBusMessage::ReplyMessage || answer.arguments().isEmpty())
+        return false;
+    return answer.arguments().constFirst().value<QDBusVariant>().variant().toBool();
 }
 
 // The engine builds its tree while the toolkit says accessibility is active,
