@@ -14,6 +14,7 @@
 #include "widgets/atspisignal.h"
 #include "wire/vocabulary.h"
 
+#include <utility>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QPixmap>
@@ -259,7 +260,7 @@ bool DownloadFileTree::populateRecords(int count, const std::function<bool(int, 
     filesByKey.reserve(filesByKey.size() + count);
     for (int index = 0; index < count; ++index) {
         if (!read(index, &record)) {
-            for (ModelItemFile *file : qAsConst(added)) {
+            for (ModelItemFile *file : std::as_const(added)) {
                 filesByKey.remove(file->key());
                 delete file;
             }
@@ -284,7 +285,7 @@ bool DownloadFileTree::populateRecords(int count, const std::function<bool(int, 
         }
         file->fromJson(record);
     }
-    for (int index : qAsConst(updates)) {
+    for (int index : std::as_const(updates)) {
         read(index, &record);
         ModelItemFile *file = filesByKey.value(record.value(keyName).toString());
         file->fromJson(record);

@@ -3,6 +3,7 @@
 
 #include "web/enginecompat.h"
 
+#include <utility>
 #include <QMenu>
 #include <QWebEnginePage>
 
@@ -20,7 +21,7 @@ bool PageMenu::addEntries(QMenu *menu, QWebEnginePage *page)
         actions << QWebEnginePage::CopyLinkToClipboard << QWebEnginePage::DownloadLinkToDisk;
     if (place.image && place.mediaUrl.isValid())
         actions << QWebEnginePage::CopyImageToClipboard << QWebEnginePage::DownloadImageToDisk;
-    for (QWebEnginePage::WebAction action : qAsConst(actions))
+    for (QWebEnginePage::WebAction action : std::as_const(actions))
         menu->addAction(page->action(action));
     return !actions.isEmpty();
 }

@@ -9,9 +9,9 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QTimer>
+#include <QWebEnginePage>
 
 using Config = VellChatWBConfigure;
-using Feature = QWebEnginePage::Feature;
 
 PagePermissions::PagePermissions(QObject *parent)
     : QObject(parent)
@@ -26,68 +26,64 @@ PagePermissions *PagePermissions::instance()
 
 void PagePermissions::watch(QWebEnginePage *page)
 {
-    connect(page, &QWebEnginePage::featurePermissionRequested, this,
-            [this, page](const QUrl &origin, Feature feature) { onRequested(page, origin, feature); });
-    connect(page, &QWebEnginePage::featurePermissionRequestCanceled, this,
-            [this, page](const QUrl &origin, Feature feature) { onCanceled(page, origin, feature); });
+    PermissionCompat::watch(
+        page, this, [this](const PermissionRequest &asked) { onRequested(asked); },
+        [this](const PermissionRequest &asked) { onCanceled(&asked); });
     // A page that goes takes its questions with it.
-    connect(page, &QObject::destroyed, this, [this] { onCanceled(nullptr, QUrl(), Feature()); });
+    connect(page, &QObject::destroyed, this, [this] { onCanceled(nullptr); });
 }
 
-QStringList PagePermissions::featureWords(Feature feature)
+QStringList PagePermissions::featureWords(PageFeature feature)
 {
     switch (feature) {
-    case QWebEnginePage::MediaVideoCapture: return {QStringLiteral("camera")};
-    case QWebEnginePage::MediaAudioCapture: return {QStringLiteral("microphone")};
-    case QWebEnginePage::MediaAudioVideoCapture: return {QStringLiteral("camera"), QStringLiteral("microphone")};
-    case QWebEnginePage::DesktopVideoCapture:
-    case QWebEnginePage::DesktopAudioVideoCapture: return {QStringLiteral("screen")};
-    case QWebEnginePage::Notifications: return {QStringLiteral("notifications")};
-    case QWebEnginePage::Geolocation: return {QStringLiteral("geolocation")};
-    case QWebEnginePage::MouseLock: return {QStringLiteral("mouselock")};
+    case PageFeature::Camera: return {QStringLiteral("camera")};
+    case PageFeature::Microphone: return {QStringLiteral("microphone")};
+    case PageFeature::CameraAndMicrophone: return {QStringLiteral("camera"), QStringLiteral("microphone")};
+    case PageFeature::Screen:
+    case PageFeature::ScreenWithAudio: return {QStringLiteral("screen")};
+    case PageFeature::Notifications: return {QStringLiteral("notifications")};
+    case PageFeature::Location: return {QStringLiteral("geolocation")};
+    case PageFeature::PointerLock: return {QStringLiteral("mouselock")};
+    case PageFeature::Clipboard:
+    case PageFeature::Unknown: break;
     }
     return {};
 }
 
-QString PagePermissions::questionText(const QUrl &origin, Feature feature)
+QString PagePermissions::questionText(const QUrl &origin, PageFeature feature)
 {
     QString text;
     switch (feature) {
-    case QWebEnginePage::MediaVideoCapture: text = Config::PermissionCameraText(); break;
-    case QWebEnginePage::MediaAudioCapture: text = Config::PermissionMicrophoneText(); break;
-    case QWebEnginePage::MediaAudioVideoCapture: text = Config::PermissionCameraMicrophoneText(); break;
-    case QWebEnginePage::DesktopVideoCapture:
-    case QWebEnginePage::DesktopAudioVideoCapture: text = Config::PermissionScreenText(); break;
-    case QWebEnginePage::Notifications: text = Config::PermissionNotificationsText(); break;
-    case QWebEnginePage::Geolocation: text = Config::PermissionGeolocationText(); break;
-    case QWebEnginePage::MouseLock: text = Config::PermissionMouseLockText(); break;
+    case PageFeature::Camera: text = Config::PermissionCameraText(); break;
+    case PageFeature::Microphone: text = Config::PermissionMicrophoneText(); break;
+    case PageFeature::CameraAndMicrophone: text = Config::PermissionCameraMicrophoneText(); break;
+    case PageFeature::Screen:
+    case PageFeature::ScreenWithAudio: text = Config::PermissionScreenText(); break;
+    case PageFeature::Notifications: text = Config::PermissionNotificationsText(); break;
+    case PageFeature::Location: text = Config::PermissionGeolocationText(); break;
+    case PageFeature::PointerLock: text = Config::PermissionMouseLockText(); break;
+    case PageFeature::Clipboard:
+    case PageFeature::Unknown: break;
     }
     // A host's text without "%1" is shown as it is.
     const QString who = origin.toDisplayString(QUrl::RemoveUserInfo | QUrl::RemovePath | QUrl::StripTrailingSlash);
     return text.contains(QLatin1String("%1")) ? text.arg(who) : text;
 }
 
-QString PagePermissions::memoryKey(const QUrl &origin, Feature feature)
+QString PagePermissions::memoryKey(const PermissionRequest &asked)
 {
-    return QString::number(int(feature)) + QLatin1Char(' ') + origin.toString();
+    return QString::number(int(asked.feature())) + QLatin1Char(' ') + asked.origin().toString();
 }
 
-void PagePermissions::grant(const Request &request, bool allow)
+void PagePermissions::onRequested(const PermissionRequest &asked)
 {
-    if (!request.page)
-        return;
-    request.page->setFeaturePermission(request.origin, request.feature,
-                                       allow ? QWebEnginePage::PermissionGrantedByUser
-                                             : QWebEnginePage::PermissionDeniedByUser);
-}
-
-void PagePermissions::onRequested(QWebEnginePage *page, const QUrl &origin, Feature feature)
-{
-    Request request{page, origin, feature, nextId++};
+    Request request{asked, nextId++};
     using Rule = PermissionPolicy::Rule;
-    const Rule rule = PermissionPolicy::rule(Config::PermissionRules(), featureWords(feature));
+    const QStringList words = featureWords(asked.feature());
+    // A kind of request the host has no word for is never put to anybody.
+    const Rule rule = words.isEmpty() ? Rule::Deny : PermissionPolicy::rule(Config::PermissionRules(), words);
     if (rule == Rule::Allow || rule == Rule::Deny) {
-        grant(request, rule == Rule::Allow);
+        asked.answer(rule == Rule::Allow);
         return;
     }
     if (rule == Rule::Host) {
@@ -95,15 +91,15 @@ void PagePermissions::onRequested(QWebEnginePage *page, const QUrl &origin, Feat
         hostWaiting.insert(key, request);
         QTimer::singleShot(hostWaitMs, this, [this, key] {
             if (hostWaiting.contains(key))
-                grant(hostWaiting.take(key), false);
+                hostWaiting.take(key).asked.answer(false);
         });
-        emit hostQuestion(key, origin.toString(QUrl::RemoveUserInfo | QUrl::RemovePath | QUrl::StripTrailingSlash),
-                          featureWords(feature).join(QLatin1Char(',')));
+        emit hostQuestion(key, asked.origin().toString(QUrl::RemoveUserInfo | QUrl::RemovePath | QUrl::StripTrailingSlash),
+                          words.join(QLatin1Char(',')));
         return;
     }
-    const auto known = remembered.constFind(memoryKey(origin, feature));
+    const auto known = remembered.constFind(memoryKey(asked));
     if (known != remembered.constEnd()) {
-        grant(request, known.value());
+        asked.answer(known.value());
         return;
     }
     userQueue.append(request);
@@ -114,14 +110,14 @@ void PagePermissions::askNextUser()
 {
     while (!userAsking && !userQueue.isEmpty()) {
         const Request &next = userQueue.first();
-        const auto known = remembered.constFind(memoryKey(next.origin, next.feature));
-        if (!next.page || known != remembered.constEnd()) {
+        const auto known = remembered.constFind(memoryKey(next.asked));
+        if (!next.asked.page() || known != remembered.constEnd()) {
             // Answered while it waited in line (the same question before it), or its page is gone.
-            grant(userQueue.takeFirst(), known != remembered.constEnd() && known.value());
+            userQueue.takeFirst().asked.answer(known != remembered.constEnd() && known.value());
             continue;
         }
         userAsking = true;
-        emit userQuestion(next.id, questionText(next.origin, next.feature));
+        emit userQuestion(next.id, questionText(next.asked.origin(), next.asked.feature()));
     }
 }
 
@@ -142,8 +138,8 @@ void PagePermissions::settleUser(int id, bool allow, bool remember)
     const Request request = userQueue.takeFirst();
     userAsking = false;
     if (remember)
-        remembered.insert(memoryKey(request.origin, request.feature), allow);
-    grant(request, allow);
+        remembered.insert(memoryKey(request.asked), allow);
+    request.asked.answer(allow);
     askNextUser();
 }
 
@@ -154,14 +150,14 @@ void PagePermissions::answerHost(const QByteArray &json)
     if (!hostWaiting.contains(key))
         return;
     // Anything but a plain "allow" is a no.
-    grant(hostWaiting.take(key), object.value(wire::field::kAnswer).toString() == wire::field::kAllow);
+    hostWaiting.take(key).asked.answer(object.value(wire::field::kAnswer).toString() == wire::field::kAllow);
 }
 
-void PagePermissions::onCanceled(QWebEnginePage *page, const QUrl &origin, Feature feature)
+void PagePermissions::onCanceled(const PermissionRequest *asked)
 {
     for (int i = userQueue.size() - 1; i >= 0; --i) {
         const Request &r = userQueue.at(i);
-        const bool gone = !r.page || (r.page == page && r.origin == origin && r.feature == feature);
+        const bool gone = !r.asked.page() || (asked && r.asked.sameQuestion(*asked));
         if (!gone)
             continue;
         if (i == 0 && userAsking) {

@@ -1,12 +1,13 @@
 // SPDX-License-Identifier: Apache-2.0
 #pragma once
 
+#include "web/permissioncompat.h"
+
 #include <QHash>
 #include <QList>
 #include <QObject>
-#include <QPointer>
-#include <QUrl>
-#include <QWebEnginePage>
+
+class QWebEnginePage;
 
 // Answers every permission request a page raises - camera, microphone,
 // screen, notifications, location, pointer lock - so that no page's promise
@@ -26,9 +27,9 @@ public:
 
     // The features of a request as the policy names them ("camera", ...);
     // empty for one this program does not know.
-    static QStringList featureWords(QWebEnginePage::Feature feature);
+    static QStringList featureWords(PageFeature feature);
     // The box's question, from the configured texts.
-    static QString questionText(const QUrl &origin, QWebEnginePage::Feature feature);
+    static QString questionText(const QUrl &origin, PageFeature feature);
 
 public slots:
     void answerUser(int id, bool allow);
@@ -45,16 +46,14 @@ signals:
 
 private:
     struct Request {
-        QPointer<QWebEnginePage> page;
-        QUrl origin;
-        QWebEnginePage::Feature feature;
+        PermissionRequest asked;
         int id = 0;
     };
     explicit PagePermissions(QObject *parent);
-    void onRequested(QWebEnginePage *page, const QUrl &origin, QWebEnginePage::Feature feature);
-    void onCanceled(QWebEnginePage *page, const QUrl &origin, QWebEnginePage::Feature feature);
-    static void grant(const Request &request, bool allow);
-    static QString memoryKey(const QUrl &origin, QWebEnginePage::Feature feature);
+    void onRequested(const PermissionRequest &asked);
+    // asked withdrawn by its page; with none, whatever has lost its page
+    void onCanceled(const PermissionRequest *asked);
+    static QString memoryKey(const PermissionRequest &asked);
     void askNextUser();
     void settleUser(int id, bool allow, bool remember);
 

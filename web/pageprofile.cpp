@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: Apache-2.0
 #include "web/pageprofile.h"
 
+#include "web/permissioncompat.h"
 #include "wire/vocabulary.h"
 
 #include <QCoreApplication>
@@ -64,6 +65,7 @@ QWebEngineProfile *PageProfile::instance()
         }
         p->setHttpCacheType(QWebEngineProfile::MemoryHttpCache);
         p->setPersistentCookiesPolicy(QWebEngineProfile::NoPersistentCookies);
+        PermissionCompat::askEveryTime(p);
         return p;
     }();
     return profile;

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: Apache-2.0
 #include "widgets/keyboardtrap.h"
 
+#include <utility>
 #include <QApplication>
 #include <QEvent>
 #include <QList>
@@ -106,7 +107,7 @@ void KeyboardTrap::activate()
     // screen gives back what that one would have.
     QWidget *focus = widget->window()->focusWidget();
     previousFocus = focus;
-    for (KeyboardTrap *other : qAsConst(shownTraps())) {
+    for (KeyboardTrap *other : std::as_const(shownTraps())) {
         if (contains(other->widget, focus))
             previousFocus = other->previousFocus;
     }

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: Apache-2.0
 #include "window/focusorder.h"
 
+#include <utility>
 #include <QApplication>
 #include <QWidget>
 
@@ -57,7 +58,7 @@ bool FocusOrder::moveGroup(const QList<QList<QWidget *>> &groups, bool next)
     // so that F6 starts at the first.
     int at = count - 1;
     for (int i = 0; i < count; ++i) {
-        for (QWidget *stop : qAsConst(stops.at(i))) {
+        for (QWidget *stop : std::as_const(stops.at(i))) {
             if (stop == focus || stop->isAncestorOf(focus))
                 at = i;
         }

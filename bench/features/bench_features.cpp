@@ -9,19 +9,39 @@
 #include <cstdio>
 
 namespace {
-// Each check is a script expression that is true when the engine has it.
-const char *const kChecks[][2] = {
-    {"structuredClone()", "typeof structuredClone === 'function'"},
-    {"Array.prototype.at()", "typeof [].at === 'function'"},
-    {"Object.hasOwn()", "typeof Object.hasOwn === 'function'"},
-    {"CSS :has()", "CSS.supports('selector(:has(a))')"},
-    {"CSS container queries", "CSS.supports('container-type: inline-size')"},
-    {"CSS aspect-ratio", "CSS.supports('aspect-ratio: 1 / 1')"},
-    {"<dialog> element", "typeof HTMLDialogElement === 'function'"},
-    {"AbortSignal.timeout()", "typeof AbortSignal.timeout === 'function'"},
-    {"Error cause", "new Error('', {cause: 1}).cause === 1"},
-    {"String.prototype.replaceAll()", "typeof ''.replaceAll === 'function'"},
+// Features that web-app bundles built today for "the last two versions of
+// each browser" use, each a script expression that is true when the engine
+// has it, with the Chrome release that shipped it (engines are Chrome's).
+struct Check
+{
+    const char *name;
+    int chrome;
+    const char *expression;
 };
+const Check kChecks[] = {
+    {"<dialog> element", 37, "typeof HTMLDialogElement === 'function'"},
+    {"String.prototype.replaceAll()", 85, "typeof ''.replaceAll === 'function'"},
+    {"Promise.any()", 85, "typeof Promise.any === 'function'"},
+    {"CSS aspect-ratio", 88, "CSS.supports('aspect-ratio: 1 / 1')"},
+    {"import maps", 89, "HTMLScriptElement.supports && HTMLScriptElement.supports('importmap')"},
+    {"Array.prototype.at()", 92, "typeof [].at === 'function'"},
+    {"Object.hasOwn()", 93, "typeof Object.hasOwn === 'function'"},
+    {"Error cause", 93, "new Error('', {cause: 1}).cause === 1"},
+    {"Array.prototype.findLast()", 97, "typeof [].findLast === 'function'"},
+    {"structuredClone()", 98, "typeof structuredClone === 'function'"},
+    {"CSS @layer", 99, "typeof CSSLayerBlockRule === 'function'"},
+    {"AbortSignal.timeout()", 103, "typeof AbortSignal.timeout === 'function'"},
+    {"CSS :has()", 105, "CSS.supports('selector(:has(a))')"},
+    {"CSS container queries", 105, "CSS.supports('container-type: inline-size')"},
+    {"Array.prototype.toSorted()", 110, "typeof [].toSorted === 'function'"},
+    {"CSS color-mix()", 111, "CSS.supports('color: color-mix(in srgb, red, blue)')"},
+    {"CSS nesting", 112, "CSS.supports('selector(&)')"},
+    {"popover attribute", 114, "HTMLElement.prototype.hasOwnProperty('popover')"},
+    {"Object.groupBy()", 117, "typeof Object.groupBy === 'function'"},
+    {"Promise.withResolvers()", 119, "typeof Promise.withResolvers === 'function'"},
+    {"Set.prototype.union()", 122, "typeof new Set().union === 'function'"},
+};
+constexpr int kCount = int(sizeof kChecks / sizeof kChecks[0]);
 }   // namespace
 
 int main(int argc, char **argv)
@@ -32,15 +52,20 @@ int main(int argc, char **argv)
     QString script = QStringLiteral("JSON.stringify([");
     for (const auto &check : kChecks)
         script += QStringLiteral("(function () { try { return !!(%1); } catch (e) { return false; } })(),")
-                      .arg(QLatin1String(check[1]));
+                      .arg(QLatin1String(check.expression));
     script += QStringLiteral("])");
     QObject::connect(&view, &QWebEngineView::loadFinished, &app, [&](bool) {
         view.page()->runJavaScript(script, [&](const QVariant &answer) {
             const QString list = answer.toString();
-            std::printf("| feature | Qt %s |\n|---|---|\n", qVersion());
+            std::printf("| feature | Chrome | Qt %s |\n|---|---|---|\n", qVersion());
             const QStringList values = list.mid(1, list.size() - 2).split(QLatin1Char(','));
-            for (int i = 0; i < int(sizeof kChecks / sizeof kChecks[0]); ++i)
-                std::printf("| %s | %s |\n", kChecks[i][0], values.value(i) == QLatin1String("true") ? "yes" : "no");
+            int has = 0;
+            for (int i = 0; i < kCount; ++i) {
+                const bool yes = values.value(i) == QLatin1String("true");
+                has += yes;
+                std::printf("| %s | %d | %s |\n", kChecks[i].name, kChecks[i].chrome, yes ? "yes" : "no");
+            }
+            std::printf("| **all** | | **%d / %d** |\n", has, kCount);
             app.quit();
         });
     });

@@ -48,14 +48,14 @@ private:
 
     static QString text(const QVariant &value)
     {
-        switch (int(value.type())) {
-        case QVariant::Rect: {
+        switch (value.userType()) {
+        case QMetaType::QRect: {
             const QRect r = value.toRect();
             return QStringLiteral("%1,%2 %3x%4").arg(r.x()).arg(r.y()).arg(r.width()).arg(r.height());
         }
-        case QVariant::StringList:
+        case QMetaType::QStringList:
             return value.toStringList().join(QLatin1Char('|'));
-        case QVariant::Url:
+        case QMetaType::QUrl:
             return value.toUrl().toString();
         default:
             return value.toString();

@@ -453,11 +453,8 @@ QString tst_Accessibility::focusName()
 void tst_Accessibility::keyTo(const QString &keys)
 {
     for (const QString &chord : keys.split(' ', Qt::SkipEmptyParts)) {
-        const QKeySequence sequence(chord);
-        const int combined = sequence[0];
         QWidget *target = QApplication::focusWidget() ? QApplication::focusWidget() : VellChatWebBroswer::instance();
-        QTest::keyClick(target, Qt::Key(combined & ~Qt::KeyboardModifierMask),
-                        Qt::KeyboardModifiers(combined & Qt::KeyboardModifierMask));
+        QTest::keySequence(target, QKeySequence(chord));
     }
 }
 

@@ -185,7 +185,8 @@ void tst_Frame::drag()
     const bool moving = frame->hitTest(pressAt.x(), pressAt.y()) == Frame::HitMove;
     QCOMPARE(clears.count(), moving ? 2 : 0);
 
-    QMouseEvent release(QEvent::MouseButtonRelease, pressAt, Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
+    QMouseEvent release(QEvent::MouseButtonRelease, pressAt, frame->mapToGlobal(pressAt), Qt::LeftButton, Qt::NoButton,
+                        Qt::NoModifier);
     QCoreApplication::sendEvent(frame, &release);
     QCOMPARE(frame->cursor().shape(), Qt::ArrowCursor);
 }
