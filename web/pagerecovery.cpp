@@ -74,7 +74,9 @@ void PageRecovery::onRenderProcessTerminated(int status, int exitCode)
     }
     lastRendererRecovery = now;
     emit receiveLog(QStringLiteral("page renderer ended (status %1, code %2); reloading %3").arg(status).arg(exitCode).arg(url));
-    page->triggerAction(QWebEnginePage::Reload);
+    // Not from within the report either: the newer engine drops a reload
+    // asked for there, and the window stayed blank.
+    QMetaObject::invokeMethod(page, [page = page] { page->triggerAction(QWebEnginePage::Reload); }, Qt::QueuedConnection);
 }
 
 // Rather than a blank window, a page that says what happened, with one

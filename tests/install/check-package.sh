@@ -20,11 +20,17 @@ ma=$(dpkg-architecture -qDEB_HOST_MULTIARCH)
 # after); ours keep their names with Qt 5, and with Qt 6, another ABI, the
 # host library and its packages have -qt6 in their names.
 qt=$(sed -n 's/^WB_QT_MAJOR:[A-Z]*=//p' "$build/CMakeCache.txt")
+# Debian 13 renamed those whose ABI moved to a 64-bit time_t with a "t64".
 for module in core network gui widgets webenginecore webenginewidgets webchannel; do
-    declare "qt_$module=libqt$qt$module$qt"
+    name=libqt$qt$module$qt
+    if dpkg-query -W -f='${Status}' "${name}t64" 2>/dev/null | grep -q "install ok installed"; then
+        name+=t64
+    fi
+    declare "qt_$module=$name"
 done
 if [ "$qt" = 5 ]; then
-    qt_core+=a qtdev=qtbase5-dev libname=libchannel-web-browser-host lib=libchannel-web-browser-host1
+    [[ $qt_core == *t64 ]] || qt_core+=a
+    qtdev=qtbase5-dev libname=libchannel-web-browser-host lib=libchannel-web-browser-host1
 else
     qtdev=qt$qt-base-dev libname=libchannel-web-browser-host-qt$qt lib=libchannel-web-browser-host-qt$qt-1
 fi
@@ -92,7 +98,11 @@ grep -q 'License: Bitstream-Vera' "$work/root-channel-web-browser/usr/share/doc/
 [ "$(control $lib triggers)" = "activate-noawait ldconfig" ] || bad "triggers: $(control $lib triggers)"
 control $lib symbols >"$work/symbols"
 mkdir -p "$work/root-$lib/DEBIAN"
-dpkg-gensymbols -q -c4 -v"$version" -p$lib -P"$work/root-$lib" -I"$work/symbols" -O"$work/symbols.now" || bad "the symbols file is not what the library exports (see the diff above)"
+# dpkg 1.22 (Debian 13) reads the package's stanza from debian/control, as
+# in a source package; a minimal one is enough.
+mkdir -p "$work/source/debian"
+printf 'Source: channel-web-browser\n\nPackage: %s\nArchitecture: any\n' "$lib" >"$work/source/debian/control"
+(cd "$work/source" && dpkg-gensymbols -q -c4 -v"$version" -p$lib -P"$work/root-$lib" -I"$work/symbols" -O"$work/symbols.now") || bad "the symbols file is not what the library exports (see the diff above)"
 
 # Hardening, read off the ELF files: position-independent executables,
 # relocations read-only and bound at start, the stack protector, and the

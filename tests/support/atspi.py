@@ -31,6 +31,14 @@ from gi.repository import GLib
 ROWS = (pyatspi.ROLE_LIST_ITEM, pyatspi.ROLE_TABLE_CELL, pyatspi.ROLE_TREE_ITEM)
 
 
+def role_name(node):
+    """The role as AT-SPI 2.46 (Debian 12) names it: 2.56 (Debian 13) says
+    "button" for a push button, and a screen reader speaks either the same."""
+    if node.getRole() == pyatspi.ROLE_PUSH_BUTTON:
+        return "push button"
+    return node.getRoleName()
+
+
 def application(name, timeout=20):
     desktop = pyatspi.Registry.getDesktop(0)
     deadline = time.monotonic() + timeout
@@ -69,7 +77,7 @@ def actions(node):
 def describe(node):
     state = node.getState()
     return {
-        "role": node.getRoleName(),
+        "role": role_name(node),
         "name": node.name,
         "focusable": state.contains(pyatspi.STATE_FOCUSABLE),
         "focused": state.contains(pyatspi.STATE_FOCUSED),
@@ -117,7 +125,7 @@ def page_objects(app):
     def under(node, inside):
         inside = inside or node.getRole() == pyatspi.ROLE_DOCUMENT_WEB
         if inside and node.getRole() in (pyatspi.ROLE_PUSH_BUTTON, pyatspi.ROLE_LINK) and node.name:
-            yield "%s: %s" % (node.getRoleName(), node.name)
+            yield "%s: %s" % (role_name(node), node.name)
         for index in range(node.childCount):
             child = node.getChildAtIndex(index)
             if child is not None:
@@ -135,9 +143,15 @@ def listen(app, timeout, kinds):
             if event.host_application is None or event.host_application.get_process_id() != pid:
                 return
             source = event.source
-            line = {"type": event.type, "role": source.getRoleName(), "name": source.name,
+            data = event.any_data if isinstance(event.any_data, str) else ""
+            # A new name comes with the event from Qt 6.8 on, and without it
+            # before; either way the reader says the object's name, printed
+            # already.
+            if event.type.endswith(":accessible-name") and data == source.name:
+                data = ""
+            line = {"type": event.type, "role": role_name(source), "name": source.name,
                     "description": source.description, "detail1": event.detail1,
-                    "data": event.any_data if isinstance(event.any_data, str) else ""}
+                    "data": data}
         except Exception:   # an object gone before it was read
             return
         print(json.dumps(line), flush=True)

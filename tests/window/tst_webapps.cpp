@@ -300,7 +300,11 @@ void tst_WebApps::rendererDyingTwiceShowsReload()
     for (int pid : browser->renderers())
         ::kill(pid, SIGKILL);
     // The first death is reloaded.
-    QTRY_COMPARE_WITH_TIMEOUT(server.requestsFor("/fragile").size(), 2, 20000);
+    const bool reloaded = QTest::qWaitFor([&] { return server.requestsFor("/fragile").size() == 2; }, 20000);
+    QByteArrayList told;
+    for (const HostFrame &f : host->framesOf("feedback", "receiveLog"))
+        told << f.payload;
+    QVERIFY2(reloaded, told.join(" / ").constData());
     QTRY_VERIFY_WITH_TIMEOUT(!browser->renderers().isEmpty(), 10000);
     QTest::qWait(500);
     for (int pid : browser->renderers())
