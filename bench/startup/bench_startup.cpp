@@ -13,7 +13,11 @@
 // it, and the ratios are taken pair by pair so that a machine growing busier
 // or quieter moves both sides of a pair alike.
 //   bench_startup [--label TEXT] [--pairs N (15)] [--browser PATH] [--keep]
-//     --browser: another channel-web-browser build; --keep: leave the logs and profiles in /tmp
+//   bench_startup --versus "CMD ..." [--versus-name TEXT] [--label TEXT] [--pairs N]
+//     --browser: another channel-web-browser build; --keep: leave the logs and profiles in /tmp;
+//     --versus: no browser runs, but this build's floor B against another engine's floor B',
+//       started as CMD ... URL (a wrapper, say, that runs it in another system's root), with
+//       where each spends its memory by process kind
 // Prints rows of a Markdown table and a line per run; asserts nothing.
 #include "bench/startup/pagesite.h"
 #include "bench/startup/processtree.h"
@@ -33,6 +37,7 @@
 #include <chrono>
 #include <cmath>
 #include <cstdio>
+#include <map>
 #include <memory>
 #include <sys/prctl.h>
 #include <sys/wait.h>
@@ -114,7 +119,7 @@ private:
     QByteArray frames;
 };
 
-enum Kind { Alone, Floor, Hosted };
+enum Kind { Alone, Floor, Hosted, OtherFloor };
 
 struct Run
 {
@@ -124,13 +129,15 @@ struct Run
     double peakMiB = 0;
     double cpuMs = 0;
     int processes = 0;
+    std::map<std::string, double> kindMiB;   // the peak by process kind
 };
 
 class Driver
 {
 public:
-    Driver(const QString &browser, const QString &floor, PageSite &site, const QString &logDir)
-        : browser(browser), floor(floor), site(site), logDir(logDir)
+    Driver(const QString &browser, const QString &floor, PageSite &site, const QString &logDir,
+           const QStringList &otherFloor = QStringList())
+        : browser(browser), floor(floor), otherFloor(otherFloor), site(site), logDir(logDir)
     {
     }
 
@@ -146,6 +153,9 @@ public:
             break;
         case Floor:
             arguments = QStringList{floor, url};
+            break;
+        case OtherFloor:
+            arguments = otherFloor + QStringList{url};
             break;
         case Hosted:
             host = std::make_unique<StartupHost>(endpointName(QFileInfo(browser).absolutePath()), hostStartup(url));
@@ -193,6 +203,7 @@ public:
         loop.exec();
         tick.stop();
         result.peakMiB = sampler.peakMiB();
+        result.kindMiB = sampler.peakByKindMiB();
         result.cpuMs = sampler.cpuMs();
         if (host && host->connectedAt != Clock::time_point())
             result.hostMs = msBetween(launched, host->connectedAt);
@@ -213,6 +224,7 @@ public:
 private:
     QString browser;
     QString floor;
+    QStringList otherFloor;
     PageSite &site;
     QString logDir;
     int runs = 0;
@@ -242,6 +254,8 @@ const char *name(Kind kind)
         return "A ";
     case Hosted:
         return "A'";
+    case OtherFloor:
+        return "B'";
     default:
         return "B ";
     }
@@ -259,11 +273,16 @@ void printRun(Kind kind, int pair, const Run &r)
 struct Pairs
 {
     std::vector<double> aMs, bMs, aPageMs, bPageMs, aMiB, bMiB, aCpu, bCpu, timeRatio, memoryRatio;
+    std::map<std::string, std::vector<double>> aKinds, bKinds;
 
     void add(const Run &a, const Run &b)
     {
         if (a.ms < 0 || b.ms < 0)
             return;
+        for (const auto &kind : a.kindMiB)
+            aKinds[kind.first].push_back(kind.second);
+        for (const auto &kind : b.kindMiB)
+            bKinds[kind.first].push_back(kind.second);
         aMs.push_back(a.ms);
         bMs.push_back(b.ms);
         aPageMs.push_back(a.pageMs);
@@ -302,7 +321,27 @@ QString interval(std::vector<double> values)
     return QStringLiteral("95% CI %1-%2").arg(values[k - 1], 0, 'f', 2).arg(values[n - k], 0, 'f', 2);
 }
 
-void printRows(const QString &label, const char *a, const char *variant, const Pairs &p, int wanted)
+// Where each side's peak memory went, by the engine's process kind (medians;
+// a kind missing from a run counts as nothing there).
+void printKinds(const char *bench, const char *a, const Pairs &p)
+{
+    std::map<std::string, int> kinds;
+    for (const auto &k : p.aKinds)
+        kinds[k.first] = 1;
+    for (const auto &k : p.bKinds)
+        kinds[k.first] = 1;
+    for (const auto &k : kinds) {
+        auto of = [&k](const std::map<std::string, std::vector<double>> &side) {
+            const auto found = side.find(k.first);
+            return found == side.end() ? 0.0 : median(found->second);
+        };
+        std::printf("| %s | peak RSS in %s processes, %s / B medians | %.1f / %.1f MiB | |\n", bench, k.first.c_str(), a,
+                    of(p.aKinds), of(p.bKinds));
+    }
+}
+
+void printRows(const QString &label, const char *a, const char *variant, const Pairs &p, int wanted,
+               bool kinds = false)
 {
     const QByteArray b = QStringLiteral("start-up, %1: %2 vs B floor").arg(label, QLatin1String(variant)).toUtf8();
     const char *bench = b.constData();
@@ -319,6 +358,8 @@ void printRows(const QString &label, const char *a, const char *variant, const P
                 median(p.memoryRatio), qPrintable(interval(p.memoryRatio)));
     std::printf("| %s | CPU time of the tree until 1 s after the callback, %s / B medians | %.0f / %.0f ms | |\n", bench, a,
                 median(p.aCpu), median(p.bCpu));
+    if (kinds)
+        printKinds(bench, a, p);
 }
 
 } // namespace
@@ -331,6 +372,8 @@ int main(int argc, char *argv[])
     const QStringList args = app.arguments();
     bool keep = false;
     QString builtBrowser = QStringLiteral(WB_BROWSER_PATH);
+    QStringList versus;
+    QString versusName = QStringLiteral("other floor");
     for (int i = 1; i < args.size(); ++i) {
         if (args.at(i) == QLatin1String("--keep"))
             keep = true;
@@ -340,6 +383,10 @@ int main(int argc, char *argv[])
             pairs = std::max(1, args.at(++i).toInt());
         else if (args.at(i) == QLatin1String("--browser") && i + 1 < args.size())
             builtBrowser = args.at(++i);
+        else if (args.at(i) == QLatin1String("--versus") && i + 1 < args.size())
+            versus = args.at(++i).split(QLatin1Char(' '), Qt::SkipEmptyParts);
+        else if (args.at(i) == QLatin1String("--versus-name") && i + 1 < args.size())
+            versusName = args.at(++i);
     }
     std::setvbuf(stdout, nullptr, _IOLBF, 0);
 
@@ -375,10 +422,33 @@ int main(int argc, char *argv[])
         std::fprintf(stderr, "bench_startup: cannot serve on 127.0.0.1\n");
         return 1;
     }
-    Driver driver(browser, QStringLiteral(WB_FLOOR_PATH), site, work.path());
+    Driver driver(browser, QStringLiteral(WB_FLOOR_PATH), site, work.path(), versus);
     const QString loadBefore = loadNow();
     std::printf("start-up, %s: %d pairs, load average (1, 5, 15 min) before: %s\n", qPrintable(label), pairs,
                 qPrintable(loadBefore));
+
+    if (!versus.isEmpty()) {
+        // Two engines' floors, alternating which goes first.
+        for (Kind kind : {Floor, OtherFloor})
+            driver.run(kind);
+        Pairs floors;
+        for (int pair = 1; pair <= pairs; ++pair) {
+            Run b, other;
+            if (pair % 2) {
+                b = driver.run(Floor);
+                other = driver.run(OtherFloor);
+            } else {
+                other = driver.run(OtherFloor);
+                b = driver.run(Floor);
+            }
+            printRun(Floor, pair, b);
+            printRun(OtherFloor, pair, other);
+            floors.add(other, b);
+        }
+        std::printf("start-up, %s: load average after: %s\n", qPrintable(label), qPrintable(loadNow()));
+        printRows(label, "B'", qPrintable(QStringLiteral("B' ") + versusName), floors, pairs, true);
+        return 0;
+    }
 
     // Libraries into the page cache and the profiles onto disk; not counted.
     for (Kind kind : {Alone, Floor, Hosted})

@@ -61,6 +61,25 @@ long long cpuTicksOf(const std::string &stat)
     return utime + stime;
 }
 
+// The value of --type= on the command line, or for a process without one
+// its name (the program itself, or a wrapper that started it).
+std::string kindOf(pid_t pid)
+{
+    std::string cmdline, comm;
+    readSmallFile("/proc/" + std::to_string(pid) + "/comm", &comm);
+    comm = comm.substr(0, comm.find('\n'));
+    if (!readSmallFile("/proc/" + std::to_string(pid) + "/cmdline", &cmdline))
+        return comm;
+    for (size_t at = 0; at < cmdline.size(); at = cmdline.find('\0', at) + 1) {
+        const std::string arg = cmdline.c_str() + at;
+        if (arg.rfind("--type=", 0) == 0)
+            return arg.substr(7);
+        if (cmdline.find('\0', at) == std::string::npos)
+            break;
+    }
+    return comm;
+}
+
 } // namespace
 
 pid_t ProcessTree::launch(const QStringList &arguments, const QString &logPath)
@@ -127,6 +146,7 @@ void ProcessTree::sample()
     static const long pageSize = sysconf(_SC_PAGESIZE);
     long long bytes = 0;
     long long ticks = 0;
+    std::map<std::string, long long> byKind;
     for (auto it = members.begin(); it != members.end();) {
         const std::string dir = "/proc/" + std::to_string(*it);
         std::string statm, stat;
@@ -136,14 +156,32 @@ void ProcessTree::sample()
         }
         everMembers.insert(*it);
         long long size = 0, resident = 0;
-        if (std::sscanf(statm.c_str(), "%lld %lld", &size, &resident) == 2)
+        if (std::sscanf(statm.c_str(), "%lld %lld", &size, &resident) == 2) {
             bytes += resident * pageSize;
+            // read once: a process keeps its kind, and a zygote's child
+            // shows its own only after the fork has taken it
+            auto kind = kinds.find(*it);
+            if (kind == kinds.end() || kind->second == "zygote")
+                kind = kinds.insert_or_assign(*it, kindOf(*it)).first;
+            byKind[kind->second] += resident * pageSize;
+        }
         if (readSmallFile(dir + "/stat", &stat))
             ticks += cpuTicksOf(stat);
         ++it;
     }
-    peakBytes = std::max(peakBytes, bytes);
+    if (bytes > peakBytes) {
+        peakBytes = bytes;
+        peakByKind = byKind;
+    }
     cpuTicks = std::max(cpuTicks, ticks);
+}
+
+std::map<std::string, double> ProcessTree::peakByKindMiB() const
+{
+    std::map<std::string, double> out;
+    for (const auto &kind : peakByKind)
+        out[kind.first] = kind.second / 1048576.0;
+    return out;
 }
 
 double ProcessTree::cpuMs() const

@@ -4,7 +4,9 @@
 #include <QString>
 #include <QStringList>
 
+#include <map>
 #include <set>
+#include <string>
 #include <sys/types.h>
 
 // The processes below one launched process, and what they hold. The driver
@@ -24,6 +26,10 @@ public:
     void end();
 
     double peakMiB() const { return peakBytes / 1048576.0; }
+    // Where the peak was: MiB by the engine's process kind (its --type:
+    // "zygote", "renderer", "gpu-process", "utility"; else the process's
+    // name), at the sample of the peak.
+    std::map<std::string, double> peakByKindMiB() const;
     double cpuMs() const;
     int processCount() const { return int(everMembers.size()); }
 
@@ -34,5 +40,7 @@ private:
     std::set<pid_t> everMembers;
     std::set<pid_t> outside;
     long long peakBytes = 0;
+    std::map<std::string, long long> peakByKind;
+    std::map<pid_t, std::string> kinds;
     long long cpuTicks = 0;
 };
