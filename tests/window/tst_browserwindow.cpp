@@ -21,6 +21,7 @@
 #include <QWindow>
 #include <QWebEnginePage>
 #include <csignal>
+#include <QRegularExpression>
 #include <QtTest>
 
 // The window driven through the real host link over a local socket, in this
@@ -162,7 +163,14 @@ void tst_BrowserWindow::titleButtonsSendTheirBytes()
     QTRY_COMPARE(VellChatWBConfigure::ReportNavigation(), naming);
     host.clear();
     QTest::mouseClick(titleButton(button), Qt::LeftButton);
-    QTRY_COMPARE(host.rawBytes(), bytes);
+    // A page still finishing its load from the test before says so on its
+    // own; only what the button sent counts.
+    auto fromButton = [this] {
+        QString sent = QString::fromLatin1(host.rawBytes());
+        sent.remove(QRegularExpression("feedback:(loadFinished|navigated):[^;]*;"));
+        return sent.toLatin1();
+    };
+    QTRY_COMPARE(fromButton(), bytes);
     host.send("config", "reportNavigation", "0");
     QTRY_VERIFY(!VellChatWBConfigure::ReportNavigation());
 }
