@@ -61,23 +61,24 @@ long long cpuTicksOf(const std::string &stat)
     return utime + stime;
 }
 
-// The value of --type= on the command line, or for a process without one
-// its name (the program itself, or a wrapper that started it).
+// The value of --type= on the command line ("zygote", whose forks the
+// renderers are, "gpu-process", "utility"), or "program" for the launched
+// program itself (and the wrapper that may start it).
 std::string kindOf(pid_t pid)
 {
-    std::string cmdline, comm;
-    readSmallFile("/proc/" + std::to_string(pid) + "/comm", &comm);
-    comm = comm.substr(0, comm.find('\n'));
+    std::string cmdline;
     if (!readSmallFile("/proc/" + std::to_string(pid) + "/cmdline", &cmdline))
-        return comm;
-    for (size_t at = 0; at < cmdline.size(); at = cmdline.find('\0', at) + 1) {
+        return "program";
+    for (size_t at = 0; at < cmdline.size();) {
         const std::string arg = cmdline.c_str() + at;
         if (arg.rfind("--type=", 0) == 0)
             return arg.substr(7);
-        if (cmdline.find('\0', at) == std::string::npos)
+        const size_t end = cmdline.find('\0', at);
+        if (end == std::string::npos)
             break;
+        at = end + 1;
     }
-    return comm;
+    return "program";
 }
 
 } // namespace
@@ -158,12 +159,9 @@ void ProcessTree::sample()
         long long size = 0, resident = 0;
         if (std::sscanf(statm.c_str(), "%lld %lld", &size, &resident) == 2) {
             bytes += resident * pageSize;
-            // read once: a process keeps its kind, and a zygote's child
-            // shows its own only after the fork has taken it
-            auto kind = kinds.find(*it);
-            if (kind == kinds.end() || kind->second == "zygote")
-                kind = kinds.insert_or_assign(*it, kindOf(*it)).first;
-            byKind[kind->second] += resident * pageSize;
+            // read each time: a launched process shows its own command
+            // line only once it has replaced the one it was forked from
+            byKind[kindOf(*it)] += resident * pageSize;
         }
         if (readSmallFile(dir + "/stat", &stat))
             ticks += cpuTicksOf(stat);

@@ -27,8 +27,8 @@ public:
 
     double peakMiB() const { return peakBytes / 1048576.0; }
     // Where the peak was: MiB by the engine's process kind (its --type:
-    // "zygote", "renderer", "gpu-process", "utility"; else the process's
-    // name), at the sample of the peak.
+    // "zygote" with the renderers it forked, "gpu-process", "utility"; else
+    // "program"), at the sample of the peak.
     std::map<std::string, double> peakByKindMiB() const;
     double cpuMs() const;
     int processCount() const { return int(everMembers.size()); }
@@ -41,6 +41,5 @@ private:
     std::set<pid_t> outside;
     long long peakBytes = 0;
     std::map<std::string, long long> peakByKind;
-    std::map<pid_t, std::string> kinds;
     long long cpuTicks = 0;
 };
