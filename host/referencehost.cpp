@@ -20,6 +20,25 @@ ReferenceHost::ReferenceHost(const HostOptions &options, QObject *parent)
     connect(&link, &ChannelWebBrowser::BrowserHost::browserFinished, this, &ReferenceHost::onBrowserFinished);
     screenshotTimer.setSingleShot(true);
     connect(&screenshotTimer, &QTimer::timeout, this, &ReferenceHost::takeScreenshot);
+    // Once, here: the screenshot may be taken more than once, and a lambda
+    // cannot be connected "uniquely" (Qt 6 refuses it, and the host never
+    // heard that the screenshot was done).
+    connect(&screenshotProcess, QOverload<int, QProcess::ExitStatus>::of(&QProcess::finished), this,
+            [this](int code, QProcess::ExitStatus status) {
+        if (status == QProcess::NormalExit && code == 0 && QFileInfo(this->options.screenshotFile).size() > 0) {
+            emit note(QStringLiteral("screenshot saved to %1").arg(this->options.screenshotFile));
+            finish(0);
+        } else {
+            emit warning(QStringLiteral("the screenshot failed: %1").arg(QString::fromLocal8Bit(screenshotProcess.readAllStandardError()).trimmed()));
+            finish(1);
+        }
+    });
+    connect(&screenshotProcess, &QProcess::errorOccurred, this, [this](QProcess::ProcessError e) {
+        if (e == QProcess::FailedToStart) {
+            emit warning(QStringLiteral("cannot run \"import\" for the screenshot; install imagemagick"));
+            finish(1);
+        }
+    });
     connect(&demoSite, &DemoSite::beacon, this, [this](const QString &event, const QString &) {
         // Give the engine a moment to paint what the page just built.
         if (event == QLatin1String("ready") && !this->options.screenshotFile.isEmpty())
@@ -170,22 +189,6 @@ void ReferenceHost::takeScreenshot()
         finish(1);
         return;
     }
-    connect(&screenshotProcess, QOverload<int, QProcess::ExitStatus>::of(&QProcess::finished), this,
-            [this](int code, QProcess::ExitStatus status) {
-        if (status == QProcess::NormalExit && code == 0 && QFileInfo(options.screenshotFile).size() > 0) {
-            emit note(QStringLiteral("screenshot saved to %1").arg(options.screenshotFile));
-            finish(0);
-        } else {
-            emit warning(QStringLiteral("the screenshot failed: %1").arg(QString::fromLocal8Bit(screenshotProcess.readAllStandardError()).trimmed()));
-            finish(1);
-        }
-    }, Qt::UniqueConnection);
-    connect(&screenshotProcess, &QProcess::errorOccurred, this, [this](QProcess::ProcessError e) {
-        if (e == QProcess::FailedToStart) {
-            emit warning(QStringLiteral("cannot run \"import\" for the screenshot; install imagemagick"));
-            finish(1);
-        }
-    }, Qt::UniqueConnection);
     screenshotProcess.start(QStringLiteral("import"), {QStringLiteral("-window"), QStringLiteral("root"), options.screenshotFile});
 }
 

@@ -26,6 +26,7 @@ private slots:
     void pageMadeDownload();
     void otherLocalFilesRefused();
     void positionComesBackOnNextStart();
+    void screenshotEndsTheRun();
     void cleanupTestCase();
 private:
     QJsonObject lastAnswer(const QString &subcommand) const;
@@ -231,6 +232,39 @@ void tst_ReferenceHost::positionComesBackOnNextStart()
     for (const QList<QVariant> &call : out)
         all += call.at(0).toByteArray();
     QVERIFY2(all.contains("config:windowsRect:" + position.toLatin1().toBase64() + ';'), qPrintable(position));
+}
+
+// scripts/run --screenshot: once the page has said it is ready, the screen
+// is taken and the run ends with 0. ImageMagick's "import" is played by a
+// script that writes the file it is given; the browser draws offscreen.
+void tst_ReferenceHost::screenshotEndsTheRun()
+{
+    QTemporaryDir bin;
+    QFile import(bin.filePath("import"));
+    QVERIFY(import.open(QIODevice::WriteOnly));
+    import.write("#!/bin/sh\necho picture > \"$3\"\n");
+    import.close();
+    import.setPermissions(import.permissions() | QFileDevice::ExeOwner);
+    const QByteArray path = qgetenv("PATH"), display = qgetenv("DISPLAY");
+    qputenv("PATH", bin.path().toLocal8Bit() + ':' + path);
+    qputenv("DISPLAY", ":0");
+    HostOptions options;
+    options.browserPath = browserCopy.executable();
+    options.dataDir = dir.filePath("shot-data");
+    options.downloadDir = dir.filePath("shot-downloads");
+    options.screenshotFile = dir.filePath("shot.png");
+    ReferenceHost shooting(options);
+    QSignalSpy finished(&shooting, &ReferenceHost::finished);
+    QSignalSpy warnings(&shooting, &ReferenceHost::warning);
+    QVERIFY2(shooting.start(), qPrintable(shooting.errorString()));
+    const bool ended = finished.wait(60000);
+    qputenv("PATH", path);
+    qputenv("DISPLAY", display);
+    shooting.shutdown();
+    QVERIFY2(ended, qPrintable(warnings.isEmpty() ? QString() : warnings.constLast().at(0).toString()));
+    QCOMPARE(finished.at(0).at(0).toInt(), 0);
+    QCOMPARE(finished.size(), 1);
+    QVERIFY(QFileInfo(options.screenshotFile).size() > 0);
 }
 
 void tst_ReferenceHost::cleanupTestCase()
