@@ -14,7 +14,6 @@
 #include "widgets/atspisignal.h"
 #include "wire/vocabulary.h"
 
-#include <utility>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QPixmap>
@@ -22,6 +21,7 @@
 #include <QTimer>
 #include <QTimerEvent>
 #include <QVBoxLayout>
+#include <utility>
 
 using namespace HostAnswers;
 

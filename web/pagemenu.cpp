@@ -3,9 +3,9 @@
 
 #include "web/enginecompat.h"
 
-#include <utility>
 #include <QMenu>
 #include <QWebEnginePage>
+#include <utility>
 
 bool PageMenu::addEntries(QMenu *menu, QWebEnginePage *page)
 {

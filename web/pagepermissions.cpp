@@ -80,8 +80,7 @@ void PagePermissions::onRequested(const PermissionRequest &asked)
     Request request{asked, nextId++};
     using Rule = PermissionPolicy::Rule;
     const QStringList words = featureWords(asked.feature());
-    // A kind of request the host has no word for is never put to anybody.
-    const Rule rule = words.isEmpty() ? Rule::Deny : PermissionPolicy::rule(Config::PermissionRules(), words);
+    const Rule rule = PermissionPolicy::rule(Config::PermissionRules(), words);
     if (rule == Rule::Allow || rule == Rule::Deny) {
         asked.answer(rule == Rule::Allow);
         return;

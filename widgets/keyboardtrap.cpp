@@ -1,11 +1,11 @@
 // SPDX-License-Identifier: Apache-2.0
 #include "widgets/keyboardtrap.h"
 
-#include <utility>
 #include <QApplication>
 #include <QEvent>
 #include <QList>
 #include <QWidget>
+#include <utility>
 
 namespace {
 

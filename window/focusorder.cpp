@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: Apache-2.0
 #include "window/focusorder.h"
 
-#include <utility>
 #include <QApplication>
 #include <QWidget>
+#include <utility>
 
 static void addFocusStops(QWidget *widget, QList<QWidget *> &stops)
 {
