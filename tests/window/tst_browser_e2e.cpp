@@ -415,12 +415,25 @@ void tst_BrowserE2E::navigationReported()
     server.setContent(dir + "/to", "<html><head><title>Arrived</title></head><body>to</body></html>", "text/html");
     server.setContent(dir + "/from", kind == "link"
         ? "<html><body><a id='a' href='to'>to</a><script>window.onload = function () { a.click(); };</script></body></html>"
-        : "<html><body><script>window.onload = function () { setTimeout(function () {"
-          " history.pushState({}, '', 'to'); document.title = 'Pushed'; }, 0); };</script></body></html>", "text/html");
+        // pushed only once the load is over, or its end would name the pushed address
+        : "<html><body><script>(function ask() { fetch('go').then(function (r) { return r.text(); }).then(function (t) {"
+          " if (t !== 'go') return setTimeout(ask, 50);"
+          " history.pushState({}, '', 'to'); document.title = 'Pushed'; }); })();</script></body></html>", "text/html");
     const QString reached = kind == "refused" ? QStringLiteral("http://127.0.0.1:1/gone") : server.url(dir + "/to").toString();
     host->clear();
     host->send("config", "reportNavigation", report ? "1" : "0");
     host->send("event", "showUrl", kind == "refused" ? reached : server.url(dir + "/from").toString());
+    if (kind == "pushState") {
+        const QString from = server.url(dir + "/from").toString();
+        auto finished = [this, from] {
+            for (const HostFrame &f : host->framesOf("feedback", "loadFinished"))
+                if (QJsonDocument::fromJson(f.payload).object().value("url").toString() == from)
+                    return true;
+            return false;
+        };
+        QTRY_VERIFY_WITH_TIMEOUT(finished(), 20000);
+        server.setContent(dir + "/go", "go", "text/plain");
+    }
     if (!report) {
         // Once another page has taken its place and loaded, nothing more can
         // come of the page reached; and what the next page makes the browser

@@ -105,7 +105,10 @@ void tst_RealPage::initTestCase()
     QVERIFY(dir.isValid());
     // Every page tells the server it loaded, and the zoom page what its pixel
     // ratio is whenever it changes.
-    const QByteArray loaded = "<script>fetch('/seen' + location.pathname);</script>";
+    // and, two frames after it is shown, that it is painted and takes clicks.
+    const QByteArray loaded = "<script>fetch('/seen' + location.pathname); addEventListener('pageshow', function () {"
+                              " requestAnimationFrame(function () { requestAnimationFrame(function () {"
+                              " fetch('/painted' + location.pathname); }); }); });</script>";
     server.setContent("/zoom.html", "<html><body><p>zoom</p><script>var last = 0; setInterval(function () {"
                                     " if (devicePixelRatio !== last) { last = devicePixelRatio;"
                                     " fetch('/dpr/' + devicePixelRatio); } }, 100);</script></body></html>",
@@ -283,10 +286,12 @@ void tst_RealPage::sideButtons()
 {
     QFETCH(QStringList, back);
     QFETCH(QStringList, forward);
+    const int shown = seen("/painted/nav/a");
     show("/nav/a");
-    QTRY_VERIFY_WITH_TIMEOUT(seen("/seen/nav/a") > 0, 5000);
+    QTRY_COMPARE_WITH_TIMEOUT(seen("/painted/nav/a"), shown + 1, 10000);
     const int a = seen("/seen/nav/a");
     const int b = seen("/seen/nav/b");
+    const int paintedA = seen("/painted/nav/a");
     QVERIFY(clickPage(50, 30));
     QTRY_COMPARE_WITH_TIMEOUT(seen("/seen/nav/b"), b + 1, 10000);
     QVERIFY(xdotool(back));
@@ -295,11 +300,12 @@ void tst_RealPage::sideButtons()
     QTRY_COMPARE_WITH_TIMEOUT(seen("/seen/nav/b"), b + 2, 10000);
     QVERIFY(xdotool(back));
     QTRY_COMPARE_WITH_TIMEOUT(seen("/seen/nav/a"), a + 2, 10000);
+    // A click while the page is still being laid out is lost.
+    QTRY_COMPARE_WITH_TIMEOUT(seen("/painted/nav/a"), paintedA + 2, 10000);
     // The new tab's page replaces the history: b, then a, are remembered.
-    const int c = seen("/seen/nav/c");
+    const int c = seen("/painted/nav/c");
     QVERIFY(clickPage(50, 130));
-    QTRY_COMPARE_WITH_TIMEOUT(seen("/seen/nav/c"), c + 1, 10000);
-    QTest::qWait(300);
+    QTRY_COMPARE_WITH_TIMEOUT(seen("/painted/nav/c"), c + 1, 10000);
     QVERIFY(xdotool(back));
     QTRY_COMPARE_WITH_TIMEOUT(seen("/seen/nav/a"), a + 3, 10000);
 }
