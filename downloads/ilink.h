@@ -14,51 +14,42 @@ inline const QLatin1String openFolder("openfilefolder");
 }
 
 // A clickable area of a file row, made by the delegate's hit test for one
-// pointer event and deleted by whoever asked right after use.
+// pointer event and deleted by whoever asked right after use. The links of a
+// row differ only in the word their click reports.
 class ILink : public QObject
 {
     Q_OBJECT
 public:
     using Callback = std::function<void(const QString &action, const QString &key)>;
-    ILink(const QString &key, QObject *parent);
+    ILink(const QString &key, const QString &action, QObject *parent);
 
-    virtual void onClick(Qt::MouseButton button, Callback callback) = 0;
+    // Only a left click with somebody listening does anything.
+    void onClick(Qt::MouseButton button, const Callback &callback) const;
     // The name a click reports, which is also how the keyboard and assistive
     // technology ask for this link.
-    virtual QString action() const = 0;
+    QString action() const { return m_action; }
     QString key() const { return m_key; }
-
-protected:
-    // Only a left click with somebody listening does anything.
-    void report(Qt::MouseButton button, const Callback &callback, const QString &action) const;
 
 private:
     const QString m_key;
+    const QString m_action;
 };
 
+// The row's links by what they do, so that a caller says which one it means.
 class RedownloadLink : public ILink
 {
-    Q_OBJECT
 public:
-    RedownloadLink(const QString &key, QObject *parent);
-    void onClick(Qt::MouseButton button, Callback callback) override;
-    QString action() const override;
+    RedownloadLink(const QString &key, QObject *parent) : ILink(key, LinkAction::redownload, parent) {}
 };
 
 class RemoveLink : public ILink
 {
-    Q_OBJECT
 public:
-    RemoveLink(const QString &key, QObject *parent);
-    void onClick(Qt::MouseButton button, Callback callback) override;
-    QString action() const override;
+    RemoveLink(const QString &key, QObject *parent) : ILink(key, LinkAction::remove, parent) {}
 };
 
 class OpenInFolderLink : public ILink
 {
-    Q_OBJECT
 public:
-    OpenInFolderLink(const QString &key, QObject *parent);
-    void onClick(Qt::MouseButton button, Callback callback) override;
-    QString action() const override;
+    OpenInFolderLink(const QString &key, QObject *parent) : ILink(key, LinkAction::openFolder, parent) {}
 };

@@ -343,7 +343,7 @@ void tst_DownloadFileDelegate::hitTest_data()
     // edge 536, link top 50.
     QTest::addColumn<QString>("fields");
     QTest::addColumn<QPoint>("position");
-    QTest::addColumn<QString>("linkClass");
+    QTest::addColumn<QString>("action");   // what a click on the hit reports
     QTest::addColumn<int>("cursor");
     const QString done = R"("name":"a.pdf","status":2,"fileExists":true)";
     const QString gone = R"("name":"a.pdf","status":2,"fileExists":false)";
@@ -352,18 +352,18 @@ void tst_DownloadFileDelegate::hitTest_data()
     const QString fresh = R"("name":"a.pdf","status":0)";
     const int hand = Qt::PointingHandCursor;
     const int arrow = Qt::ArrowCursor;
-    QTest::newRow("open in folder") << done << QPoint(530, 60) << "OpenInFolderLink" << hand;
-    QTest::newRow("link right edge") << done << QPoint(536, 60) << "OpenInFolderLink" << hand;
+    QTest::newRow("open in folder") << done << QPoint(530, 60) << "openfilefolder" << hand;
+    QTest::newRow("link right edge") << done << QPoint(536, 60) << "openfilefolder" << hand;
     QTest::newRow("right of the link") << done << QPoint(537, 60) << QString() << arrow;
     QTest::newRow("above the link") << done << QPoint(530, 49) << QString() << arrow;
     QTest::newRow("file gone: no link") << gone << QPoint(530, 60) << QString() << arrow;
-    QTest::newRow("redownload") << failed << QPoint(530, 60) << "RedownloadLink" << hand;
+    QTest::newRow("redownload") << failed << QPoint(530, 60) << "redownloadfile" << hand;
     QTest::newRow("downloading: no link") << running << QPoint(530, 60) << QString() << arrow;
     QTest::newRow("status 0: no link") << fresh << QPoint(530, 60) << QString() << arrow;
-    QTest::newRow("delete icon") << done << QPoint(535, 20) << "RemoveLink" << hand;
-    QTest::newRow("delete icon corner") << failed << QPoint(529, 14) << "RemoveLink" << hand;
-    QTest::newRow("delete icon far corner") << gone << QPoint(541, 26) << "RemoveLink" << hand;
-    QTest::newRow("delete while downloading") << running << QPoint(535, 20) << "RemoveLink" << hand;
+    QTest::newRow("delete icon") << done << QPoint(535, 20) << "removedownloadfile" << hand;
+    QTest::newRow("delete icon corner") << failed << QPoint(529, 14) << "removedownloadfile" << hand;
+    QTest::newRow("delete icon far corner") << gone << QPoint(541, 26) << "removedownloadfile" << hand;
+    QTest::newRow("delete while downloading") << running << QPoint(535, 20) << "removedownloadfile" << hand;
     QTest::newRow("left of delete") << done << QPoint(528, 20) << QString() << arrow;
     QTest::newRow("below delete") << done << QPoint(535, 27) << QString() << arrow;
     QTest::newRow("on the name") << done << QPoint(150, 50) << QString() << arrow;
@@ -373,7 +373,7 @@ void tst_DownloadFileDelegate::hitTest()
 {
     QFETCH(QString, fields);
     QFETCH(QPoint, position);
-    QFETCH(QString, linkClass);
+    QFETCH(QString, action);
     QFETCH(int, cursor);
     DownloadFileDelegate delegate(nullptr);
     History history;
@@ -383,7 +383,7 @@ void tst_DownloadFileDelegate::hitTest()
     delegate.getState(position, QRect(0, 0, 600, 120), file, shape, link);
     QScopedPointer<ILink> owned(link);
     QCOMPARE(int(shape), cursor);
-    QCOMPARE(link ? QString(link->metaObject()->className()) : QString(), linkClass);
+    QCOMPARE(link ? link->action() : QString(), action);
     if (link) {
         QCOMPARE(link->key(), QString("the-key"));
         QCOMPARE(link->parent(), nullptr);
@@ -394,7 +394,7 @@ void tst_DownloadFileDelegate::hitTest()
     delegate.getState(position + QPoint(0, 360), QRect(0, 360, 600, 120), file, movedShape, moved);
     QScopedPointer<ILink> ownedMoved(moved);
     QCOMPARE(int(movedShape), cursor);
-    QCOMPARE(moved ? QString(moved->metaObject()->className()) : QString(), linkClass);
+    QCOMPARE(moved ? moved->action() : QString(), action);
 }
 
 void tst_DownloadFileDelegate::hitTestDayRow()
