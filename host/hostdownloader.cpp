@@ -1,10 +1,10 @@
 // SPDX-License-Identifier: Apache-2.0
 #include "host/hostdownloader.h"
 
+#include "host/hostrecord.h"
 #include "host/hoststore.h"
 #include "wire/vocabulary.h"
 
-#include <QDateTime>
 #include <QFileInfo>
 #include <QNetworkReply>
 #include <QNetworkRequest>
@@ -12,22 +12,7 @@
 #include <QUuid>
 #include <unistd.h>
 
-// The record members the browser reads, the download's "url", and "path",
-// which is ours alone.
-using wire::field::kKey;
-using wire::field::kName;
-using wire::field::kUrl;
-using wire::field::kStatus;
-using wire::field::kCreateTime;
-using wire::field::kUpdateTime;
-using wire::field::kFileSize;
-using wire::field::kDownloadOffset;
-static const QString &kPath = HostStore::pathMember;
-
-static double now()
-{
-    return double(QDateTime::currentMSecsSinceEpoch());
-}
+using namespace hostrecord;
 
 HostDownloader::HostDownloader(HostStore *store, const QString &downloadDir, QObject *parent)
     : QObject(parent)

@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: Apache-2.0
 #include "host/hoststore.h"
 
+#include "host/hostrecord.h"
 #include "wire/vocabulary.h"
 
-#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -12,16 +12,7 @@
 #include <QSaveFile>
 #include <algorithm>
 
-// The record members the browser reads, the download's "url", and "path",
-// which is ours alone.
-using wire::field::kKey;
-using wire::field::kUrl;
-using wire::field::kStatus;
-using wire::field::kCreateTime;
-using wire::field::kUpdateTime;
-using wire::field::kFileSize;
-using wire::field::kDownloadOffset;
-static const QString &kPath = HostStore::pathMember;
+using namespace hostrecord;
 
 HostStore::HostStore(const QString &dataDir)
     : dir(dataDir)
@@ -158,7 +149,7 @@ void HostStore::setProgress(const QString &key, qint64 offset, qint64 size)
     QJsonObject &record = list[i];
     record.insert(kDownloadOffset, double(offset));
     record.insert(kFileSize, double(size));
-    record.insert(kUpdateTime, double(QDateTime::currentMSecsSinceEpoch()));
+    record.insert(kUpdateTime, now());
 }
 
 bool HostStore::remove(const QString &key)
