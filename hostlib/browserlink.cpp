@@ -91,51 +91,28 @@ void BrowserLink::sendConfig(const QString &key, const QByteArray &value)
     sendBytes(kConfig, key, value);
 }
 
-void BrowserLink::setTitle(const QString &text) { send(kConfig, config::kTitle, text); }
-void BrowserLink::setRefreshText(const QString &text) { send(kConfig, config::kRefreshText, text); }
-void BrowserLink::setCollectText(const QString &text) { send(kConfig, config::kCollectText, text); }
-void BrowserLink::setShareText(const QString &text) { send(kConfig, config::kShareText, text); }
-void BrowserLink::setChannelText(const QString &text) { send(kConfig, config::kChannelText, text); }
-void BrowserLink::setOpenoutsideText(const QString &text) { send(kConfig, config::kOpenoutsideText, text); }
-void BrowserLink::setWebFileText(const QString &text) { send(kConfig, config::kWebFileText, text); }
-void BrowserLink::setWebFileEmptyText(const QString &text) { send(kConfig, config::kWebFileEmptyText, text); }
-void BrowserLink::setWebFileLoadingText(const QString &text) { send(kConfig, config::kWebFileLoadingText, text); }
-void BrowserLink::setWebFileSuccessText(const QString &text) { send(kConfig, config::kWebFileSuccessText, text); }
-void BrowserLink::setWebFileFailedText(const QString &text) { send(kConfig, config::kWebFileFailedText, text); }
-void BrowserLink::setWebFileOpenInFolderText(const QString &text) { send(kConfig, config::kWebFileOpenInFolderText, text); }
-void BrowserLink::setWebFileBackText(const QString &text) { send(kConfig, config::kWebFileBackText, text); }
-void BrowserLink::setWebFileRedownloadText(const QString &text) { send(kConfig, config::kWebFileRedownloadText, text); }
-void BrowserLink::setWebFileMissedText(const QString &text) { send(kConfig, config::kWebFileMissedText, text); }
-void BrowserLink::setWebFileRemoveAllText(const QString &text) { send(kConfig, config::kWebFileRemoveAllText, text); }
-void BrowserLink::setWebFileRemoveTipsText(const QString &text) { send(kConfig, config::kWebFileRemoveTipsText, text); }
-void BrowserLink::setWebFileRemoveAllTipsText(const QString &text) { send(kConfig, config::kWebFileRemoveAllTipsText, text); }
-void BrowserLink::setInfoBoxOk(const QString &text) { send(kConfig, config::kInfoBoxOk, text); }
-void BrowserLink::setInfoBoxCancel(const QString &text) { send(kConfig, config::kInfoBoxCancel, text); }
-void BrowserLink::setInfoBoxDelete(const QString &text) { send(kConfig, config::kInfoBoxDelete, text); }
-void BrowserLink::setInfoBoxClean(const QString &text) { send(kConfig, config::kInfoBoxClean, text); }
-void BrowserLink::setPageCrashedText(const QString &text) { send(kConfig, config::kPageCrashedText, text); }
-void BrowserLink::setPageReloadText(const QString &text) { send(kConfig, config::kPageReloadText, text); }
-void BrowserLink::setInfoBoxAllow(const QString &text) { send(kConfig, config::kInfoBoxAllow, text); }
-void BrowserLink::setInfoBoxBlock(const QString &text) { send(kConfig, config::kInfoBoxBlock, text); }
-void BrowserLink::setPermissionCameraText(const QString &text) { send(kConfig, config::kPermissionCameraText, text); }
-void BrowserLink::setPermissionMicrophoneText(const QString &text) { send(kConfig, config::kPermissionMicrophoneText, text); }
-void BrowserLink::setPermissionCameraMicrophoneText(const QString &text) { send(kConfig, config::kPermissionCameraMicrophoneText, text); }
-void BrowserLink::setPermissionScreenText(const QString &text) { send(kConfig, config::kPermissionScreenText, text); }
-void BrowserLink::setPermissionNotificationsText(const QString &text) { send(kConfig, config::kPermissionNotificationsText, text); }
-void BrowserLink::setPermissionGeolocationText(const QString &text) { send(kConfig, config::kPermissionGeolocationText, text); }
-void BrowserLink::setPermissionMouseLockText(const QString &text) { send(kConfig, config::kPermissionMouseLockText, text); }
-void BrowserLink::setFindBarText(const QString &text) { send(kConfig, config::kFindBarText, text); }
-void BrowserLink::setFindBarMatchesText(const QString &text) { send(kConfig, config::kFindBarMatchesText, text); }
-void BrowserLink::setFindBarNoMatchesText(const QString &text) { send(kConfig, config::kFindBarNoMatchesText, text); }
-void BrowserLink::setFindBarPreviousText(const QString &text) { send(kConfig, config::kFindBarPreviousText, text); }
-void BrowserLink::setFindBarNextText(const QString &text) { send(kConfig, config::kFindBarNextText, text); }
-void BrowserLink::setFindBarCloseText(const QString &text) { send(kConfig, config::kFindBarCloseText, text); }
+namespace {
+QString encoded(const QString &text) { return text; }
+QString encoded(int number) { return QString::number(number); }
+QString encoded(bool on) { return on ? QStringLiteral("1") : QStringLiteral("0"); }
+QString encoded(const QStringList &items) { return items.join(QLatin1Char(',')); }
+}
 
-void BrowserLink::setTitleHeight(int pixels) { send(kConfig, config::kTitleHeight, QString::number(pixels)); }
-void BrowserLink::setTitleLeft(int pixels) { send(kConfig, config::kTitleLeft, QString::number(pixels)); }
-void BrowserLink::setTitleRight(int pixels) { send(kConfig, config::kTitleRight, QString::number(pixels)); }
-void BrowserLink::setTitleSkip(int pixels) { send(kConfig, config::kTitleSkip, QString::number(pixels)); }
-void BrowserLink::setMiniWidth(int pixels) { send(kConfig, config::kMiniWidth, QString::number(pixels)); }
+// One setter per key of wire/configlist.h whose value has a plain form.
+#define CWB_LINK_DEFINE(Name, key, Kind, ...) CWB_LINK_SETTER_##Kind( \
+    void BrowserLink::set##Name(CWB_LINK_VALUE_##Kind value) { CWB_LINK_SEND_##Kind(config::k##Name, value); })
+#define CWB_LINK_SEND_Text(key, value) send(kConfig, key, encoded(value))
+#define CWB_LINK_SEND_Token CWB_LINK_SEND_Text
+#define CWB_LINK_SEND_Number CWB_LINK_SEND_Text
+#define CWB_LINK_SEND_SwitchOn CWB_LINK_SEND_Text
+#define CWB_LINK_SEND_SwitchOff CWB_LINK_SEND_Text
+#define CWB_LINK_SEND_HostList CWB_LINK_SEND_Text
+#define CWB_LINK_SEND_OriginList CWB_LINK_SEND_Text
+#define CWB_LINK_SEND_PolicyList CWB_LINK_SEND_Text
+#define CWB_LINK_SEND_SchemeList CWB_LINK_SEND_Text
+#define CWB_LINK_SEND_Picture(key, value) sendConfig(key, value)
+CWB_CONFIG_KEYS(CWB_LINK_DEFINE)
+#undef CWB_LINK_DEFINE
 
 void BrowserLink::setInfoBoxSize(const QSize &size)
 {
@@ -181,25 +158,6 @@ void BrowserLink::setContainerBackgroundColor(quint32 rgb)
 {
     send(kConfig, config::kContainerBackgroundColor, QString::number(rgb & 0xffffffu));
 }
-
-void BrowserLink::setIcon(const QByteArray &imageFile) { sendConfig(config::kIcon, imageFile); }
-void BrowserLink::setTitleLogoData(const QByteArray &imageFile) { sendConfig(config::kTitleLogoData, imageFile); }
-void BrowserLink::setTitleMinisizeIconData(const QByteArray &imageFile) { sendConfig(config::kTitleMinisizeIconData, imageFile); }
-void BrowserLink::setTitleMaxsizeIconData(const QByteArray &imageFile) { sendConfig(config::kTitleMaxsizeIconData, imageFile); }
-void BrowserLink::setTitleRestoreIconData(const QByteArray &imageFile) { sendConfig(config::kTitleRestoreIconData, imageFile); }
-void BrowserLink::setTitleCloseIconData(const QByteArray &imageFile) { sendConfig(config::kTitleCloseIconData, imageFile); }
-
-void BrowserLink::setAccessToken(const QString &token) { send(kConfig, config::kAccessToken, token); }
-void BrowserLink::setAccessTokenHosts(const QStringList &hosts) { send(kConfig, config::kAccessTokenHosts, hosts.join(QLatin1Char(','))); }
-void BrowserLink::setStrictCertificates(bool strict) { send(kConfig, config::kStrictCertificates, strict ? QStringLiteral("1") : QStringLiteral("0")); }
-void BrowserLink::setBridgeOrigins(const QStringList &origins) { send(kConfig, config::kBridgeOrigins, origins.join(QLatin1Char(','))); }
-void BrowserLink::setPermissionPolicy(const QStringList &items) { send(kConfig, config::kPermissionPolicy, items.join(QLatin1Char(','))); }
-void BrowserLink::setExternalSchemes(const QStringList &schemes) { send(kConfig, config::kExternalSchemes, schemes.join(QLatin1Char(','))); }
-void BrowserLink::setPrinting(bool on) { send(kConfig, config::kPrinting, on ? QStringLiteral("1") : QStringLiteral("0")); }
-void BrowserLink::setPageMenu(bool on) { send(kConfig, config::kPageMenu, on ? QStringLiteral("1") : QStringLiteral("0")); }
-void BrowserLink::setAllowPopups(bool on) { send(kConfig, config::kAllowPopups, on ? QStringLiteral("1") : QStringLiteral("0")); }
-void BrowserLink::setPdfViewer(bool on) { send(kConfig, config::kPdfViewer, on ? QStringLiteral("1") : QStringLiteral("0")); }
-void BrowserLink::setReportNavigation(bool on) { send(kConfig, config::kReportNavigation, on ? QStringLiteral("1") : QStringLiteral("0")); }
 
 void BrowserLink::showUrl(const QUrl &url) { send(kEvent, event::kShowUrl, url.toString(QUrl::FullyEncoded)); }
 void BrowserLink::active() { send(kEvent, event::kActive, QString()); }

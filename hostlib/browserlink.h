@@ -4,6 +4,7 @@
 #include "hostlib/downloadrecord.h"
 #include "hostlib/hostexport.h"
 #include "hostlib/hostframer.h"
+#include "wire/configlist.h"
 
 #include <QByteArray>
 #include <QJsonArray>
@@ -17,6 +18,32 @@
 #include <QUrl>
 
 #include <memory>
+
+// The library's setter for each kind of key of the list: its value's type,
+// and whether the list's rows of that kind have one (Custom keys have
+// setters of their own).
+#define CWB_LINK_SETTER(...) __VA_ARGS__
+#define CWB_LINK_SETTER_Text CWB_LINK_SETTER
+#define CWB_LINK_SETTER_Token CWB_LINK_SETTER
+#define CWB_LINK_SETTER_Number CWB_LINK_SETTER
+#define CWB_LINK_SETTER_SwitchOn CWB_LINK_SETTER
+#define CWB_LINK_SETTER_SwitchOff CWB_LINK_SETTER
+#define CWB_LINK_SETTER_HostList CWB_LINK_SETTER
+#define CWB_LINK_SETTER_OriginList CWB_LINK_SETTER
+#define CWB_LINK_SETTER_PolicyList CWB_LINK_SETTER
+#define CWB_LINK_SETTER_SchemeList CWB_LINK_SETTER
+#define CWB_LINK_SETTER_Picture CWB_LINK_SETTER
+#define CWB_LINK_SETTER_Custom(...)
+#define CWB_LINK_VALUE_Text const QString &
+#define CWB_LINK_VALUE_Token const QString &
+#define CWB_LINK_VALUE_Number int
+#define CWB_LINK_VALUE_SwitchOn bool
+#define CWB_LINK_VALUE_SwitchOff bool
+#define CWB_LINK_VALUE_HostList const QStringList &
+#define CWB_LINK_VALUE_OriginList const QStringList &
+#define CWB_LINK_VALUE_PolicyList const QStringList &
+#define CWB_LINK_VALUE_SchemeList const QStringList &
+#define CWB_LINK_VALUE_Picture const QByteArray &
 
 namespace ChannelWebBrowser {
 
@@ -41,55 +68,24 @@ public:
     // dispatched to the signals below at once, the rest is kept for later.
     void receive(const QByteArray &bytes);
 
-    // ---- Configuration: the window's texts. An empty text is ignored by the
-    // browser, which keeps what it had.
-    void setTitle(const QString &text);                      // "title": the window system's title
-    void setRefreshText(const QString &text);                // "refreshText"
-    void setCollectText(const QString &text);                // "collectText"
-    void setShareText(const QString &text);                  // "shareText"
-    void setChannelText(const QString &text);                // "channelText"
-    void setOpenoutsideText(const QString &text);            // "openoutsideText"
-    void setWebFileText(const QString &text);                // "webFileText": the Download History button
-    void setWebFileEmptyText(const QString &text);           // "webFileEmptyText": the panel without downloads
-    void setWebFileLoadingText(const QString &text);         // "webFileLoadingText": the panel until the first answer
-    void setWebFileSuccessText(const QString &text);         // "webFileSuccessText"
-    void setWebFileFailedText(const QString &text);          // "webFileFailedText": a failed download's second line
-    void setWebFileOpenInFolderText(const QString &text);    // "webFileOpenInFolderText": link of a finished download
-    void setWebFileBackText(const QString &text);            // "webFileBackText": back from the panel to the page
-    void setWebFileRedownloadText(const QString &text);      // "webFileRedownloadText": link of a failed download
-    void setWebFileMissedText(const QString &text);          // "webFileMissedText": a finished file no longer on disk
-    void setWebFileRemoveAllText(const QString &text);       // "webFileRemoveAllText": the panel's clean-all button
-    void setWebFileRemoveTipsText(const QString &text);      // "webFileRemoveTipsText": asks before removing one
-    void setWebFileRemoveAllTipsText(const QString &text);   // "webFileRemoveAllTipsText": asks before cleaning all
-    void setInfoBoxOk(const QString &text);                  // "infoBoxOk": the message box's button
-    void setInfoBoxCancel(const QString &text);              // "infoBoxCancel"
-    void setInfoBoxDelete(const QString &text);              // "infoBoxDelete": confirms removing one
-    void setInfoBoxClean(const QString &text);               // "infoBoxClean": confirms cleaning all
-    void setPageCrashedText(const QString &text);               // "pageCrashedText"
-    void setPageReloadText(const QString &text);                // "pageReloadText"
-    // The permission box; each question has "%1" where the asking origin goes.
-    void setInfoBoxAllow(const QString &text);                  // "infoBoxAllow"
-    void setInfoBoxBlock(const QString &text);                  // "infoBoxBlock"
-    void setPermissionCameraText(const QString &text);          // "permissionCameraText"
-    void setPermissionMicrophoneText(const QString &text);      // "permissionMicrophoneText"
-    void setPermissionCameraMicrophoneText(const QString &text); // "permissionCameraMicrophoneText"
-    void setPermissionScreenText(const QString &text);          // "permissionScreenText"
-    void setPermissionNotificationsText(const QString &text);   // "permissionNotificationsText"
-    void setPermissionGeolocationText(const QString &text);     // "permissionGeolocationText"
-    void setPermissionMouseLockText(const QString &text);       // "permissionMouseLockText"
-    void setFindBarText(const QString &text);                // "findBarText": the find bar's field
-    void setFindBarMatchesText(const QString &text);         // "findBarMatchesText": "%1 of %2", current and all matches
-    void setFindBarNoMatchesText(const QString &text);       // "findBarNoMatchesText"
-    void setFindBarPreviousText(const QString &text);        // "findBarPreviousText"
-    void setFindBarNextText(const QString &text);            // "findBarNextText"
-    void setFindBarCloseText(const QString &text);           // "findBarCloseText"
+    // ---- Configuration: one setter per key of wire/configlist.h, named
+    // set<Key> ("allowPopups": setAllowPopups), its value as the key's kind:
+    //   text (Text, Token)           const QString &; the browser ignores an
+    //                                empty text, but takes an empty token
+    //   Number                       int, screen pixels used as given; 0 or
+    //                                less is ignored
+    //   SwitchOn, SwitchOff          bool
+    //   HostList, OriginList, PolicyList, SchemeList
+    //                                const QStringList &, sent as a comma
+    //                                list; a malformed item spoils it whole
+    //   Picture                      const QByteArray &: a PNG or JPEG file
+    // The integrators' guide (host/README.md) says what each key does, its
+    // default and when it takes effect. The keys whose values have a shape
+    // of their own have the setters after these.
+#define CWB_LINK_DECLARE(Name, key, Kind, ...) CWB_LINK_SETTER_##Kind(void set##Name(CWB_LINK_VALUE_##Kind value);)
+    CWB_CONFIG_KEYS(CWB_LINK_DECLARE)
+#undef CWB_LINK_DECLARE
 
-    // ---- Configuration: sizes in screen pixels, used as given; 0 or less is ignored.
-    void setTitleHeight(int pixels);   // "titleHeight"
-    void setTitleLeft(int pixels);     // "titleLeft": space before the logo
-    void setTitleRight(int pixels);    // "titleRight"
-    void setTitleSkip(int pixels);     // "titleSkip": space between title buttons
-    void setMiniWidth(int pixels);     // "miniWidth": the window's minimum width
     // "infoBoxSize": the message box, "width,height".
     void setInfoBoxSize(const QSize &size);
     // "infoBoxMargin": inside the message box, "left,top,right,bottom".
@@ -99,8 +95,7 @@ public:
     void setWindowsRect(const QRect &rect, bool maximized = false);
     // The same with a position text as positionSaved() delivered it.
     void setWindowsRect(const QString &position);
-
-    // ---- Configuration: colours, each part 0 to 255.
+    // Colours, each part 0 to 255.
     void setTitleBackgroundColor(int red, int green, int blue, int alpha = 255);   // "titleBackgroundColor"
     void setShadowColor(int red, int green, int blue, int alpha = 255);           // "shadowColor": the window border
     // "titleTextColor": the title buttons' captions (and the keyboard's focus
@@ -110,57 +105,6 @@ public:
     void setTitleTextHoverColor(int red, int green, int blue, int alpha = 255);
     // "containerBackgroundColor": 0xRRGGBB, opaque; 0 is ignored.
     void setContainerBackgroundColor(quint32 rgb);
-
-    // ---- Configuration: pictures, as the bytes of a PNG or JPEG file.
-    void setIcon(const QByteArray &imageFile);                    // "Icon": the window system's icon
-    void setTitleLogoData(const QByteArray &imageFile);           // "titleLogoData": the logo left in the title bar
-    void setTitleMinisizeIconData(const QByteArray &imageFile);   // "titleMinisizeIconData"
-    void setTitleMaxsizeIconData(const QByteArray &imageFile);    // "titleMaxsizeIconData"
-    void setTitleRestoreIconData(const QByteArray &imageFile);    // "titleRestoreIconData"
-    void setTitleCloseIconData(const QByteArray &imageFile);      // "titleCloseIconData"
-
-    // ---- Configuration: the access token, sent as the "X-Access-Token"
-    // header of page requests from the next showUrl() on. Empty: no header.
-    void setAccessToken(const QString &token);
-
-    // ---- Configuration: hardening, from the next showUrl() on. Lists go as
-    // comma lists; a list with a malformed item is ignored whole. See
-    // "Hardening keys" in host/README.md.
-    // "accessTokenHosts": only these hosts ("example.org", "*.example.org",
-    // "127.0.0.1") get the token; empty: every host.
-    void setAccessTokenHosts(const QStringList &hosts);
-    // "strictCertificates": "1" refuses pages with certificate errors.
-    void setStrictCertificates(bool strict);
-    // "bridgeOrigins": only pages of these origins ("https://example.org",
-    // "http://127.0.0.1:8080") get anything from jsbridge; empty: every page.
-    void setBridgeOrigins(const QStringList &origins);
-    // "permissionPolicy": who answers a page's permission requests, items
-    // "feature=rule" ("camera=ask", "screen=host"); features camera,
-    // microphone, screen, notifications, geolocation, mouselock; rules ask,
-    // allow, deny, host. Empty: ask for all but mouselock, which is denied.
-    void setPermissionPolicy(const QStringList &items);
-    // "externalSchemes": links to these schemes ("mailto", "tel") go to the
-    // desktop's program at once, links to others ask the user first; {"none"}:
-    // no link goes to another program and nobody is asked. Empty: all ask.
-    void setExternalSchemes(const QStringList &schemes);
-
-    // ---- Configuration: what the user may do with a page, from the next
-    // showUrl() on. See "Page features" in host/README.md.
-    // "printing": "0" turns Ctrl+P and the pages' window.print() off; on by default.
-    void setPrinting(bool on);
-    // "pageMenu": "1" adds Cut, Copy, Paste, Select all, Copy link address,
-    // Save link, Copy image and Save image to the page's right-click menu as
-    // they fit the place clicked; off: the menu only offers "back".
-    void setPageMenu(bool on);
-    // "pdfViewer": "1" shows PDF files in the window instead of downloading them.
-    void setPdfViewer(bool on);
-    // "reportNavigation": "1" tells you of every page the user reaches
-    // (navigated(), loadFinished()) and gives the title-bar click signals the
-    // address they were pressed on; off by default, at once.
-    void setReportNavigation(bool on);
-    // "allowPopups": "1" opens the windows and dialogs pages ask for
-    // (window.open with a size, a login) in a window of their own.
-    void setAllowPopups(bool on);
 
     // Any "config" key, with its value's bytes as they are. For keys of a
     // newer browser than this library knows.

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: Apache-2.0
 #pragma once
 
+#include "wire/configlist.h"
+
 #include <QLatin1String>
 #include <QString>
 #include <QUuid>
@@ -111,77 +113,11 @@ constexpr QLatin1String kTitle = word("title");
 constexpr QLatin1String kOk = word("ok");
 }
 
-// The subcommands of "config": one stored value each.
+// The subcommands of "config": one stored value each, as wire/configlist.h lists them.
 namespace config {
-constexpr QLatin1String kTitle = word("title");
-constexpr QLatin1String kIcon = word("Icon");
-constexpr QLatin1String kTitleHeight = word("titleHeight");
-constexpr QLatin1String kTitleLeft = word("titleLeft");
-constexpr QLatin1String kTitleRight = word("titleRight");
-constexpr QLatin1String kTitleSkip = word("titleSkip");
-constexpr QLatin1String kTitleBackgroundColor = word("titleBackgroundColor");
-constexpr QLatin1String kContainerBackgroundColor = word("containerBackgroundColor");
-constexpr QLatin1String kShadowColor = word("shadowColor");
-constexpr QLatin1String kTitleTextColor = word("titleTextColor");
-constexpr QLatin1String kTitleTextHoverColor = word("titleTextHoverColor");
-constexpr QLatin1String kRefreshText = word("refreshText");
-constexpr QLatin1String kCollectText = word("collectText");
-constexpr QLatin1String kShareText = word("shareText");
-constexpr QLatin1String kChannelText = word("channelText");
-constexpr QLatin1String kOpenoutsideText = word("openoutsideText");
-constexpr QLatin1String kWebFileText = word("webFileText");
-constexpr QLatin1String kWebFileEmptyText = word("webFileEmptyText");
-constexpr QLatin1String kWebFileLoadingText = word("webFileLoadingText");
-constexpr QLatin1String kWebFileSuccessText = word("webFileSuccessText");
-constexpr QLatin1String kWebFileFailedText = word("webFileFailedText");
-constexpr QLatin1String kWebFileOpenInFolderText = word("webFileOpenInFolderText");
-constexpr QLatin1String kWebFileBackText = word("webFileBackText");
-constexpr QLatin1String kWebFileRedownloadText = word("webFileRedownloadText");
-constexpr QLatin1String kWebFileMissedText = word("webFileMissedText");
-constexpr QLatin1String kWebFileRemoveAllText = word("webFileRemoveAllText");
-constexpr QLatin1String kWebFileRemoveTipsText = word("webFileRemoveTipsText");
-constexpr QLatin1String kWebFileRemoveAllTipsText = word("webFileRemoveAllTipsText");
-constexpr QLatin1String kTitleLogoData = word("titleLogoData");
-constexpr QLatin1String kTitleMinisizeIconData = word("titleMinisizeIconData");
-constexpr QLatin1String kTitleMaxsizeIconData = word("titleMaxsizeIconData");
-constexpr QLatin1String kTitleRestoreIconData = word("titleRestoreIconData");
-constexpr QLatin1String kTitleCloseIconData = word("titleCloseIconData");
-constexpr QLatin1String kWindowsRect = word("windowsRect");
-constexpr QLatin1String kMiniWidth = word("miniWidth");
-constexpr QLatin1String kInfoBoxOk = word("infoBoxOk");
-constexpr QLatin1String kInfoBoxCancel = word("infoBoxCancel");
-constexpr QLatin1String kInfoBoxSize = word("infoBoxSize");
-constexpr QLatin1String kInfoBoxMargin = word("infoBoxMargin");
-constexpr QLatin1String kInfoBoxDelete = word("infoBoxDelete");
-constexpr QLatin1String kInfoBoxClean = word("infoBoxClean");
-constexpr QLatin1String kAccessToken = word("accessToken");
-constexpr QLatin1String kAccessTokenHosts = word("accessTokenHosts");
-constexpr QLatin1String kStrictCertificates = word("strictCertificates");
-constexpr QLatin1String kBridgeOrigins = word("bridgeOrigins");
-constexpr QLatin1String kExternalSchemes = word("externalSchemes");
-constexpr QLatin1String kInfoBoxAllow = word("infoBoxAllow");
-constexpr QLatin1String kInfoBoxBlock = word("infoBoxBlock");
-constexpr QLatin1String kPermissionCameraText = word("permissionCameraText");
-constexpr QLatin1String kPermissionMicrophoneText = word("permissionMicrophoneText");
-constexpr QLatin1String kPermissionCameraMicrophoneText = word("permissionCameraMicrophoneText");
-constexpr QLatin1String kPermissionScreenText = word("permissionScreenText");
-constexpr QLatin1String kPermissionNotificationsText = word("permissionNotificationsText");
-constexpr QLatin1String kPermissionGeolocationText = word("permissionGeolocationText");
-constexpr QLatin1String kPermissionMouseLockText = word("permissionMouseLockText");
-constexpr QLatin1String kPermissionPolicy = word("permissionPolicy");
-constexpr QLatin1String kPageCrashedText = word("pageCrashedText");
-constexpr QLatin1String kPageReloadText = word("pageReloadText");
-constexpr QLatin1String kFindBarText = word("findBarText");
-constexpr QLatin1String kFindBarMatchesText = word("findBarMatchesText");
-constexpr QLatin1String kFindBarNoMatchesText = word("findBarNoMatchesText");
-constexpr QLatin1String kFindBarPreviousText = word("findBarPreviousText");
-constexpr QLatin1String kFindBarNextText = word("findBarNextText");
-constexpr QLatin1String kFindBarCloseText = word("findBarCloseText");
-constexpr QLatin1String kPrinting = word("printing");
-constexpr QLatin1String kPageMenu = word("pageMenu");
-constexpr QLatin1String kPdfViewer = word("pdfViewer");
-constexpr QLatin1String kReportNavigation = word("reportNavigation");
-constexpr QLatin1String kAllowPopups = word("allowPopups");
+#define CWB_CONFIG_WORD(Name, key, ...) constexpr QLatin1String k##Name = word(key);
+CWB_CONFIG_KEYS(CWB_CONFIG_WORD)
+#undef CWB_CONFIG_WORD
 }
 
 // Files the browser made itself for a page (a Blob, a data: URL) reach the

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: Apache-2.0
 #include "config/configkeys.h"
+#include "config/vellchatwbconfigure.h"
 #include "hostlib/browserhost.h"
 #include "hostlink/hostcommands.h"
 #include "hostlink/hostdecoder.h"
@@ -23,6 +24,7 @@ private slots:
     void snippetsAreTheExample();
     void exampleBuildFileShownWhole();
     void everyKeyListedWithItsCall();
+    void everySetterReachesTheStore();
     void everySignalNamed();
     void everyMessageListed();
     void examplesAreUnderstood_data();
@@ -98,22 +100,73 @@ void tst_Guide::exampleBuildFileShownWhole()
     QVERIFY(guide.contains(QStringLiteral("```cmake\n") + cmake + QStringLiteral("```")));
 }
 
+// The guide's key table is the list of keys, row by row, with the library's
+// setter for each.
 void tst_Guide::everyKeyListedWithItsCall()
 {
     const int start = guide.indexOf(QLatin1String("\n## 3. Configuration keys"));
     const int end = guide.indexOf(QLatin1String("\n## 4."), start);
     QVERIFY(start > 0 && end > start);
-    const QString header = read(QStringLiteral("hostlib/browserlink.h"));
     static const QRegularExpression row(QStringLiteral("^\\| `\"(\\w+)\"` \\| `(\\w+)` \\|"), QRegularExpression::MultilineOption);
-    QStringList keys;
+    QStringList guideRows;
     auto it = row.globalMatch(guide.mid(start, end - start));
     while (it.hasNext()) {
         const QRegularExpressionMatch m = it.next();
-        keys << m.captured(1);
-        QVERIFY2(header.contains(QStringLiteral("void ") + m.captured(2) + QLatin1Char('(')), qPrintable(m.captured(2)));
+        guideRows << m.captured(1) + QLatin1Char(' ') + m.captured(2);
     }
+    QStringList listRows;
+    QStringList keys;
+#define CWB_ROW(Name, key, ...) listRows << QStringLiteral(key " set" #Name); keys << QStringLiteral(key);
+    CWB_CONFIG_KEYS(CWB_ROW)
+#undef CWB_ROW
+    QCOMPARE(guideRows, listRows);
     keys.sort();
-    QCOMPARE(keys, ConfigKeys::keys());
+    QCOMPARE(ConfigKeys::keys(), keys);
+}
+
+// What a host sets with the library is what the browser stores, for every key
+// the store keeps as it comes: the library's form of each kind is the form
+// the browser's parser reads.
+void tst_Guide::everySetterReachesTheStore()
+{
+    // The store starts as setDefaults() leaves it, which differs from each sample.
+    using Store = VellChatWBConfigure;
+    ChannelWebBrowser::BrowserLink link;
+    QList<ChannelWebBrowser::HostMessage> sent;
+    connect(&link, &ChannelWebBrowser::BrowserLink::outgoing, this, [&sent](const QByteArray &frame) {
+        sent << ChannelWebBrowser::HostFramer::parse(frame.chopped(1));
+    });
+    auto applySent = [&sent] {
+        if (sent.size() == 1)
+            ConfigKeys::apply(sent.first().subcommand, sent.first().payload);
+    };
+    // A value each kind accepts, unlike the store's default.
+    const QString text = QStringLiteral("Zwölf Boxkämpfer, 12");
+    const QStringList hosts{QStringLiteral("example.org"), QStringLiteral("*.example.net")};
+    const QStringList origins{QStringLiteral("https://example.org"), QStringLiteral("http://127.0.0.1:8080")};
+    const QStringList policy{QStringLiteral("camera=allow"), QStringLiteral("screen=host")};
+    const QStringList schemes{QStringLiteral("mailto"), QStringLiteral("tel")};
+    int checked = 0;
+#define CWB_SAMPLE_Text text
+#define CWB_SAMPLE_Token text
+#define CWB_SAMPLE_Number 77
+#define CWB_SAMPLE_SwitchOn false
+#define CWB_SAMPLE_SwitchOff true
+#define CWB_SAMPLE_HostList hosts
+#define CWB_SAMPLE_OriginList origins
+#define CWB_SAMPLE_PolicyList policy
+#define CWB_SAMPLE_SchemeList schemes
+#define CWB_CHECK(Name, key, Kind, Getter, ...) CWB_KEPT_##Kind( \
+    sent.clear(); \
+    link.set##Name(CWB_SAMPLE_##Kind); \
+    QCOMPARE(sent.size(), 1); \
+    QCOMPARE(sent.first().subcommand, QStringLiteral(key)); \
+    applySent(); \
+    QVERIFY2(Store::Getter() == CWB_SAMPLE_##Kind, key); \
+    ++checked;)
+    CWB_CONFIG_KEYS(CWB_CHECK)
+#undef CWB_CHECK
+    QVERIFY(checked > 50);
 }
 
 void tst_Guide::everySignalNamed()

@@ -45,7 +45,7 @@ control() { dpkg-deb --ctrl-tarfile "$(deb "$1")" | tar -xO "./$2" 2>/dev/null; 
 packages=(
     "channel-web-browser|./usr/bin/channel-web-browser ./usr/share/man/man1/channel-web-browser.1.gz ./usr/share/doc/channel-web-browser/README.md ./usr/share/doc/channel-web-browser/fonts/LICENSE-OpenSans.txt ./usr/share/doc/channel-web-browser/fonts/LICENSE-Deng-DejaVuSans.txt|libc6 (>= ,libstdc++6 (>= ,$qt_core (>= ,$qt_network (>= ,$qt_widgets (>= ,$qt_webenginecore (>= ,$qt_webenginewidgets (>= ,$qt_webchannel (>= |$lib,httplib"
     "$lib|./usr/lib/$ma/$libname.so.$version ./usr/lib/$ma/$libname.so.1|libc6 (>= ,$qt_core (>= ,$qt_network (>= ,channel-web-browser (>= $version)|$qt_widgets,$qt_gui,webengine,-dev"
-    "$dev|./usr/lib/$ma/$libname.so ./usr/include/channel-web-browser/hostlib/browserhost.h ./usr/include/channel-web-browser/hostlib/hostversion.h ./usr/lib/$ma/cmake/ChannelWebBrowser/ChannelWebBrowserConfig.cmake ./usr/lib/$ma/pkgconfig/channel-web-browser-host.pc ./usr/share/doc/$dev/integrators-guide.md ./usr/share/doc/$dev/examples/minimal-host/main.cpp|$lib (= $full),$qtdev|cmake,g++"
+    "$dev|./usr/lib/$ma/$libname.so ./usr/include/channel-web-browser/hostlib/browserhost.h ./usr/include/channel-web-browser/hostlib/hostversion.h ./usr/include/channel-web-browser/wire/configlist.h ./usr/lib/$ma/cmake/ChannelWebBrowser/ChannelWebBrowserConfig.cmake ./usr/lib/$ma/pkgconfig/channel-web-browser-host.pc ./usr/share/doc/$dev/integrators-guide.md ./usr/share/doc/$dev/examples/minimal-host/main.cpp|$lib (= $full),$qtdev|cmake,g++"
     "channel-web-browser-reference-host|./usr/lib/$ma/channel-web-browser/reference-host|$lib (= $full),channel-web-browser (= $full),$qt_gui (>= |-dev,cmake"
 )
 all_files=
