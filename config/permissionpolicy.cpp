@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: Apache-2.0
 #include "config/permissionpolicy.h"
 
+#include "wire/permissionlist.h"
+
 #include <QHash>
 
 namespace {
@@ -32,8 +34,9 @@ int care(PermissionPolicy::Rule r)
 
 QStringList PermissionPolicy::featureWords()
 {
-    return {QStringLiteral("camera"), QStringLiteral("microphone"), QStringLiteral("screen"),
-            QStringLiteral("notifications"), QStringLiteral("geolocation"), QStringLiteral("mouselock")};
+#define CWB_WORD(Feature, word, ...) QStringLiteral(word),
+    return {CWB_PERMISSION_FEATURES(CWB_WORD)};
+#undef CWB_WORD
 }
 
 bool PermissionPolicy::parse(const QString &text, QStringList *items)
@@ -70,10 +73,13 @@ PermissionPolicy::Rule PermissionPolicy::rule(const QStringList &items, const QS
         if (item.startsWith(prefix))
             return ruleWords().value(item.mid(prefix.size()), Rule::Deny);
     }
-    if (feature == QLatin1String("mouselock"))
-        return Rule::Deny;
+#define CWB_DEFAULT(Feature, word, Question, Default) \
+    if (feature == QLatin1String(word)) \
+        return Rule::Default;
+    CWB_PERMISSION_FEATURES(CWB_DEFAULT)
+#undef CWB_DEFAULT
     // A feature this program has no word for is never handed out unasked.
-    return featureWords().contains(feature) ? Rule::Ask : Rule::Deny;
+    return Rule::Deny;
 }
 
 PermissionPolicy::Rule PermissionPolicy::rule(const QStringList &items, const QStringList &features)

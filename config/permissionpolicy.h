@@ -6,11 +6,10 @@
 
 // Who answers a page's request for a device or a power, feature by feature.
 // The host sends it as a comma list of word=rule items, e.g.
-// "camera=ask,microphone=allow,screen=host,notifications=deny"; features are
-// camera, microphone, screen, notifications, geolocation and mouselock, rules
-// ask (the user, in the window's box), allow, deny and host (the host, by a
-// message). A feature not named keeps its default: ask, but mouselock deny,
-// since a page that holds the pointer leaves the user without it.
+// "camera=ask,microphone=allow,screen=host,notifications=deny"; the features
+// are those of wire/permissionlist.h, the rules ask (the user, in the
+// window's box), allow, deny and host (the host, by a message). A feature
+// not named keeps the list's default.
 class PermissionPolicy
 {
 public:

@@ -36,14 +36,12 @@ void PagePermissions::watch(QWebEnginePage *page)
 QStringList PagePermissions::featureWords(PageFeature feature)
 {
     switch (feature) {
-    case PageFeature::Camera: return {QStringLiteral("camera")};
-    case PageFeature::Microphone: return {QStringLiteral("microphone")};
-    case PageFeature::CameraAndMicrophone: return {QStringLiteral("camera"), QStringLiteral("microphone")};
-    case PageFeature::Screen:
-    case PageFeature::ScreenWithAudio: return {QStringLiteral("screen")};
-    case PageFeature::Notifications: return {QStringLiteral("notifications")};
-    case PageFeature::Location: return {QStringLiteral("geolocation")};
-    case PageFeature::PointerLock: return {QStringLiteral("mouselock")};
+#define CWB_WORDS(Feature, word, ...) \
+    case PageFeature::Feature: return {QStringLiteral(word)};
+    CWB_PERMISSION_FEATURES(CWB_WORDS)
+#undef CWB_WORDS
+    case PageFeature::CameraAndMicrophone: return featureWords(PageFeature::Camera) + featureWords(PageFeature::Microphone);
+    case PageFeature::ScreenWithAudio: return featureWords(PageFeature::Screen);
     case PageFeature::Clipboard:
     case PageFeature::Unknown: break;
     }
@@ -54,14 +52,12 @@ QString PagePermissions::questionText(const QUrl &origin, PageFeature feature)
 {
     QString text;
     switch (feature) {
-    case PageFeature::Camera: text = Config::PermissionCameraText(); break;
-    case PageFeature::Microphone: text = Config::PermissionMicrophoneText(); break;
+#define CWB_QUESTION(Feature, word, Question, ...) \
+    case PageFeature::Feature: text = Config::Question(); break;
+    CWB_PERMISSION_FEATURES(CWB_QUESTION)
+#undef CWB_QUESTION
     case PageFeature::CameraAndMicrophone: text = Config::PermissionCameraMicrophoneText(); break;
-    case PageFeature::Screen:
     case PageFeature::ScreenWithAudio: text = Config::PermissionScreenText(); break;
-    case PageFeature::Notifications: text = Config::PermissionNotificationsText(); break;
-    case PageFeature::Location: text = Config::PermissionGeolocationText(); break;
-    case PageFeature::PointerLock: text = Config::PermissionMouseLockText(); break;
     case PageFeature::Clipboard:
     case PageFeature::Unknown: break;
     }

@@ -6,6 +6,8 @@
 // setFeaturePermission; from 6.8 on a QWebEnginePermission that is granted
 // or denied itself, which the older calls no longer reach.
 
+#include "wire/permissionlist.h"
+
 #include <QPointer>
 #include <QUrl>
 #include <functional>
@@ -14,15 +16,14 @@ class QObject;
 class QWebEnginePage;
 class QWebEngineProfile;
 
+// The features of wire/permissionlist.h, and the engine's requests that are
+// two of them at once or one in another form.
 enum class PageFeature {
-    Camera,
-    Microphone,
+#define CWB_FEATURE(Feature, ...) Feature,
+    CWB_PERMISSION_FEATURES(CWB_FEATURE)
+#undef CWB_FEATURE
     CameraAndMicrophone,
-    Screen,
     ScreenWithAudio,
-    Notifications,
-    Location,
-    PointerLock,
     Clipboard,   // read and write, asked for only by the newer engine
     Unknown,     // a kind this program does not know: always refused
 };

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: Apache-2.0
 #include "config/configkeys.h"
+#include "config/permissionpolicy.h"
 #include "config/vellchatwbconfigure.h"
 #include "hostlib/browserhost.h"
 #include "hostlink/hostcommands.h"
@@ -25,6 +26,7 @@ private slots:
     void exampleBuildFileShownWhole();
     void everyKeyListedWithItsCall();
     void everySetterReachesTheStore();
+    void everyPermissionFeatureNamed();
     void everySignalNamed();
     void everyMessageListed();
     void examplesAreUnderstood_data();
@@ -167,6 +169,25 @@ void tst_Guide::everySetterReachesTheStore()
     CWB_CONFIG_KEYS(CWB_CHECK)
 #undef CWB_CHECK
     QVERIFY(checked > 50);
+}
+
+// The guide's example policy names every feature of the browser's list.
+void tst_Guide::everyPermissionFeatureNamed()
+{
+    const int start = guide.indexOf(QLatin1String("\n## Page permissions"));
+    QVERIFY(start > 0);
+    static const QRegularExpression example(QStringLiteral("^    (\\w+=\\w+(?:,\\w+=\\w+)+)$"), QRegularExpression::MultilineOption);
+    const QRegularExpressionMatch m = example.match(guide, start);
+    QVERIFY(m.hasMatch());
+    QStringList items;
+    QVERIFY(PermissionPolicy::parse(m.captured(1), &items));
+    QStringList named;
+    for (const QString &item : items)
+        named << item.section(QLatin1Char('='), 0, 0);
+    QStringList known = PermissionPolicy::featureWords();
+    named.sort();
+    known.sort();
+    QCOMPARE(named, known);
 }
 
 void tst_Guide::everySignalNamed()
