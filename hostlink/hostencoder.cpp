@@ -34,11 +34,6 @@ QByteArray HostEncoder::encodeMessage(const QString &category, const QString &su
     return text.toLocal8Bit();
 }
 
-QByteArray HostEncoder::currentUserInfo(const QString &key)
-{
-    return encodeMessage(wire::kIQ, wire::iq::kCurrentUserInfo, key);
-}
-
 QByteArray HostEncoder::askPermission(const QString &key, const QString &origin, const QString &feature)
 {
     const QJsonObject object{{field::kFeature, feature}, {field::kKey, key}, {field::kOrigin, origin}};
@@ -84,7 +79,6 @@ QByteArray HostEncoder::openFileFoler(const QString &fileKey)
 
 QByteArray HostEncoder::savePosition(const QString &position) { return feedbackMessage(feedback::kSavePosition, position); }
 QByteArray HostEncoder::receiveLog(const QString &msg) { return feedbackMessage(feedback::kReceiveLog, msg); }
-QByteArray HostEncoder::goToChannel(const QString &channelId) { return feedbackMessage(feedback::kGotoChannel, channelId); }
 QByteArray HostEncoder::openOutside(const QString &page) { return feedbackMessage(feedback::kOpenOutside, page); }
 QByteArray HostEncoder::showChannel(const QString &page) { return feedbackMessage(feedback::kChannel, page); }
 QByteArray HostEncoder::shareArtile(const QString &page) { return feedbackMessage(feedback::kShare, page); }

@@ -14,7 +14,8 @@ public:
     static QByteArray encodeMessage(const QString &category, const QString &subcommand, const QString &payload);
 
     // iq and webfile requests; key is the request key the answer brings back.
-    static QByteArray currentUserInfo(const QString &key);
+    // What pages send, the user-information request among it, is encoded by
+    // encodeMessage() from the page message's own row.
     static QByteArray askPermission(const QString &key, const QString &origin, const QString &feature);
     static QByteArray getWebfileList(const QString &key);
     static QByteArray getWebfileDownloadOffset(const QString &key, const QStringList &fileList);
@@ -27,7 +28,6 @@ public:
     // feedback
     static QByteArray savePosition(const QString &position);
     static QByteArray receiveLog(const QString &msg);
-    static QByteArray goToChannel(const QString &channelId);
     // The title buttons; page is the address they were pressed on, empty
     // unless the host asked for it.
     static QByteArray openOutside(const QString &page = QString());

@@ -174,32 +174,6 @@ void transport::parseCmd(QString message)
     decoder.parseMessage(bytes.constData(), bytes.size());
 }
 
-void transport::parseConfigCmd(QString key, QString value)
-{
-    decoder.onConfig(key, HostDecoder::decodePayload(value));
-}
-
-void transport::parseEventCmd(QString subcommand, QString payload)
-{
-    decoder.onEvent(subcommand, HostDecoder::decodePayload(payload));
-}
-
-void transport::parseIQCmd(QString subcommand, QString payload)
-{
-    decoder.onIQ(subcommand, HostDecoder::decodePayload(payload));
-}
-
-void transport::parseWebFileCmd(QString subcommand, QString payload)
-{
-    decoder.onWebFile(subcommand, HostDecoder::decodePayload(payload));
-}
-
-void transport::parseFeedbackCmd(QString subcommand, QString payload)
-{
-    Q_UNUSED(subcommand)
-    Q_UNUSED(payload)
-}
-
 void transport::write(const QByteArray &bytes)
 {
     if (writeSink) {
@@ -260,13 +234,21 @@ void transport::reportDropped()
     write(HostEncoder::receiveLog(note));
 }
 
+void transport::pageMessage(const QString &category, const QString &subcommand, const QString &payload, bool droppable)
+{
+    const QByteArray bytes = HostEncoder::encodeMessage(category, subcommand, payload);
+    if (droppable)
+        writeFromPage(bytes);
+    else
+        write(bytes);
+}
+
 void transport::flush()
 {
     if (socket.state() == QLocalSocket::ConnectedState)
         socket.flush();
 }
 
-void transport::currentUserInfo(QString requestID) { write(HostEncoder::currentUserInfo(requestID)); }
 void transport::askPermission(QString key, QString origin, QString feature) { write(HostEncoder::askPermission(key, origin, feature)); }
 void transport::getWebfileList(QString key) { write(HostEncoder::getWebfileList(key)); }
 void transport::getWebfileDownloadOffset(QString key, QStringList fileList) { write(HostEncoder::getWebfileDownloadOffset(key, fileList)); }
@@ -276,9 +258,8 @@ void transport::removeDownloadFile(QString key, QString fileKey) { write(HostEnc
 void transport::removeAllDownloadFile(QString key) { write(HostEncoder::removeAllDownloadFile(key)); }
 void transport::openFileFoler(QString fileKey) { write(HostEncoder::openFileFoler(fileKey)); }
 void transport::savePosition(QString position) { write(HostEncoder::savePosition(position)); }
-// A page decides how much it logs and how often it asks for a channel.
+// A page decides how much it logs.
 void transport::onReceiveLog(QString msg) { writeFromPage(HostEncoder::receiveLog(msg)); }
-void transport::goToChannel(QString channelId) { writeFromPage(HostEncoder::goToChannel(channelId)); }
 void transport::openOutside(QString page) { write(HostEncoder::openOutside(page)); }
 void transport::showChannel(QString page) { write(HostEncoder::showChannel(page)); }
 void transport::shareArtile(QString page) { write(HostEncoder::shareArtile(page)); }

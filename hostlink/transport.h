@@ -31,7 +31,6 @@ public:
     // Not owned: it outlives the link.
     void setReceiver(HostCommands *commands) { decoder.setReceiver(commands); }
 
-    void currentUserInfo(QString requestID);
     void askPermission(QString key, QString origin, QString feature);
     void getWebfileList(QString key);
     void getWebfileDownloadOffset(QString key, QStringList fileList);
@@ -42,7 +41,9 @@ public:
     void openFileFoler(QString fileKey);
     void savePosition(QString position);
     void onReceiveLog(QString msg);
-    void goToChannel(QString channelId);
+    // What a page sent through its bridge, as category:subcommand:payload; a
+    // droppable message waits behind the pages' budget, as log lines do.
+    void pageMessage(const QString &category, const QString &subcommand, const QString &payload, bool droppable);
     void openOutside(QString page = QString());
     void showChannel(QString page = QString());
     void shareArtile(QString page = QString());
@@ -60,11 +61,6 @@ public:
     void clearPending() { decoder.clear(); }
 
     void parseCmd(QString message);
-    void parseConfigCmd(QString key, QString value);
-    void parseEventCmd(QString subcommand, QString payload);
-    void parseIQCmd(QString subcommand, QString payload);
-    void parseWebFileCmd(QString subcommand, QString payload);
-    void parseFeedbackCmd(QString subcommand, QString payload);
 
     // Where outgoing bytes go instead of the socket; tests and benchmarks use it.
     void setWriteSink(std::function<void(const QByteArray &)> sink) { writeSink = std::move(sink); }

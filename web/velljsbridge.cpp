@@ -10,6 +10,7 @@
 #include <QMutexLocker>
 #include <QPointer>
 #include <QWebEnginePage>
+#include <utility>
 
 namespace {
 
@@ -23,8 +24,9 @@ void post(const std::function<void()> &fn)
 
 }
 
-VellJsBridge::VellJsBridge(QObject *parent)
+VellJsBridge::VellJsBridge(QObject *parent, PageMessage::Sink toHost)
     : QObject(parent)
+    , toHost(toHost ? std::move(toHost) : [](const PageMessage &, const QString &) {})
 {
 }
 
@@ -54,12 +56,17 @@ void VellJsBridge::postLog(QString log)
     if (log.isEmpty() || !callerAllowed())
         return;
     emit receiveLog(log);
+    toHost(PageMessage::row(PageMessage::Log), log);
 }
 
 bool VellJsBridge::postMessage(QString msg)
 {
-    if (!msg.isEmpty() && callerAllowed())
-        emit getWebMessage(msg);
+    if (msg.isEmpty() || !callerAllowed())
+        return true;
+    emit getWebMessage(msg);
+    QString payload;
+    if (const PageMessage *message = PageMessage::fromPostMessage(msg, &payload))
+        toHost(*message, payload);
     return true;
 }
 
@@ -79,6 +86,7 @@ QString VellJsBridge::getCurrentUserInfo()
         cancelled = false;
     }
     emit currentUserInfo(key);
+    toHost(PageMessage::row(PageMessage::UserInfo), key);
 
     // The host answers over the host link, whose events only arrive if we keep
     // the event loop turning; the lock stays free meanwhile so that re-entrant

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: Apache-2.0
 #pragma once
 
+#include "web/pagemessage.h"
+
 #include <QByteArray>
 #include <QMutex>
 #include <QObject>
@@ -17,12 +19,15 @@ class QWebEnginePage;
 // The object pages reach as "jsbridge" through the web channel. Every signal
 // and slot is published to pages, in declaration order, so the order and the
 // set of them are part of what pages see; the helpers for the window are plain
-// members and stay hidden.
+// members and stay hidden. What a page sends the host goes to the sink as the
+// page message's row (web/pagemessage.h) and its payload; the signals only
+// tell pages, which may listen to them, what was sent.
 class VellJsBridge : public QObject
 {
     Q_OBJECT
 public:
-    explicit VellJsBridge(QObject *parent);
+    // Without a sink nothing reaches the host.
+    explicit VellJsBridge(QObject *parent, PageMessage::Sink toHost = {});
 
     // The host's answer to a user-information request: a JSON object with the
     // request's "key" and an "info" string.
@@ -56,6 +61,7 @@ public slots:
 private:
     bool callerAllowed() const;
 
+    PageMessage::Sink toHost;
     QStringList allowedOrigins;
     QPointer<QWebEnginePage> page;
     QSemaphore replySignal;

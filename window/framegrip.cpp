@@ -2,7 +2,6 @@
 #include "window/framegrip.h"
 
 #include "widgets/pointer.h"
-#include "window/vellchatwebbroswer.h"
 #include "window/windowplacement.h"
 
 #include <QApplication>
@@ -188,9 +187,7 @@ void FrameGrip::drag(QMouseEvent *event)
 void FrameGrip::restoreUnderPointer(const QPoint &pointer)
 {
     QWidget *w = frame->parentWidget();
-    QSize normal = w->normalGeometry().size();
-    if (auto *browser = qobject_cast<VellChatWebBroswer *>(w))
-        normal = browser->normalPlacement().size();
+    const QSize normal = normalSize ? normalSize() : w->normalGeometry().size();
     const QMargins &m = pressFrameMargins;
     const QRect &g = pressFrameGeometry;
     const QSize frameSize(normal.width() + m.left() + m.right(), normal.height() + m.top() + m.bottom());

@@ -5,7 +5,9 @@
 #include <QObject>
 #include <QPoint>
 #include <QRect>
+#include <QSize>
 #include <functional>
+#include <utility>
 
 class QMouseEvent;
 class QWidget;
@@ -25,6 +27,9 @@ public:
     FrameGrip(QWidget *frame, std::function<int()> titleHeight);
 
     Zone zoneAt(int x, int y) const;
+    // The window's size once it is no longer maximised, where the window
+    // keeps its own account of it; otherwise the toolkit's.
+    void setNormalSize(std::function<QSize()> size) { normalSize = std::move(size); }
 
 signals:
     void moveRequested(QPoint frameCorner);
@@ -48,6 +53,7 @@ private:
 
     QWidget *frame;
     std::function<int()> titleHeight;
+    std::function<QSize()> normalSize;
     Zone dragMode = Zone::None;
     QPoint pressGlobalPos;
     QRect pressFrameGeometry;

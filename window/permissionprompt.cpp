@@ -5,13 +5,17 @@
 #include "hostlink/transport.h"
 #include "web/pagepermissions.h"
 #include "widgets/informbox.h"
-#include "window/vellchatwebbroswer_impl.h"
+
+#include <QWidget>
+#include <utility>
 
 using Config = VellChatWBConfigure;
 
-PermissionPrompt::PermissionPrompt(VellChatWebBroswer_impl *frame)
+PermissionPrompt::PermissionPrompt(QWidget *frame, std::function<void()> dim, std::function<void()> undim)
     : QObject(frame)
     , frame(frame)
+    , dim(std::move(dim))
+    , undim(std::move(undim))
 {
     PagePermissions *permissions = PagePermissions::instance();
     connect(permissions, &PagePermissions::userQuestion, this, &PermissionPrompt::ask);
@@ -22,23 +26,27 @@ PermissionPrompt::PermissionPrompt(VellChatWebBroswer_impl *frame)
             });
 }
 
+void PermissionPrompt::giveWay()
+{
+    if (box)
+        box->deleteLater();
+}
+
 void PermissionPrompt::ask(int id, const QString &text)
 {
     // Any other box gives way first, as boxes do to each other.
-    emit frame->hideInfoBox();
-    frame->showBG();
+    dim();
     boxId = id;
     auto answer = [this, id](bool allow) {
         return [this, id, allow](QWidget *shown) {
             boxId = 0;
             shown->hide();
             shown->deleteLater();
-            frame->hideBG();
+            undim();
             PagePermissions::instance()->answerUser(id, allow);
         };
     };
     box = new InformBox(frame, text, Config::InfoAllow(), answer(true), Config::InfoBlock(), answer(false));
-    connect(frame, &VellChatWebBroswer_impl::hideInfoBox, box, &QObject::deleteLater);
     connect(box, &QObject::destroyed, this, [this, id] {
         if (boxId != id)
             return;
@@ -56,5 +64,5 @@ void PermissionPrompt::withdraw(int id)
         return;
     boxId = 0;
     box->deleteLater();
-    frame->hideBG();
+    undim();
 }

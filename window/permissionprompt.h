@@ -3,24 +3,33 @@
 
 #include <QObject>
 #include <QPointer>
+#include <functional>
 
 class InformBox;
-class VellChatWebBroswer_impl;
+class QWidget;
 
-// Puts the pages' permission questions to the user in the frame's box
+// Puts the pages' permission questions to the user in a box over the frame
 // (Allow / Block) and to the host over the link, and hands the answers back.
 // A box that goes without an answer - another box took its place - is a
-// Block for this once, so the page's request never stays open.
+// Block for this once, so the page's request never stays open. The frame
+// dims itself under the box and lets other boxes give way when asked.
 class PermissionPrompt : public QObject
 {
     Q_OBJECT
 public:
-    explicit PermissionPrompt(VellChatWebBroswer_impl *frame);
+    // dim: any other box goes and the frame darkens for this one; undim: the
+    // box is gone, the frame's own boxes with it.
+    PermissionPrompt(QWidget *frame, std::function<void()> dim, std::function<void()> undim);
+public slots:
+    // Another box takes the frame: the open question goes.
+    void giveWay();
 private:
     void ask(int id, const QString &text);
     void withdraw(int id);
 
-    VellChatWebBroswer_impl *frame;   // our parent
+    QWidget *frame;   // our parent
+    std::function<void()> dim;
+    std::function<void()> undim;
     QPointer<InformBox> box;
     int boxId = 0;
 };

@@ -59,6 +59,9 @@ VellChatWebBroswer::VellChatWebBroswer(QWidget *parent, bool maxed)
 {
     VellChatWebBroswer_impl::installAccessibility();
     frame = new VellChatWebBroswer_impl(this, maxed);
+    // Dragged out of the maximised state, the window takes the size it
+    // noted itself for its normal state (normalPlacement()).
+    frame->frameGrip()->setNormalSize([this] { return normalRect.size(); });
     PageProfile::instance()->setUrlRequestInterceptor(interceptor);
     delete s_installedInterceptor;
     s_installedInterceptor = interceptor;
@@ -131,8 +134,6 @@ void VellChatWebBroswer::newVellChatWebBroswer(QString url, QWidget *parent)
     w->createWinId();
     w->setUrl(url);
     w->show();
-    if (QWindow *handle = w->windowHandle())
-        connect(handle, &QWindow::windowStateChanged, w, &VellChatWebBroswer::stateChanged);
     if (maxed)
         w->setWindowState(Qt::WindowMaximized);
 }
@@ -334,11 +335,6 @@ void VellChatWebBroswer::noteNormalPlacement()
         return;
     normalRect = currentPlacement();
     VellChatWBConfigure::SetGeometry(normalRect);
-}
-
-void VellChatWebBroswer::stateChanged(Qt::WindowState state)
-{
-    frame->stateChanged(state);
 }
 
 void VellChatWebBroswer::onClosed()

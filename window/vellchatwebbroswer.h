@@ -72,7 +72,6 @@ public:
     QRect normalPlacement() const { return normalRect; }
 
 public slots:
-    void stateChanged(Qt::WindowState state);
     void onClosed();
     void onMiniSize();
     void onMaxSize();
@@ -82,10 +81,8 @@ public slots:
     void onStoreToVell();
     void onShareToFriend();
     void onChannel();
-    void onGoToChannel(QString channelId);
     void onOpenOutside();
     void onReceiveLog(QString msg);
-    void onCurrentUserInfo(QString requestID);
     void onSavePos();
     void onDownloadRequested(WebDownload *download);
     void onRequestFileList(QString key);

@@ -2,15 +2,17 @@
 #include "window/vellchatwebbroswer.h"
 
 #include "config/vellchatwbconfigure.h"
+#include "downloads/downloadfiletree.h"
 #include "hostlink/transport.h"
 #include "web/vellchatwebview.h"
 #include "window/vellchatwebbroswer_impl.h"
 
 
 // The window's side of the host link. What the user does in the frame leaves
-// through the window's slots, each one host message; what the host says
-// reaches the window through the static entry points, which do nothing while
-// there is no window, and the frame through the _impl side.
+// through the window's slots, each one host message. What the host says goes
+// from the link straight to the part that acts on it (window/windowhostcommands.cpp);
+// the static entry points and the _impl side below reach the same parts at
+// once, for callers holding no link, and do nothing while there is no window.
 
 void VellChatWebBroswer::connectFrame()
 {
@@ -23,10 +25,8 @@ void VellChatWebBroswer::connectFrame()
     connect(frame, &VellChatWebBroswer_impl::storeToVell, this, &VellChatWebBroswer::onStoreToVell);
     connect(frame, &VellChatWebBroswer_impl::shareToFriend, this, &VellChatWebBroswer::onShareToFriend);
     connect(frame, &VellChatWebBroswer_impl::channel, this, &VellChatWebBroswer::onChannel);
-    connect(frame, &VellChatWebBroswer_impl::goToChannel, this, &VellChatWebBroswer::onGoToChannel);
     connect(frame, &VellChatWebBroswer_impl::openOutside, this, &VellChatWebBroswer::onOpenOutside);
     connect(frame, &VellChatWebBroswer_impl::receiveLog, this, &VellChatWebBroswer::onReceiveLog);
-    connect(frame, &VellChatWebBroswer_impl::currentUserInfo, this, &VellChatWebBroswer::onCurrentUserInfo);
     connect(frame, &VellChatWebBroswer_impl::downloadRequested, this, &VellChatWebBroswer::onDownloadRequested);
     connect(frame, &VellChatWebBroswer_impl::requestFileList, this, &VellChatWebBroswer::onRequestFileList);
     connect(frame, &VellChatWebBroswer_impl::requestFileDownloadOffset, this, &VellChatWebBroswer::onRequestFileDownloadOffset);
@@ -72,10 +72,8 @@ void VellChatWebBroswer::onRefresh() { transport::shareInstance()->refresh(pageA
 void VellChatWebBroswer::onStoreToVell() { transport::shareInstance()->storeToVell(pageAddress()); }
 void VellChatWebBroswer::onShareToFriend() { transport::shareInstance()->shareArtile(pageAddress()); }
 void VellChatWebBroswer::onChannel() { transport::shareInstance()->showChannel(pageAddress()); }
-void VellChatWebBroswer::onGoToChannel(QString channelId) { transport::shareInstance()->goToChannel(channelId); }
 void VellChatWebBroswer::onOpenOutside() { transport::shareInstance()->openOutside(pageAddress()); }
 void VellChatWebBroswer::onReceiveLog(QString msg) { transport::shareInstance()->onReceiveLog(msg); }
-void VellChatWebBroswer::onCurrentUserInfo(QString requestID) { transport::shareInstance()->currentUserInfo(requestID); }
 void VellChatWebBroswer::onRequestFileList(QString key) { transport::shareInstance()->getWebfileList(key); }
 void VellChatWebBroswer::onRequestFileDownloadOffset(QString key, QStringList fileList) { transport::shareInstance()->getWebfileDownloadOffset(key, fileList); }
 void VellChatWebBroswer::onOpenFileFoler(QString fileKey) { transport::shareInstance()->openFileFoler(fileKey); }
@@ -83,29 +81,32 @@ void VellChatWebBroswer::onRedownloadFile(QString requestid, QString key) { tran
 void VellChatWebBroswer::onRemoveDownloadFile(QString requestid, QString key) { transport::shareInstance()->removeDownloadFile(requestid, key); }
 void VellChatWebBroswer::onRemoveAllDownloadFile(QString requestid) { transport::shareInstance()->removeAllDownloadFile(requestid); }
 
-void VellChatWebBroswer::showInfo_impl(QString text) { frame->showInfo(text); }
-void VellChatWebBroswer::updateShareToFriend_impl() { frame->updateShareToFriend(); }
-void VellChatWebBroswer::updateStoreToVell_impl() { frame->updateStoreToVell(); }
-void VellChatWebBroswer::updateOpenOutside_impl() { frame->updateOpenOutside(); }
-void VellChatWebBroswer::updateCheckChannel_impl() { frame->updateCheckChannel(); }
-void VellChatWebBroswer::iqCurrentUserInfo_impl(QByteArray json) { frame->iqCurrentUserInfo(json); }
-void VellChatWebBroswer::webfileListResponse_impl(QByteArray json) { frame->webfileListResponse(json); }
-void VellChatWebBroswer::webfileDownloadOffsetResponse_impl(QByteArray json) { frame->webfileDownloadOffsetResponse(json); }
-void VellChatWebBroswer::restartDownloadResponse_impl(QByteArray json) { frame->webfileRestartDownloadResponse(json); }
-void VellChatWebBroswer::removeHistoryResponse_impl(QByteArray json) { frame->webfileRemoveHistoryResponse(json); }
-void VellChatWebBroswer::removeAllHistoryResponse_impl(QByteArray json) { frame->webfileRemoveAllHistoryResponse(json); }
+static VellChatWebBroswer_impl *frameOf(VellChatWebBroswer *w) { return w ? w->impl() : nullptr; }
+static DownloadFileTree *panelOf(VellChatWebBroswer *w) { return w ? w->impl()->panel() : nullptr; }
 
-void VellChatWebBroswer::showInfo(QString text) { if (VellChatWebBroswer *w = instance()) w->showInfo_impl(text); }
-void VellChatWebBroswer::postToPage(QString text) { if (VellChatWebBroswer *w = instance()) w->impl()->postToPage(text); }
-void VellChatWebBroswer::updateShareToFriend() { if (VellChatWebBroswer *w = instance()) w->updateShareToFriend_impl(); }
-void VellChatWebBroswer::updateStoreToVell() { if (VellChatWebBroswer *w = instance()) w->updateStoreToVell_impl(); }
-void VellChatWebBroswer::updateOpenOutside() { if (VellChatWebBroswer *w = instance()) w->updateOpenOutside_impl(); }
-void VellChatWebBroswer::updateCheckChannel() { if (VellChatWebBroswer *w = instance()) w->updateCheckChannel_impl(); }
-void VellChatWebBroswer::iqCurrentUserInfo(QByteArray json) { if (VellChatWebBroswer *w = instance()) w->iqCurrentUserInfo_impl(json); }
-void VellChatWebBroswer::webfileListResponse(QByteArray json) { if (VellChatWebBroswer *w = instance()) w->webfileListResponse_impl(json); }
-void VellChatWebBroswer::webfileDownloadOffsetResponse(QByteArray json) { if (VellChatWebBroswer *w = instance()) w->webfileDownloadOffsetResponse_impl(json); }
+void VellChatWebBroswer::showInfo_impl(QString text) { frame->showInfo(text); }
+void VellChatWebBroswer::updateShareToFriend_impl() { frame->bar().showConfigured(TitleBar::Optional::Share); }
+void VellChatWebBroswer::updateStoreToVell_impl() { frame->bar().showConfigured(TitleBar::Optional::Collect); }
+void VellChatWebBroswer::updateOpenOutside_impl() { frame->bar().showConfigured(TitleBar::Optional::OpenOutside); }
+void VellChatWebBroswer::updateCheckChannel_impl() { frame->bar().showConfigured(TitleBar::Optional::Channel); }
+void VellChatWebBroswer::iqCurrentUserInfo_impl(QByteArray json) { frame->bridge()->onCurrentUserInfo(json); }
+void VellChatWebBroswer::webfileListResponse_impl(QByteArray json) { if (DownloadFileTree *p = panelOf(this)) p->onRequestFileList(json); }
+void VellChatWebBroswer::webfileDownloadOffsetResponse_impl(QByteArray json) { if (DownloadFileTree *p = panelOf(this)) p->onRequestFileDownloadOffset(json); }
+void VellChatWebBroswer::restartDownloadResponse_impl(QByteArray json) { if (DownloadFileTree *p = panelOf(this)) p->onRestartDownloadResponse(json); }
+void VellChatWebBroswer::removeHistoryResponse_impl(QByteArray json) { if (DownloadFileTree *p = panelOf(this)) p->onRemoveHistoryResponse(json); }
+void VellChatWebBroswer::removeAllHistoryResponse_impl(QByteArray json) { if (DownloadFileTree *p = panelOf(this)) p->onRemoveAllHistoryResponse(json); }
+
+void VellChatWebBroswer::showInfo(QString text) { if (VellChatWebBroswer_impl *f = frameOf(instance())) f->showInfo(text); }
+void VellChatWebBroswer::postToPage(QString text) { if (VellChatWebBroswer_impl *f = frameOf(instance())) f->bridge()->deliverToPage(text); }
+void VellChatWebBroswer::updateShareToFriend() { if (VellChatWebBroswer_impl *f = frameOf(instance())) f->bar().showConfigured(TitleBar::Optional::Share); }
+void VellChatWebBroswer::updateStoreToVell() { if (VellChatWebBroswer_impl *f = frameOf(instance())) f->bar().showConfigured(TitleBar::Optional::Collect); }
+void VellChatWebBroswer::updateOpenOutside() { if (VellChatWebBroswer_impl *f = frameOf(instance())) f->bar().showConfigured(TitleBar::Optional::OpenOutside); }
+void VellChatWebBroswer::updateCheckChannel() { if (VellChatWebBroswer_impl *f = frameOf(instance())) f->bar().showConfigured(TitleBar::Optional::Channel); }
+void VellChatWebBroswer::iqCurrentUserInfo(QByteArray json) { if (VellChatWebBroswer_impl *f = frameOf(instance())) f->bridge()->onCurrentUserInfo(json); }
+void VellChatWebBroswer::webfileListResponse(QByteArray json) { if (DownloadFileTree *p = panelOf(instance())) p->onRequestFileList(json); }
+void VellChatWebBroswer::webfileDownloadOffsetResponse(QByteArray json) { if (DownloadFileTree *p = panelOf(instance())) p->onRequestFileDownloadOffset(json); }
 void VellChatWebBroswer::startDownloadResponse(QByteArray json) { if (VellChatWebBroswer *w = instance()) w->startDownloadResponse_impl(json); }
-void VellChatWebBroswer::restartDownloadResponse(QByteArray json) { if (VellChatWebBroswer *w = instance()) w->restartDownloadResponse_impl(json); }
-void VellChatWebBroswer::removeHistoryResponse(QByteArray json) { if (VellChatWebBroswer *w = instance()) w->removeHistoryResponse_impl(json); }
-void VellChatWebBroswer::removeAllHistoryResponse(QByteArray json) { if (VellChatWebBroswer *w = instance()) w->removeAllHistoryResponse_impl(json); }
+void VellChatWebBroswer::restartDownloadResponse(QByteArray json) { if (DownloadFileTree *p = panelOf(instance())) p->onRestartDownloadResponse(json); }
+void VellChatWebBroswer::removeHistoryResponse(QByteArray json) { if (DownloadFileTree *p = panelOf(instance())) p->onRemoveHistoryResponse(json); }
+void VellChatWebBroswer::removeAllHistoryResponse(QByteArray json) { if (DownloadFileTree *p = panelOf(instance())) p->onRemoveAllHistoryResponse(json); }
 void VellChatWebBroswer::configChanged() { if (VellChatWebBroswer *w = instance()) w->configChanged_impl(); }

@@ -5,6 +5,7 @@
 #include "config/vellchatwbconfigure.h"
 #include "downloads/accessiblehistoryview.h"
 #include "downloads/downloadfiletree.h"
+#include "hostlink/transport.h"
 #include "web/pageprofile.h"
 #include "web/pagepermissions.h"
 #include "web/pagerecovery.h"
@@ -19,14 +20,11 @@
 #include "widgets/accessibleinformbox.h"
 #include "widgets/informbox.h"
 #include "widgets/keyboardtrap.h"
-#include "wire/vocabulary.h"
 
 #include <QAccessible>
 #include <QAccessibleWidget>
 #include <QApplication>
 #include <QDesktopServices>
-#include <QJsonDocument>
-#include <QJsonObject>
 #include <QKeyEvent>
 #include <QPainter>
 #include <QWebChannel>
@@ -39,9 +37,16 @@ using Config = VellChatWBConfigure;
 // window's border shows.
 static constexpr int pageInset = 1;
 
+// What the page sends through the bridge goes to the host link as it is.
+static void sendToHost(const PageMessage &message, const QString &payload)
+{
+    transport::shareInstance()->pageMessage(message.category, message.subcommand, payload,
+                                            message.delivery == PageMessage::Droppable);
+}
+
 VellChatWebBroswer_impl::VellChatWebBroswer_impl(QWidget *parent, bool maxed)
     : QWidget(parent)
-    , jsBridge(this)
+    , jsBridge(this, &sendToHost)
     , titleBar(describedToAssistiveTechnology(this), maxed)
 {
     KeyboardTrap::watchPresses();
@@ -90,7 +95,11 @@ void VellChatWebBroswer_impl::makePage()
     webPage = page;
     jsBridge.setPage(page);
     PagePermissions::instance()->watch(page);
-    new PermissionPrompt(this);
+    auto *prompt = new PermissionPrompt(this, [this] {
+        emit hideInfoBox();
+        showBG();
+    }, [this] { hideBG(); });
+    connect(this, &VellChatWebBroswer_impl::hideInfoBox, prompt, &PermissionPrompt::giveWay);
     recovery = new PageRecovery(page);
     connect(recovery, &PageRecovery::receiveLog, this, &VellChatWebBroswer_impl::receiveLog);
     connect(recovery, &PageRecovery::urlReady, this, &VellChatWebBroswer_impl::loadUrlNow);
@@ -107,10 +116,6 @@ void VellChatWebBroswer_impl::makePage()
     webView->setPage(page);
     commands = new PageCommands(this, webView);
     connect(commands, &PageCommands::layoutChanged, this, &VellChatWebBroswer_impl::relayout);
-
-    connect(&jsBridge, &VellJsBridge::getWebMessage, this, &VellChatWebBroswer_impl::onGetWebMessage);
-    connect(&jsBridge, &VellJsBridge::receiveLog, this, &VellChatWebBroswer_impl::receiveLog);
-    connect(&jsBridge, &VellJsBridge::currentUserInfo, this, &VellChatWebBroswer_impl::currentUserInfo);
 }
 
 void VellChatWebBroswer_impl::connectTitleButtons()
@@ -316,11 +321,6 @@ void VellChatWebBroswer_impl::loadUrlNow(const QString &url)
     webView->show();
 }
 
-void VellChatWebBroswer_impl::stateChanged(Qt::WindowState state)
-{
-    Q_UNUSED(state)
-}
-
 void VellChatWebBroswer_impl::onWebFile()
 {
     if (!downloadTree)
@@ -341,26 +341,12 @@ void VellChatWebBroswer_impl::makePanel()
     downloadTree = new DownloadFileTree(this);
     connect(downloadTree, &DownloadFileTree::requestFileList, this, &VellChatWebBroswer_impl::requestFileList);
     connect(downloadTree, &DownloadFileTree::requestFileDownloadOffsetList, this, &VellChatWebBroswer_impl::requestFileDownloadOffset);
-    connect(this, &VellChatWebBroswer_impl::requestFileListResponse, downloadTree, &DownloadFileTree::onRequestFileList);
-    connect(this, &VellChatWebBroswer_impl::requestFileDownloadOffsetResponse, downloadTree, &DownloadFileTree::onRequestFileDownloadOffset);
-    connect(this, &VellChatWebBroswer_impl::restartDownloadResponse, downloadTree, &DownloadFileTree::onRestartDownloadResponse);
-    connect(this, &VellChatWebBroswer_impl::removeHistoryResponse, downloadTree, &DownloadFileTree::onRemoveHistoryResponse);
-    connect(this, &VellChatWebBroswer_impl::removeAllHistoryResponse, downloadTree, &DownloadFileTree::onRemoveAllHistoryResponse);
     connect(downloadTree, &DownloadFileTree::openFileFoler, this, &VellChatWebBroswer_impl::openFileFoler);
     connect(downloadTree, &DownloadFileTree::redownloadFile, this, &VellChatWebBroswer_impl::redownloadFile);
     connect(downloadTree, &DownloadFileTree::removeDownloadFile, this, &VellChatWebBroswer_impl::onRemoveDownloadFile);
     connect(downloadTree, &DownloadFileTree::removeAllDownloadFile, this, &VellChatWebBroswer_impl::onRemoveAllDownloadFile);
     downloadTree->setGeometry(webView->geometry());
     pages->setPanel(downloadTree);
-}
-
-void VellChatWebBroswer_impl::onGetWebMessage(QString msg)
-{
-    const QJsonObject object = QJsonDocument::fromJson(msg.toUtf8()).object();
-    const QString action = object.value(QStringLiteral("action")).toString();
-    const QString data = object.value(wire::field::kData).toString();
-    if (action == QLatin1String("go_to_channel_info") && !data.isEmpty())
-        emit goToChannel(data);
 }
 
 void VellChatWebBroswer_impl::openBox(const QString &text, const QString &confirmText,
@@ -405,32 +391,12 @@ void VellChatWebBroswer_impl::onRemoveAllDownloadFile(QString key)
             [this, key] { emit removeAllDownloadFile(key); }, Config::InfoCancel());
 }
 
-void VellChatWebBroswer_impl::iqCurrentUserInfo(QByteArray json)
-{
-    jsBridge.onCurrentUserInfo(json);
-}
-
-void VellChatWebBroswer_impl::webfileListResponse(QByteArray json)
-{
-    emit requestFileListResponse(json);
-}
-
-void VellChatWebBroswer_impl::webfileDownloadOffsetResponse(QByteArray json)
-{
-    emit requestFileDownloadOffsetResponse(json);
-}
-
-void VellChatWebBroswer_impl::webfileRestartDownloadResponse(QByteArray json)
-{
-    emit restartDownloadResponse(json);
-}
-
-void VellChatWebBroswer_impl::webfileRemoveHistoryResponse(QByteArray json)
-{
-    emit removeHistoryResponse(json);
-}
-
-void VellChatWebBroswer_impl::webfileRemoveAllHistoryResponse(QByteArray json)
-{
-    emit removeAllHistoryResponse(json);
-}
+// The host's answers go to the part they are for; the host link reaches
+// those parts itself (window/windowhostcommands.cpp), these are for callers
+// holding the frame.
+void VellChatWebBroswer_impl::iqCurrentUserInfo(QByteArray json) { jsBridge.onCurrentUserInfo(json); }
+void VellChatWebBroswer_impl::webfileListResponse(QByteArray json) { if (downloadTree) downloadTree->onRequestFileList(json); }
+void VellChatWebBroswer_impl::webfileDownloadOffsetResponse(QByteArray json) { if (downloadTree) downloadTree->onRequestFileDownloadOffset(json); }
+void VellChatWebBroswer_impl::webfileRestartDownloadResponse(QByteArray json) { if (downloadTree) downloadTree->onRestartDownloadResponse(json); }
+void VellChatWebBroswer_impl::webfileRemoveHistoryResponse(QByteArray json) { if (downloadTree) downloadTree->onRemoveHistoryResponse(json); }
+void VellChatWebBroswer_impl::webfileRemoveAllHistoryResponse(QByteArray json) { if (downloadTree) downloadTree->onRemoveAllHistoryResponse(json); }

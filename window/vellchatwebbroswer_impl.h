@@ -60,7 +60,6 @@ public:
     void updateOpenOutside();
     void updateCheckChannel();
     void setUrl(QString url);
-    void stateChanged(Qt::WindowState state);
     // Shows what the configuration holds now: captions, logo, title bar
     // height and colour, the panel's texts; all of it repainted together.
     void applyConfig();
@@ -82,8 +81,13 @@ public:
     void cancelBridgeWait() { jsBridge.cancelWait(); }
     void runAfterBridgeWait(std::function<void()> fn) { jsBridge.runAfterWait(std::move(fn)); }
 
+    // The frame's parts, for whoever acts on one of them. The panel is made
+    // only when the user first opens it: no answer is for it before that.
     VellChatWebView *view() const { return webView; }
     DownloadFileTree *panel() const { return downloadTree; }
+    VellJsBridge *bridge() { return &jsBridge; }
+    TitleBar &bar() { return titleBar; }
+    FrameGrip *frameGrip() const { return grip; }
 
 signals:
     void closeClicked();
@@ -95,26 +99,18 @@ signals:
     void storeToVell();
     void shareToFriend();
     void channel();
-    void goToChannel(QString channelID);
     void openOutside();
     void hideInfoBox();
     void receiveLog(QString msg);
-    void currentUserInfo(QString requestID);
     void downloadRequested(WebDownload *download);
     void requestFileList(QString key);
-    void requestFileListResponse(QByteArray response);
     void requestFileDownloadOffset(QString key, QStringList fileList);
-    void requestFileDownloadOffsetResponse(QByteArray response);
-    void restartDownloadResponse(QByteArray json);
-    void removeHistoryResponse(QByteArray json);
-    void removeAllHistoryResponse(QByteArray json);
     void openFileFoler(QString fileKey);
     void redownloadFile(QString key, QString fileKey);
     void removeDownloadFile(QString key, QString fileKey);
     void removeAllDownloadFile(QString key);
 
 public slots:
-    void onGetWebMessage(QString msg);
     void onWebFile();
     void onWebFileBack();
     void onRemoveDownloadFile(QString key, QString fileKey);

@@ -3,8 +3,9 @@
 
 #include "hostlink/hostcommands.h"
 
-// What the host asks, done to the browser window through its static entry
-// points, which do nothing while no window shows.
+// What the host asks, handed straight to the part of the window that acts on
+// it: the window itself, the frame's title bar, the page's bridge or the
+// download panel. Nothing happens while no window shows.
 class WindowHostCommands : public HostCommands
 {
 public:

@@ -148,9 +148,10 @@ void tst_Transport::outgoingBytes_data()
     QTest::newRow("log line, non-ASCII") << Op([](transport *t) { t->onReceiveLog(QStringLiteral("h\u00e9llo w\u00f6rld")); })
                                          << QByteArray("feedback:receiveLog:aMOpbGxvIHfDtnJsZA==;")
                                          << QStringLiteral("logReceived(h\u00e9llo w\u00f6rld)");
-    QTest::newRow("go to channel") << Op([](transport *t) { t->goToChannel(QStringLiteral("channel-42")); })
+    // A page's messages come as their row's words (web/pagemessage.h).
+    QTest::newRow("go to channel") << Op([](transport *t) { t->pageMessage(QStringLiteral("feedback"), QStringLiteral("gotoChannel"), QStringLiteral("channel-42"), true); })
                                    << QByteArray("feedback:gotoChannel:Y2hhbm5lbC00Mg==;") << "gotoChannelRequested(channel-42)";
-    QTest::newRow("user info") << Op([k](transport *t) { t->currentUserInfo(k); })
+    QTest::newRow("user info") << Op([k](transport *t) { t->pageMessage(QStringLiteral("iq"), QStringLiteral("currentuserinfo"), k, false); })
                                << QByteArray("iq:currentuserinfo:MDEyMzQ1Njc4OWFiY2RlZjAxMjM0NTY3ODlhYmNkZWY=;")
                                << "currentUserInfoRequested(0123456789abcdef0123456789abcdef)";
     // {"feature":"camera,microphone","key":"k9","origin":"http://127.0.0.1:8080"}

@@ -78,6 +78,9 @@ private slots:
     void publishedInterface_data();
     void publishedInterface();
     void hiddenFromPages();
+    void pageMessageHandlersArePublished();
+    void pageMessagesToHost_data();
+    void pageMessagesToHost();
     void hostTextOnlyForServedPages_data();
     void hostTextOnlyForServedPages();
     void userInfoAnswer_data();
@@ -98,6 +101,7 @@ private:
     PageServer server;
     QScopedPointer<QWebEngineView> view;
     QPointer<VellJsBridge> bridge;
+    QStringList toHost;   // category:subcommand:payload, and how it is delivered
     QScopedPointer<QWebChannel> channel;
     QScopedPointer<QWebEnginePage> page;
 };
@@ -114,7 +118,11 @@ void tst_VellJsBridge::initTestCase()
 
 void tst_VellJsBridge::init()
 {
-    bridge = new VellJsBridge(nullptr);
+    toHost.clear();
+    bridge = new VellJsBridge(nullptr, [this](const PageMessage &message, const QString &payload) {
+        toHost << QString(message.category) + ':' + message.subcommand + ':' + payload
+                      + (message.delivery == PageMessage::Always ? " always" : " droppable");
+    });
     channel.reset(new QWebChannel());
     channel->registerObject("jsbridge", bridge);
     auto *fresh = new VellWebEnginePage(QWebEngineProfile::defaultProfile(), nullptr);
@@ -178,6 +186,45 @@ void tst_VellJsBridge::hiddenFromPages()
                                  ".map(function (n) { return typeof bridge[n]; }).join(',')")
                               .toString();
     QCOMPARE(kinds, QString("function,function,function,undefined,undefined,undefined,undefined,undefined"));
+}
+
+void tst_VellJsBridge::pageMessageHandlersArePublished()
+{
+    const QMetaObject &meta = VellJsBridge::staticMetaObject;
+    for (int i = 0; i < PageMessage::count(); ++i) {
+        const PageMessage &message = PageMessage::row(PageMessage::Name(i));
+        bool published = false;
+        for (int m = meta.methodOffset(); m < meta.methodCount(); ++m)
+            published |= meta.method(m).methodType() == QMetaMethod::Slot && QLatin1String(meta.method(m).name()) == message.handler;
+        QVERIFY2(published, message.handler.data());
+    }
+}
+
+void tst_VellJsBridge::pageMessagesToHost_data()
+{
+    QTest::addColumn<QByteArray>("method");
+    QTest::addColumn<QString>("argument");
+    QTest::addColumn<QStringList>("sent");
+    QTest::newRow("log line") << QByteArray("postLog") << "h\u00e9llo" << QStringList{"feedback:receiveLog:h\u00e9llo droppable"};
+    QTest::newRow("empty log line") << QByteArray("postLog") << "" << QStringList();
+    QTest::newRow("channel") << QByteArray("postMessage") << R"({"action":"go_to_channel_info","data":"c-17"})"
+                             << QStringList{"feedback:gotoChannel:c-17 droppable"};
+    QTest::newRow("empty data") << QByteArray("postMessage") << R"({"action":"go_to_channel_info","data":""})" << QStringList();
+    QTest::newRow("number data") << QByteArray("postMessage") << R"({"action":"go_to_channel_info","data":17})" << QStringList();
+    QTest::newRow("other case") << QByteArray("postMessage") << R"({"action":"Go_To_Channel_Info","data":"c-17"})" << QStringList();
+    QTest::newRow("unknown action") << QByteArray("postMessage") << R"({"action":"open","data":"c-17"})" << QStringList();
+    QTest::newRow("a method's own name as action") << QByteArray("postMessage") << R"({"action":"postLog","data":"x"})" << QStringList();
+    QTest::newRow("not JSON") << QByteArray("postMessage") << "go_to_channel_info" << QStringList();
+    QTest::newRow("array") << QByteArray("postMessage") << R"(["go_to_channel_info","c-17"])" << QStringList();
+}
+
+void tst_VellJsBridge::pageMessagesToHost()
+{
+    QFETCH(QByteArray, method);
+    QFETCH(QString, argument);
+    QFETCH(QStringList, sent);
+    QVERIFY(QMetaObject::invokeMethod(bridge.data(), method.constData(), Q_ARG(QString, argument)));
+    QCOMPARE(toHost, sent);
 }
 
 void tst_VellJsBridge::hostTextOnlyForServedPages_data()
@@ -257,6 +304,9 @@ void tst_VellJsBridge::requestKeys()
     QVERIFY2(form.match(host.keys.at(0)).hasMatch(), qPrintable(host.keys.at(0)));
     QVERIFY2(form.match(host.keys.at(1)).hasMatch(), qPrintable(host.keys.at(1)));
     QVERIFY(host.keys.at(0) != host.keys.at(1));
+    // The host is asked with the same key, and never misses the question.
+    QCOMPARE(toHost, QStringList({"iq:currentuserinfo:" + host.keys.at(0) + " always",
+                                  "iq:currentuserinfo:" + host.keys.at(1) + " always"}));
 }
 
 void tst_VellJsBridge::secondCallWhileWaiting()
@@ -302,6 +352,7 @@ void tst_VellJsBridge::callsInALoop()
     QCOMPARE(logs.first().at(0).toString(), QString("log 1"));
     QCOMPARE(logs.last().at(0).toString(), QString("log 199"));
     QCOMPARE(messages.size(), 50);
+    QCOMPARE(toHost.size(), 100 + 10);   // no row has the action "a"
     QCOMPARE(messages.last().at(0).toString(), QString(R"({"action":"a","data":"196"})"));
     QCOMPARE(result("user0").toString(), QString("dave"));
     QCOMPARE(result("user9").toString(), QString("dave"));

@@ -31,6 +31,7 @@ private slots:
     void otherButtonsDoNotDrag();
     void doubleClick_data();
     void doubleClick();
+    void maximisedDragRestoresUnderThePointer_data();
     void maximisedDragRestoresUnderThePointer();
     void chromeAtScale_data();
     void chromeAtScale();
@@ -38,8 +39,6 @@ private slots:
     void titleBarLayout();
     void visibilityUpdates();
     void overlayAndBoxes();
-    void pageMessages_data();
-    void pageMessages();
 private:
     TextButton *button(const QString &caption) const;
     void checkRow(const QList<QWidget *> &row) const;
@@ -236,8 +235,24 @@ void tst_Frame::doubleClick()
 
 // Dragged by its title bar, a maximised window comes back at its normal size
 // with the pointer over the same share of its width, then follows the pointer.
+void tst_Frame::maximisedDragRestoresUnderThePointer_data()
+{
+    QTest::addColumn<QSize>("ownNormalSize");   // empty: the window keeps no account of its own
+    QTest::addColumn<int>("grabX");             // where the pointer lands on the restored frame
+    QTest::addColumn<QSize>("frameSize");
+    // Pressed 250 of 800 in: the same share of the normal frame's 504 is 157.
+    QTest::newRow("the toolkit's normal geometry") << QSize() << 157 << QSize(504, 404);
+    // ...and of a 304 wide frame 95.
+    QTest::newRow("the window's own") << QSize(300, 200) << 95 << QSize(304, 204);
+}
+
 void tst_Frame::maximisedDragRestoresUnderThePointer()
 {
+    QFETCH(QSize, ownNormalSize);
+    QFETCH(int, grabX);
+    QFETCH(QSize, frameSize);
+    if (ownNormalSize.isValid())
+        frame->frameGrip()->setNormalSize([ownNormalSize] { return ownNormalSize; });
     // Shown, the offscreen window gets a 2-pixel frame around its 500 x 400
     // client area; maximised, its frame covers the screen, 800 wide.
     window->show();
@@ -255,13 +270,12 @@ void tst_Frame::maximisedDragRestoresUnderThePointer()
     send(QEvent::MouseMove, QPoint(252, 21));   // a hand's tremble is no drag yet
     QVERIFY(window->isMaximized());
 
-    // Pressed 250 of 800 in: the same share of the normal frame's 504 is 157;
-    // the pointer stays 20 below the frame's top.
+    // The pointer stays 20 below the frame's top.
     send(QEvent::MouseMove, QPoint(310, 50));
     QVERIFY(!window->isMaximized());
-    QTRY_COMPARE(window->frameGeometry(), QRect(310 - 157, 50 - 20, 504, 404));
+    QTRY_COMPARE(window->frameGeometry(), QRect(QPoint(310 - grabX, 50 - 20), frameSize));
     send(QEvent::MouseMove, QPoint(320, 55));
-    QTRY_COMPARE(window->frameGeometry(), QRect(163, 35, 504, 404));
+    QTRY_COMPARE(window->frameGeometry(), QRect(QPoint(320 - grabX, 55 - 20), frameSize));
 }
 
 void tst_Frame::chromeAtScale_data()
@@ -483,30 +497,6 @@ void tst_Frame::overlayAndBoxes()
     QTest::mouseClick(buttons.at(0), Qt::LeftButton);
     QVERIFY(overlay->isHidden());
     QTRY_COMPARE(frame->findChildren<InformBox *>().size(), 0);
-}
-
-void tst_Frame::pageMessages_data()
-{
-    QTest::addColumn<QString>("message");
-    QTest::addColumn<QString>("channel");   // empty: nothing emitted
-    QTest::newRow("channel") << R"({"action":"go_to_channel_info","data":"c-17"})" << "c-17";
-    QTest::newRow("empty data") << R"({"action":"go_to_channel_info","data":""})" << "";
-    QTest::newRow("number data") << R"({"action":"go_to_channel_info","data":17})" << "";
-    QTest::newRow("other case") << R"({"action":"Go_To_Channel_Info","data":"c-17"})" << "";
-    QTest::newRow("unknown action") << R"({"action":"open","data":"c-17"})" << "";
-    QTest::newRow("not JSON") << "go_to_channel_info" << "";
-    QTest::newRow("array") << R"(["go_to_channel_info","c-17"])" << "";
-}
-
-void tst_Frame::pageMessages()
-{
-    QFETCH(QString, message);
-    QFETCH(QString, channel);
-    QSignalSpy spy(frame, &Frame::goToChannel);
-    frame->onGetWebMessage(message);
-    QCOMPARE(spy.count(), channel.isEmpty() ? 0 : 1);
-    if (!channel.isEmpty())
-        QCOMPARE(spy.at(0).at(0).toString(), channel);
 }
 
 QTEST_MAIN(tst_Frame)
