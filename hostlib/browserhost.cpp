@@ -84,6 +84,9 @@ bool BrowserHost::listen(const QString &browserPath)
     d->endpointPath = name;
     // A socket file left by an earlier run that crashed would make listen() fail.
     QLocalServer::removeServer(d->endpointPath);
+    // Only our own user may connect, whatever the umask: the first frames
+    // carry the access token.
+    d->server.setSocketOptions(QLocalServer::UserAccessOption);
     if (!d->server.listen(d->endpointPath)) {
         d->error = QStringLiteral("cannot listen on %1: %2").arg(d->endpointPath, d->server.errorString());
         return false;
@@ -142,6 +145,15 @@ bool BrowserHost::isConnected() const
 void BrowserHost::onNewConnection()
 {
     while (QLocalSocket *incoming = d->server.nextPendingConnection()) {
+        uint peerUid = 0;
+        if (!peerIsOwnUser(incoming->socketDescriptor(), &peerUid)) {
+            // Another user's process, even where the socket's mode let it in:
+            // it hears nothing, and the browser may still connect.
+            d->error = QStringLiteral("refused a connection of user id %1").arg(peerUid);
+            incoming->abort();
+            incoming->deleteLater();
+            continue;
+        }
         if (d->socket) {
             // Whoever else connects is not the browser we are talking to.
             incoming->abort();

@@ -2,6 +2,8 @@
 #include "hostlink/endpoint.h"
 
 #include <QCryptographicHash>
+#include <QFile>
+#include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
 #include <unistd.h>
@@ -65,4 +67,24 @@ QStringList endpointNames(const QString &applicationDirPath, const QString &runt
         names << own;
     names << endpointName(applicationDirPath);
     return names;
+}
+
+bool peerIsOwnUser(qintptr socketDescriptor, uint *peerUid)
+{
+    struct ucred peer = {};
+    socklen_t size = sizeof peer;
+    if (::getsockopt(int(socketDescriptor), SOL_SOCKET, SO_PEERCRED, &peer, &size) != 0)
+        return false;
+    if (peerUid)
+        *peerUid = peer.uid;
+    return peer.uid == ::geteuid();
+}
+
+bool sharedEndpointIsOwn(const QString &path)
+{
+    struct stat info = {};
+    // lstat: a link planted at the path would lead the connection elsewhere.
+    if (::lstat(QFile::encodeName(path).constData(), &info) != 0)
+        return false;
+    return S_ISSOCK(info.st_mode) && info.st_uid == ::geteuid();
 }

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QtGlobal>
 #include <QString>
 #include <QStringList>
 
@@ -21,3 +22,10 @@ QString userEndpointName(const QString &applicationDirPath, const QString &runti
 // Where the browser looks for its host, in order: its user's own endpoint
 // (when runtimeDir is given), then the one in /tmp that every user shares.
 QStringList endpointNames(const QString &applicationDirPath, const QString &runtimeDir);
+
+// Whether the process at the other end of a connected local socket runs as
+// our own user; *peerUid is its user id when the system could tell.
+bool peerIsOwnUser(qintptr socketDescriptor, uint *peerUid = nullptr);
+// Whether a socket file in a folder every user shares may be ours: a socket
+// (no link to one), owned by our own user. Anyone can make that path first.
+bool sharedEndpointIsOwn(const QString &path);

@@ -3,6 +3,8 @@
 
 #include <QFile>
 #include <QLocalSocket>
+#include <QProcess>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QtTest>
 #include <sys/stat.h>
@@ -22,6 +24,7 @@ private slots:
     void staleSocketFileIsReplaced_data();
     void staleSocketFileIsReplaced();
     void secondConnectionRefused();
+    void otherUserHearsNothing();
     void hangUpAfterLastFrames();
     void hangUpBeforeTheBrowserConnects_data();
     void hangUpBeforeTheBrowserConnects();
@@ -150,6 +153,45 @@ void tst_BrowserHost::secondConnectionRefused()
     QCOMPARE(connected.size(), 1);
     host.active();
     QCOMPARE(readAtLeast(browser, 14), QByteArray("event:active:;"));
+}
+
+// Another user's process that reaches the shared endpoint first, even with
+// a umask that lets everyone at the socket, hears nothing of the token; the
+// browser connecting after it still gets everything.
+void tst_BrowserHost::otherUserHearsNothing()
+{
+    if (::geteuid() != 0 || QStandardPaths::findExecutable(QStringLiteral("setpriv")).isEmpty()
+        || !QFile::exists(QStringLiteral("/usr/bin/python3")))
+        QSKIP("needs root, setpriv and the system's python3 to act as a second user");
+    BrowserHost host;
+    host.setProcessEnvironment(QProcessEnvironment());   // no runtime folder: /tmp
+    const mode_t before = ::umask(0);
+    const bool listening = host.listen(browserPath());
+    ::umask(before);
+    QVERIFY2(listening, qPrintable(host.errorString()));
+    host.setAccessToken(QStringLiteral("secret"));
+    QSignalSpy connected(&host, &BrowserHost::browserConnected);
+    // Prints "no entry" when it cannot connect, else how many bytes it heard
+    // before the host hung up (or 60 s passed).
+    QProcess intruder;
+    intruder.start(QStringLiteral("setpriv"), {QStringLiteral("--reuid=65534"), QStringLiteral("--regid=65534"),
+        QStringLiteral("--clear-groups"), QStringLiteral("/usr/bin/python3"), QStringLiteral("-c"), QStringLiteral(
+        "import socket, sys\n"
+        "s = socket.socket(socket.AF_UNIX)\n"
+        "try:\n    s.connect(sys.argv[1])\nexcept OSError:\n    print('no entry'); sys.exit()\n"
+        "s.settimeout(60)\nheard = b''\n"
+        "try:\n    while True:\n        d = s.recv(4096)\n        if not d: break\n        heard += d\n"
+        "except OSError:\n    pass\n"
+        "print(len(heard))\n"), host.endpoint()});
+    QTRY_COMPARE_WITH_TIMEOUT(intruder.state(), QProcess::NotRunning, 90000);
+    const QString heard = QString::fromLatin1(intruder.readAllStandardOutput()).trimmed();
+    QVERIFY2(heard == QLatin1String("no entry") || heard == QLatin1String("0"), qPrintable(heard));
+    QCOMPARE(connected.size(), 0);
+    QLocalSocket browser;
+    browser.connectToServer(host.endpoint());
+    QVERIFY(browser.waitForConnected(5000));
+    QVERIFY(connected.wait(5000));
+    QVERIFY(readAtLeast(browser, 31).startsWith("config:accessToken:"));
 }
 
 void tst_BrowserHost::hangUpAfterLastFrames()
