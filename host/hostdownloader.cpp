@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: Apache-2.0
 #include "host/hostdownloader.h"
 
+#include "config/hostmatch.h"
 #include "host/hostrecord.h"
 #include "host/hoststore.h"
 #include "wire/vocabulary.h"
@@ -158,23 +159,45 @@ void HostDownloader::begin(QJsonObject record)
     if (!store->put(record))
         emit warning(QStringLiteral("cannot save the download history: %1").arg(store->lastError()));
 
-    QNetworkRequest request(url);
-    request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::NoLessSafeRedirectPolicy);
-    if (!accessToken.isEmpty())
-        request.setRawHeader("X-Access-Token", accessToken);
     Job *raw = job.get();
-    raw->reply = network.get(request);
-    connect(raw->reply, &QNetworkReply::metaDataChanged, this, [this, raw] { onMetaData(raw); });
-    connect(raw->reply, &QNetworkReply::readyRead, this, [this, raw] { onReadyRead(raw); });
-    connect(raw->reply, &QNetworkReply::finished, this, [this, raw] { onFinished(raw); });
+    request(raw, url);
     jobs[raw->key] = std::move(job);
     emit note(QStringLiteral("downloading %1 from %2").arg(name, url.toDisplayString()));
+}
+
+void HostDownloader::request(Job *job, const QUrl &url)
+{
+    QNetworkRequest request(url);
+    // Redirects are followed here, hop by hop, each asked afresh: a
+    // redirected request would keep the token for whichever host comes next.
+    request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::ManualRedirectPolicy);
+    if (!accessToken.isEmpty() && (tokenHosts.isEmpty() || HostMatch::hostListed(tokenHosts, url)))
+        request.setRawHeader("X-Access-Token", accessToken);
+    job->reply = network.get(request);
+    job->expected = -1;
+    job->refused = false;
+    connect(job->reply, &QNetworkReply::metaDataChanged, this, [this, job] { onMetaData(job); });
+    connect(job->reply, &QNetworkReply::readyRead, this, [this, job] { onReadyRead(job); });
+    connect(job->reply, &QNetworkReply::finished, this, [this, job] { onFinished(job); });
+}
+
+// Where a finished reply sends us next, or nowhere: an empty address.
+QUrl HostDownloader::redirectTarget(Job *job) const
+{
+    QNetworkReply *reply = job->reply;
+    const int code = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
+    const QUrl to = reply->attribute(QNetworkRequest::RedirectionTargetAttribute).toUrl();
+    if (code < 300 || code >= 400 || to.isEmpty() || reply->error() != QNetworkReply::NoError)
+        return QUrl();
+    return reply->url().resolved(to);
 }
 
 void HostDownloader::onMetaData(Job *job)
 {
     const QVariant code = job->reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
     job->refused = code.isValid() && code.toInt() >= 400;
+    // A redirect's body and length are not the file's.
+    job->refused = job->refused || (code.toInt() >= 300 && code.toInt() < 400);
     if (job->refused)
         return;
     const QVariant length = job->reply->header(QNetworkRequest::ContentLengthHeader);
@@ -200,13 +223,32 @@ void HostDownloader::onReadyRead(Job *job)
 
 void HostDownloader::onFinished(Job *job)
 {
+    const QUrl next = redirectTarget(job);
+    if (next.isValid() && !next.isEmpty()) {
+        QString refusal;
+        if (++job->redirects > kMaxRedirects)
+            refusal = QStringLiteral("too many redirects");
+        else if (job->reply->url().scheme() == QLatin1String("https") && next.scheme() != QLatin1String("https"))
+            refusal = QStringLiteral("redirected from an encrypted address to a plain one: %1").arg(next.toDisplayString());
+        else if (next.scheme() != QLatin1String("https") && next.scheme() != QLatin1String("http"))
+            refusal = QStringLiteral("redirected to %1").arg(next.toDisplayString());
+        if (refusal.isEmpty()) {
+            job->reply->disconnect(this);
+            job->reply->deleteLater();
+            request(job, next);
+            return;
+        }
+        job->redirectError = refusal;
+    }
     if (job->writeError.isEmpty() && job->reply->bytesAvailable() > 0)
         onReadyRead(job);
     job->file.close();
 
     QJsonObject record = store->record(job->key);
     QString reason;
-    if (!job->writeError.isEmpty())
+    if (!job->redirectError.isEmpty())
+        reason = job->redirectError;
+    else if (!job->writeError.isEmpty())
         reason = QStringLiteral("cannot write %1: %2").arg(job->file.fileName(), job->writeError);
     else if (job->reply->error() != QNetworkReply::NoError)
         reason = job->reply->errorString();

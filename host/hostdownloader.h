@@ -8,6 +8,7 @@
 #include <QNetworkAccessManager>
 #include <QObject>
 #include <QString>
+#include <QStringList>
 #include <QUrl>
 #include <map>
 #include <memory>
@@ -28,8 +29,11 @@ public:
     ~HostDownloader() override;
 
     QString downloadDir() const { return dir; }
-    // Sent along with our own requests, as the browser does with its own.
+    // Sent along with our own requests as the browser sends it with its
+    // own: only to the hosts of the list (parsed as "accessTokenHosts";
+    // empty: every host), and never on across a redirect off the list.
     void setAccessToken(const QString &token) { accessToken = token.toUtf8(); }
+    void setAccessTokenHosts(const QStringList &hosts) { tokenHosts = hosts; }
 
     // Records a new download and starts it; returns its file key.
     QString start(const QString &name, const QUrl &url);
@@ -70,6 +74,8 @@ private:
         qint64 received = 0;
         qint64 expected = -1;   // Content-Length, when the server gave one
         bool refused = false;   // an HTTP error: its body is no part of the file
+        int redirects = 0;
+        QString redirectError;
         QString writeError;
     };
 
@@ -78,6 +84,8 @@ private:
     void onReadyRead(Job *job);
     void onMetaData(Job *job);
     void onFinished(Job *job);
+    QUrl redirectTarget(Job *job) const;
+    void request(Job *job, const QUrl &url);
     // Gives the complete file its name: the one chosen at the start, or the
     // next free one if something took that meanwhile. Empty on failure.
     QString complete(Job *job, QString *error);
@@ -85,6 +93,8 @@ private:
     HostStore *store;
     QString dir;
     QByteArray accessToken;
+    QStringList tokenHosts;
     QNetworkAccessManager network;
+    static constexpr int kMaxRedirects = 10;
     std::map<QString, std::unique_ptr<Job>> jobs;
 };

@@ -110,6 +110,7 @@ bool ReferenceHost::start()
                                                            | QUrl::RemoveUserInfo).toString()};
         settings.externalSchemes = QStringList{QStringLiteral("none")};
     }
+    hostDownloader.setAccessTokenHosts(settings.accessTokenHosts);
     hostSession = new HostSession(&link, &hostStore, &hostDownloader, settings, this);
     connect(hostSession, &HostSession::note, this, &ReferenceHost::note);
     connect(hostSession, &HostSession::warning, this, &ReferenceHost::warning);

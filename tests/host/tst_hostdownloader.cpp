@@ -2,6 +2,7 @@
 #include "host/demosite.h"
 #include "host/hostdownloader.h"
 #include "host/hoststore.h"
+#include "webtestkit.h"
 
 #include <QCryptographicHash>
 #include <QFile>
@@ -20,7 +21,8 @@ private slots:
     void restartFailed();
     void cancelRemovesPartialFile();
     void abandonMarksFailed();
-    void tokenSent();
+    void tokenFollowsTheList_data();
+    void tokenFollowsTheList();
     void uniqueFileName_data();
     void uniqueFileName();
     void safeFileName_data();
@@ -30,6 +32,8 @@ private:
     int statusOf(const QString &key) const { return store->record(key).value("status").toInt(); }
 
     DemoSite site;
+    PageServer server;
+    int rows = 0;
     QScopedPointer<QTemporaryDir> dir;
     QScopedPointer<HostStore> store;
     QScopedPointer<HostDownloader> downloader;
@@ -38,6 +42,7 @@ private:
 void tst_HostDownloader::initTestCase()
 {
     QVERIFY(site.start());
+    QVERIFY(server.startHttp());
 }
 
 void tst_HostDownloader::init()
@@ -184,14 +189,62 @@ void tst_HostDownloader::abandonMarksFailed()
     QVERIFY(!QFile::exists(dir->filePath("downloads/large-sample.bin.part")));
 }
 
-void tst_HostDownloader::tokenSent()
+void tst_HostDownloader::tokenFollowsTheList_data()
 {
-    // The page request is what the site remembers the token from.
+    QTest::addColumn<QStringList>("hosts");   // "accessTokenHosts"
+    QTest::addColumn<QString>("from");        // the host asked
+    QTest::addColumn<QString>("to");          // where it redirects; empty: it serves the file
+    QTest::addColumn<QList<bool>>("token");   // each request's, in order
+    const QStringList listed{QStringLiteral("127.0.0.1")};
+    QTest::newRow("no list: every host") << QStringList() << "localhost" << "" << QList<bool>{true};
+    QTest::newRow("listed") << listed << "127.0.0.1" << "" << QList<bool>{true};
+    QTest::newRow("not listed") << listed << "localhost" << "" << QList<bool>{false};
+    QTest::newRow("redirected off the list") << listed << "127.0.0.1" << "localhost" << QList<bool>{true, false};
+    QTest::newRow("redirected onto the list") << listed << "localhost" << "127.0.0.1" << QList<bool>{false, true};
+    QTest::newRow("no list: redirected anywhere") << QStringList() << "127.0.0.1" << "localhost" << QList<bool>{true, true};
+}
+
+// The token goes where the browser would send it, and a redirect never
+// takes it to a host off the list.
+void tst_HostDownloader::tokenFollowsTheList()
+{
+    QFETCH(QStringList, hosts);
+    QFETCH(QString, from);
+    QFETCH(QString, to);
+    QFETCH(QList<bool>, token);
+    const QString dir = "/" + QString::number(++rows);
+    server.setContent(dir + "/file.txt", "the file", "text/plain");
+    QUrl target = server.url(dir + "/file.txt");
+    target.setHost(to);
+    if (!to.isEmpty())
+        server.setRedirect(dir + "/moved", 302, target);
+    QUrl asked = server.url(dir + (to.isEmpty() ? "/file.txt" : "/moved"));
+    asked.setHost(from);
     downloader->setAccessToken("tok-42");
+    downloader->setAccessTokenHosts(hosts);
     QSignalSpy finished(downloader.data(), &HostDownloader::finished);
-    downloader->start("index.html", site.url());
+    QSignalSpy warnings(downloader.data(), &HostDownloader::warning);
+    const QString key = downloader->start("file.txt", asked);
     QVERIFY(finished.wait(20000));
-    QCOMPARE(site.lastAccessToken(), QString("tok-42"));
+    QVERIFY2(warnings.isEmpty(), warnings.isEmpty() ? "" : qPrintable(warnings.first().first().toString()));
+    QCOMPARE(statusOf(key), 2);
+    // The network layer may send a request again on a fresh connection: what
+    // counts is that each address was always asked the same way.
+    QList<bool> carried;
+    QStringList paths;
+    for (const SeenRequest &r : server.requests()) {
+        if (!r.path.startsWith(dir + "/"))
+            continue;
+        const bool with = r.headers.value("x-access-token") == "tok-42";
+        const int at = paths.indexOf(r.path);
+        if (at < 0) {
+            paths << r.path;
+            carried << with;
+        } else {
+            QVERIFY2(carried.at(at) == with, qPrintable(r.path));
+        }
+    }
+    QCOMPARE(carried, token);
 }
 
 void tst_HostDownloader::uniqueFileName_data()
