@@ -80,11 +80,13 @@ bool peerIsOwnUser(qintptr socketDescriptor, uint *peerUid)
     return peer.uid == ::geteuid();
 }
 
-bool sharedEndpointIsOwn(const QString &path)
+SharedEndpoint sharedEndpointAt(const QString &path, uint *ownerUid)
 {
     struct stat info = {};
     // lstat: a link planted at the path would lead the connection elsewhere.
     if (::lstat(QFile::encodeName(path).constData(), &info) != 0)
-        return false;
-    return S_ISSOCK(info.st_mode) && info.st_uid == ::geteuid();
+        return SharedEndpoint::Missing;
+    if (ownerUid)
+        *ownerUid = info.st_uid;
+    return S_ISSOCK(info.st_mode) && info.st_uid == ::geteuid() ? SharedEndpoint::Own : SharedEndpoint::Foreign;
 }

@@ -26,6 +26,9 @@ QStringList endpointNames(const QString &applicationDirPath, const QString &runt
 // Whether the process at the other end of a connected local socket runs as
 // our own user; *peerUid is its user id when the system could tell.
 bool peerIsOwnUser(qintptr socketDescriptor, uint *peerUid = nullptr);
-// Whether a socket file in a folder every user shares may be ours: a socket
-// (no link to one), owned by our own user. Anyone can make that path first.
-bool sharedEndpointIsOwn(const QString &path);
+// What stands at an endpoint's path in a folder every user shares, where
+// anyone can make the path first: nothing, a socket of our own user, or
+// anything else (another user's socket, a link, a file). *ownerUid is the
+// owner of what is there.
+enum class SharedEndpoint { Missing, Own, Foreign };
+SharedEndpoint sharedEndpointAt(const QString &path, uint *ownerUid = nullptr);

@@ -3,6 +3,7 @@
 
 #include "config/logcategories.h"
 #include "hostlink/hostcommands.h"
+#include "hostlink/endpoint.h"
 #include "hostlink/hostencoder.h"
 
 #include <QCoreApplication>
@@ -67,8 +68,27 @@ void transport::connectToVell(const QStringList &names)
 {
     if (names.isEmpty())
         return;
-    untried = names.mid(1);
-    socket.connectToServer(names.first(), QIODevice::ReadWrite);
+    // Another user's socket, or a link, at the shared path is passed over
+    // before any connection: the peer check below would refuse its listener,
+    // but a link could lead to a socket of ours that is no host.
+    QStringList usable;
+    for (const QString &name : names) {
+        uint owner = 0;
+        if (!name.startsWith(psServerPrefix()) || sharedEndpointAt(name, &owner) != SharedEndpoint::Foreign) {
+            usable << name;
+            continue;
+        }
+        std::fprintf(stderr, "channel-web-browser: %s is no socket of this user (%u) but belongs to user id %u; not using it\n",
+                     qPrintable(name), unsigned(::geteuid()), owner);
+        std::fflush(stderr);
+    }
+    if (usable.isEmpty()) {
+        // As when nobody listens.
+        QMetaObject::invokeMethod(this, [this] { endLink(); }, Qt::QueuedConnection);
+        return;
+    }
+    untried = usable.mid(1);
+    socket.connectToServer(usable.first(), QIODevice::ReadWrite);
 }
 
 void transport::socketConnected()
