@@ -11,8 +11,9 @@
 // name here, the bridge method the page calls for it (postMessage's rows are
 // told apart by the "action" of the page's object), the host message it
 // becomes, and whether it may be dropped while the host leaves page messages
-// unread. A new page-to-host message is a row here, its handling at the host
-// and its test; the bridge sends every row the same way.
+// unread. A new postMessage action is a row here, its handling at the host
+// and its test; a new bridge method also needs its slot in VellJsBridge, and
+// a test holds every row's method to the bridge's published slots.
 //   name         bridge method       action                category         subcommand                    delivery
 #define WB_PAGE_MESSAGES(X) \
     X(Log,         postLog,            "",                   wire::kFeedback, wire::feedback::kReceiveLog,  Droppable) \
