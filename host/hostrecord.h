@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: Apache-2.0
 #pragma once
 
-#include "host/hoststore.h"
 #include "wire/vocabulary.h"
 
 #include <QDateTime>
@@ -17,7 +16,8 @@ using wire::field::kCreateTime;
 using wire::field::kUpdateTime;
 using wire::field::kFileSize;
 using wire::field::kDownloadOffset;
-inline const QString &kPath = HostStore::pathMember;
+// The member holding the file's place on disk; ours alone.
+inline const QString kPath = QStringLiteral("path");
 
 // The browser reads a record's times as milliseconds since the epoch in a
 // JSON number.

@@ -18,8 +18,6 @@ class HostStore
 {
 public:
     enum Status { StatusDownloading = 1, StatusSuccess = 2, StatusFailed = 3 };
-    // The record member holding the file's place on disk; ours alone.
-    inline static const QString pathMember = QStringLiteral("path");
 
     explicit HostStore(const QString &dataDir);
 

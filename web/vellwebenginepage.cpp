@@ -71,6 +71,7 @@ VellWebEnginePage *VellWebEnginePage::popupPage(QObject *parent)
     auto *popup = new VellWebEnginePage(profile(), parent);
     popup->setStrictCertificates(strict);
     popup->setTokenHosts(tokenHosts);
+    popup->openerListed = tokenHosts.isEmpty() || HostMatch::hostListed(tokenHosts, url());
     popup->setExternalSchemes(externalSchemes);
     popup->setPopups(popupsOn);
     connect(popup, &VellWebEnginePage::navigationRefused, this, &VellWebEnginePage::navigationRefused);
@@ -134,11 +135,28 @@ bool VellWebEnginePage::acceptNavigationRequest(const QUrl &url, NavigationType 
         return false;
     if (type == NavigationTypeRedirect && !tokenHosts.isEmpty())
         return acceptRedirect(url, isMainFrame);
-    if (isMainFrame && !(type == NavigationTypeTyped && url == freshUrl))
+    if (isMainFrame && !(type == NavigationTypeTyped && url == freshUrl)) {
         freshLoads = 0;
+        loadMayCarry = mayCarry(type);
+    }
     if (isMainFrame)
         pageRequest = url;
     return true;
+}
+
+// Who started a load, as far as the page can tell: the engine's own request
+// filter sees the page that did and decides the first request by it; this
+// keeps its redirects to the same rule.
+bool VellWebEnginePage::mayCarry(NavigationType type) const
+{
+    if (tokenHosts.isEmpty())
+        return true;
+    const QUrl current = url();
+    if (current.isEmpty() || current.scheme() == QLatin1String("about"))
+        return openerListed;
+    if (type == NavigationTypeTyped || type == NavigationTypeReload || type == NavigationTypeBackForward)
+        return true;
+    return HostMatch::hostListed(tokenHosts, current);
 }
 
 // The engine follows a redirect with the headers of the request before it,
@@ -157,8 +175,9 @@ bool VellWebEnginePage::acceptRedirect(const QUrl &url, bool isMainFrame)
     }
     // Between two listed hosts, or two hosts off the list, the headers the
     // engine carries over are the right ones: it follows the redirect itself,
-    // and a form's POST keeps its body and the page its referrer.
-    if (HostMatch::hostListed(tokenHosts, pageRequest) == HostMatch::hostListed(tokenHosts, url)) {
+    // and a form's POST keeps its body and the page its referrer. A load a
+    // page off the list started never had the token to carry.
+    if (!loadMayCarry || HostMatch::hostListed(tokenHosts, pageRequest) == HostMatch::hostListed(tokenHosts, url)) {
         pageRequest = url;
         return true;
     }

@@ -54,6 +54,7 @@ private:
     void answerCertificateErrors();
     void refuseWindows();
     bool acceptRedirect(const QUrl &url, bool isMainFrame);
+    bool mayCarry(NavigationType type) const;
 
     bool strict = false;
     bool popupsOn = false;
@@ -62,4 +63,10 @@ private:
     int freshLoads = 0;   // redirects of the page loaded afresh in a row
     QUrl freshUrl;        // the last of them
     QUrl pageRequest;     // where the page's last request went, redirects included
+    // Whether the page's current load was started by the host or the user
+    // (an address, a reload, back and forward) or by a page of a listed
+    // host. A load that a page off the list started never carries the token,
+    // on any of its redirects.
+    bool loadMayCarry = true;
+    bool openerListed = true;   // for a popup's first load: its opener's say
 };

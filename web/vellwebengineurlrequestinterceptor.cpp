@@ -15,13 +15,6 @@ bool headerSafe(const QByteArray &value)
     return !value.contains('\r') && !value.contains('\n') && !value.contains('\0');
 }
 
-bool isNavigation(QWebEngineUrlRequestInfo::ResourceType type)
-{
-    return type == QWebEngineUrlRequestInfo::ResourceTypeMainFrame || type == QWebEngineUrlRequestInfo::ResourceTypeSubFrame
-        || type == QWebEngineUrlRequestInfo::ResourceTypeNavigationPreloadMainFrame
-        || type == QWebEngineUrlRequestInfo::ResourceTypeNavigationPreloadSubFrame;
-}
-
 }
 
 VellWebEngineUrlRequestInterceptor::VellWebEngineUrlRequestInterceptor(QObject *parent)
@@ -55,8 +48,26 @@ void VellWebEngineUrlRequestInterceptor::interceptRequest(QWebEngineUrlRequestIn
     }
     if (token.isEmpty())
         return;
-    if (!hosts.isEmpty() && !HostMatch::hostListed(hosts, info.requestUrl()))
+    if (!hosts.isEmpty() && !mayCarry(info, hosts))
         return;
+    info.setHttpHeader(QByteArrayLiteral("X-Access-Token"), token);
+}
+
+// As a browser keeps SameSite cookies: the token goes with a listed host's
+// request when the host or the user started it (a page's address, a reload,
+// back and forward: nobody in a page started those) or a page of a listed
+// host did, and, below the top, only inside a page whose top is listed. A
+// form, a frame, a link or a popup of a page off the list gets nothing, even
+// from a listed host, and neither does a listed page framed by one.
+bool VellWebEngineUrlRequestInterceptor::mayCarry(const QWebEngineUrlRequestInfo &info, const QStringList &hosts)
+{
+    if (!HostMatch::hostListed(hosts, info.requestUrl()))
+        return false;
+    const QUrl initiator = info.initiator();
+    const bool initiatorListed = HostMatch::hostListed(hosts, initiator);
+    if (info.resourceType() == QWebEngineUrlRequestInfo::ResourceTypeMainFrame
+        || info.resourceType() == QWebEngineUrlRequestInfo::ResourceTypeNavigationPreloadMainFrame)
+        return initiator.isEmpty() || initiatorListed;
     // The engine follows a redirect with the headers the first request had,
     // before it calls us again, and no call can take the token back: a
     // listed host's redirect takes a sub-resource's token wherever it points.
@@ -64,7 +75,5 @@ void VellWebEngineUrlRequestInterceptor::interceptRequest(QWebEngineUrlRequestIn
     // follows them; for sub-resources nothing can, so only pages of listed
     // hosts get the token on theirs: a page off the list cannot hand it to a
     // listed host's redirect.
-    if (!hosts.isEmpty() && !isNavigation(info.resourceType()) && !HostMatch::hostListed(hosts, info.initiator()))
-        return;
-    info.setHttpHeader(QByteArrayLiteral("X-Access-Token"), token);
+    return initiatorListed && HostMatch::hostListed(hosts, info.firstPartyUrl());
 }

@@ -9,8 +9,8 @@
 
 // Stamps the requests of the page profile with the host's access token so
 // the host's services recognise the signed-in user: every request, or those
-// to the hosts the host named (and then a sub-resource only when a page of
-// those hosts asks for it). It never blocks or redirects anything.
+// to the hosts the host named, and of those only what the host, the user or
+// a page of those hosts started. It never blocks or redirects anything.
 class VellWebEngineUrlRequestInterceptor : public QWebEngineUrlRequestInterceptor
 {
     Q_OBJECT
@@ -24,6 +24,7 @@ public:
 signals:
     void log(QString log);
 private:
+    static bool mayCarry(const QWebEngineUrlRequestInfo &info, const QStringList &hosts);
     // Written on the GUI thread, read wherever the engine runs its requests;
     // the lock is only ever held for a byte-array copy. Kept as the ready
     // header value, UTF-8, so a request does no encoding of its own.

@@ -168,6 +168,8 @@ static QByteArray carrierPage(const QString &kind, const QUrl &start)
     if (kind == "form")
         return "<html><body><form method='post' action='" + to + "'><input name='a' value='b'></form>"
                "<script>document.forms[0].submit();</script></body></html>";
+    if (kind == "link")
+        return "<html><body><a id='a' href='" + to + "'>to</a><script>a.click();</script></body></html>";
     return "<html><body><script>window.open('" + to + "');</script></body></html>";   // popup
 }
 
@@ -202,6 +204,13 @@ void tst_BrowserE2E::tokenAcrossRedirects_data()
     // a form's POST keeps its body through a 307 that stays on (or off) the list
     QTest::newRow("form, 307 on the list") << "form" << "L" << 307 << "LL" << "TT";
     QTest::newRow("form, 307 off the list") << "form" << "L" << 307 << "LU" << "T-";
+    // Only what the host, the user or a listed page started carries the token:
+    // a page off the list reaches a listed one without it, framed or not.
+    QTest::newRow("form of a page off the list, on the list") << "form" << "U" << 307 << "LL" << "--";
+    QTest::newRow("frame of a page off the list, on the list") << "frame" << "U" << 307 << "LL" << "--";
+    QTest::newRow("popup of a page off the list, on the list") << "popup" << "U" << 302 << "LL" << "--";
+    QTest::newRow("popup of a page off the list, onto the list") << "popup" << "U" << 302 << "UL" << "--";
+    QTest::newRow("link of a page off the list, onto the list") << "link" << "U" << 302 << "UL" << "--";
 }
 
 // Counts the token on every request the server sees for the chain.
@@ -244,8 +253,12 @@ void tst_BrowserE2E::tokenAcrossRedirects()
         QVERIFY2(refused.payload.startsWith("refused a frame's redirect to " + hop(lastSeen + 1).toEncoded()),
                  refused.payload.constData());
     }
-    if (kind == "page" || kind == "popup" || kind == "form")
+    if (kind == "page" || kind == "popup" || kind == "form" || kind == "link" || (kind == "frame" && carrier == "U"))
         QTRY_VERIFY_WITH_TIMEOUT(!server.requestsFor("/loaded-" + tag).isEmpty(), 20000);
+    // A listed page framed by a page off the list loads its own without the
+    // token too; shown at the top, it is the listed site's own page.
+    if (kind == "frame" && carrier == "U")
+        QCOMPARE(server.requestsFor("/loaded-" + tag).first().headers.value("x-access-token"), QByteArray());
     // Loaded afresh, a redirect across the list's edge can only be a GET.
     if (kind == "form" && !(hops.contains('L') && hops.contains('U')))
         QCOMPARE(server.requestsFor(last).value(0).method, QByteArray("POST"));
