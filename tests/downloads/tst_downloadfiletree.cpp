@@ -411,7 +411,7 @@ void tst_DownloadFileTree::realTimerPolls()
 {
     listed({recordA});
     QSignalSpy asked(tree.data(), &DownloadFileTree::requestFileDownloadOffsetList);
-    QVERIFY(asked.wait(3000));
+    QVERIFY(asked.wait(30000));
     QCOMPARE(asked.at(0).at(1).toStringList(), QStringList{"a"});
 }
 
