@@ -2,6 +2,7 @@
 #include "web/velljsbridge.h"
 
 #include "config/hostmatch.h"
+#include "web/vellwebenginepage.h"
 #include "wire/vocabulary.h"
 
 #include <QCoreApplication>
@@ -38,8 +39,8 @@ void VellJsBridge::setPage(QWebEnginePage *shown)
 bool VellJsBridge::callerAllowed() const
 {
     // Only the top document of the page reaches the web channel, so the
-    // page's address is the caller's.
-    return allowedOrigins.isEmpty() || (page && HostMatch::originListed(allowedOrigins, page->url()));
+    // document the page shows is the caller, also while the next one loads.
+    return allowedOrigins.isEmpty() || HostMatch::originListed(allowedOrigins, VellWebEnginePage::shownUrl(page));
 }
 
 void VellJsBridge::deliverToPage(const QString &text)

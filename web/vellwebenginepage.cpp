@@ -6,8 +6,10 @@
 #include "web/enginecompat.h"
 
 #include <QWebEngineCertificateError>
+#include <QWebEngineHistory>
 #include <QWebEngineScript>
 #include <QWebEngineScriptCollection>
+#include <QWebEngineSettings>
 
 namespace {
 
@@ -28,6 +30,7 @@ VellWebEnginePage::VellWebEnginePage(QWebEngineProfile *profile, QObject *parent
     answerCertificateErrors();
     refuseWindows();
     EngineCompat::followRefusedLinksInPlace(this);
+    EngineCompat::whenWindowRequested(this, [this](bool byUser) { askedByUser = byUser; });
 }
 
 // The engine hands a page its new window's object before it asks the view
@@ -55,11 +58,25 @@ VellWebEnginePage::VellWebEnginePage(QObject *parent)
     answerCertificateErrors();
 }
 
+QUrl VellWebEnginePage::shownUrl(const QWebEnginePage *page)
+{
+    if (!page)
+        return QUrl();
+    // The history's current entry is the committed one: a new load only
+    // joins it once its document is in.
+    const QWebEngineHistoryItem current = page->history()->currentItem();
+    return current.isValid() ? current.url().adjusted(QUrl::RemoveUserInfo) : QUrl();
+}
+
 void VellWebEnginePage::setPopups(bool on)
 {
     if (on == popupsOn)
         return;
     popupsOn = on;
+    // The engine's own popup blocker, off by default: a window.open() without
+    // the user's click or key gets null, before the engine asks for a
+    // window, on either engine.
+    settings()->setAttribute(QWebEngineSettings::JavascriptCanOpenWindows, !on);
     if (on)
         EngineCompat::removeScripts(this, refusePopupsScript);
     else
@@ -73,7 +90,6 @@ VellWebEnginePage *VellWebEnginePage::popupPage(QObject *parent)
     popup->setTokenHosts(tokenHosts);
     popup->openerListed = tokenHosts.isEmpty() || HostMatch::hostListed(tokenHosts, url());
     popup->setExternalSchemes(externalSchemes);
-    popup->setPopups(popupsOn);
     connect(popup, &VellWebEnginePage::navigationRefused, this, &VellWebEnginePage::navigationRefused);
     connect(popup, &VellWebEnginePage::externalLinkRequested, this, &VellWebEnginePage::externalLinkRequested);
     return popup;

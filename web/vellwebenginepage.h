@@ -18,6 +18,11 @@ class VellWebEnginePage : public QWebEnginePage
 {
     Q_OBJECT
 public:
+    // The address of the document the page shows: the last one the engine
+    // committed, not one still on its way (url() names that as soon as the
+    // host asks for it). Without user name and password, which are nobody
+    // else's business. Empty before the first page is in.
+    static QUrl shownUrl(const QWebEnginePage *page);
     VellWebEnginePage(QWebEngineProfile *profile, QObject *parent);
     explicit VellWebEnginePage(QObject *parent);
     void setStrictCertificates(bool on) { strict = on; }
@@ -26,14 +31,20 @@ public:
     void setTokenHosts(const QStringList &hosts) { tokenHosts = hosts; }
     // Schemes that open in other programs without asking (ExternalLinks).
     void setExternalSchemes(const QStringList &schemes) { externalSchemes = schemes; }
-    // On: a window.open() with window features asks the view for a window
-    // (see VellChatWebView); off: the page gets null. Takes effect with the
-    // next load.
+    // On: a window.open() with window features that the user's click or key
+    // made asks the view for a window (see VellChatWebView), and one without
+    // gets null, as every window.open() without the user does then; off:
+    // window.open() with features gets null. Takes effect with the next load.
     void setPopups(bool on);
     bool popups() const { return popupsOn; }
+    // Whether the page's last ask for a new window came from the user's click
+    // or key, as far as the engine tells (EngineCompat::whenWindowRequested);
+    // where it cannot, the engine itself let no other ask through.
+    bool windowAskedByUser() const { return askedByUser; }
     // A page for a window this one opened: the same profile (cookies, token,
-    // downloads) and the same rules; what it refuses, and the links to other
-    // programs its user clicks, are reported as this page's own.
+    // downloads) and the same rules but no popups of its own; what it
+    // refuses, and the links to other programs its user clicks, are
+    // reported as this page's own.
     VellWebEnginePage *popupPage(QObject *parent);
 signals:
     // A load stopped at a certificate error; one line for the host's log.
@@ -58,6 +69,7 @@ private:
 
     bool strict = false;
     bool popupsOn = false;
+    bool askedByUser = true;
     QStringList tokenHosts;
     QStringList externalSchemes;
     int freshLoads = 0;   // redirects of the page loaded afresh in a row

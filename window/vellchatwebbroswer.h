@@ -15,6 +15,7 @@ class PageLeave;
 class PageDownloads;
 class VellChatWebBroswer_impl;
 class VellWebEngineUrlRequestInterceptor;
+class QWebEngineView;
 
 // The one top-level browser window. The host link reaches it only through
 // the static entry points, which do nothing while there is no window; every
@@ -111,6 +112,7 @@ private:
     void handOverDownload(const QString &url, const QString &name);
     // The page the user is on, for the host that asked to hear of it.
     QString pageAddress() const;
+    static QString shownAddress(QWebEngineView *view);
     void reportPage();
 
     VellChatWebBroswer_impl *frame = nullptr;

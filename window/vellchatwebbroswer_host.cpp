@@ -5,6 +5,7 @@
 #include "downloads/downloadfiletree.h"
 #include "hostlink/transport.h"
 #include "web/vellchatwebview.h"
+#include "web/vellwebenginepage.h"
 #include "window/vellchatwebbroswer_impl.h"
 
 
@@ -40,8 +41,10 @@ void VellChatWebBroswer::connectFrame()
     connect(view, &QWebEngineView::urlChanged, this, &VellChatWebBroswer::reportPage);
     connect(view, &QWebEngineView::titleChanged, this, &VellChatWebBroswer::reportPage);
     connect(view, &QWebEngineView::loadFinished, this, [this, view](bool ok) {
+        // A committed page's title may come before its address is reported.
+        reportPage();
         if (VellChatWBConfigure::ReportNavigation())
-            transport::shareInstance()->loadFinished(view->url().toString(QUrl::FullyEncoded), ok);
+            transport::shareInstance()->loadFinished(shownAddress(view), ok);
     });
 }
 
@@ -50,15 +53,24 @@ QString VellChatWebBroswer::pageAddress() const
     // Without the key the buttons' messages stay as they always were: empty.
     if (!VellChatWBConfigure::ReportNavigation())
         return QString();
-    return frame->view()->url().toString(QUrl::FullyEncoded);
+    return shownAddress(frame->view());
+}
+
+// What the user sees: the committed document's address (a page still on
+// its way is not on screen), without user name and password.
+QString VellChatWebBroswer::shownAddress(QWebEngineView *view)
+{
+    return VellWebEnginePage::shownUrl(view->page()).toString(QUrl::FullyEncoded);
 }
 
 void VellChatWebBroswer::reportPage()
 {
     if (!VellChatWBConfigure::ReportNavigation())
         return;
-    const QString url = frame->view()->url().toString(QUrl::FullyEncoded);
+    const QString url = shownAddress(frame->view());
     const QString title = frame->view()->title();
+    if (url.isEmpty())
+        return;
     // A new address and its title come as two signals, and the engine repeats
     // either at times: the host hears each pair once.
     if (url == reportedUrl && title == reportedTitle)

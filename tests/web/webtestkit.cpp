@@ -68,6 +68,8 @@ bool PageServer::start(std::unique_ptr<httplib::Server> created, const QString &
         {
             QMutexLocker locker(&mutex);
             seen.append(record);
+            while (held.contains(record.path) && !stopping)
+                released.wait(&mutex);
             known = contents.contains(record.path);
             if (known)
                 content = contents.value(record.path);
@@ -98,10 +100,28 @@ bool PageServer::start(std::unique_ptr<httplib::Server> created, const QString &
     return true;
 }
 
+void PageServer::hold(const QString &path)
+{
+    QMutexLocker locker(&mutex);
+    held.insert(path);
+}
+
+void PageServer::release(const QString &path)
+{
+    QMutexLocker locker(&mutex);
+    held.remove(path);
+    released.wakeAll();
+}
+
 void PageServer::stop()
 {
     if (!server)
         return;
+    {
+        QMutexLocker locker(&mutex);
+        stopping = true;
+        released.wakeAll();
+    }
     server->stop();
     if (thread.joinable())
         thread.join();

@@ -6,10 +6,12 @@
 #include <QHash>
 #include <QList>
 #include <QMutex>
+#include <QSet>
 #include <QSize>
 #include <QString>
 #include <QUrl>
 #include <QVariant>
+#include <QWaitCondition>
 #include <memory>
 #include <thread>
 
@@ -44,6 +46,10 @@ public:
                     const QByteArray &cacheControl = "no-store");
     // path answers with status (301, 302, 303, 307 or 308) and Location: to.
     void setRedirect(const QString &path, int status, const QUrl &to);
+    // A request for path waits, seen, until release(path) (or stop()): a page
+    // that is still loading for as long as a test needs.
+    void hold(const QString &path);
+    void release(const QString &path);
     QUrl url(const QString &path) const;
     QList<SeenRequest> requests() const;
     QList<SeenRequest> requestsFor(const QString &path) const;
@@ -64,6 +70,9 @@ private:
     QHash<QString, Content> contents;
     QHash<QString, QPair<int, QByteArray>> redirects;
     QList<SeenRequest> seen;
+    QSet<QString> held;
+    QWaitCondition released;
+    bool stopping = false;
 };
 
 // Writes a self-signed certificate for 127.0.0.1 and its key into dir.

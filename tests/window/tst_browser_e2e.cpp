@@ -29,6 +29,7 @@ private slots:
     void strictCertificates();
     void bridgeOnlyForListedOrigins_data();
     void bridgeOnlyForListedOrigins();
+    void bridgeFollowsTheShownPage();
     void navigationReported_data();
     void navigationReported();
     void downloadIsHandedToHost();
@@ -405,6 +406,51 @@ void tst_BrowserE2E::bridgeOnlyForListedOrigins()
     }
 }
 
+// While the host's next page loads, the page still shown is the one that
+// calls: a page off the list gets nothing, says nothing, and the host hears
+// of the new address only with the new page's own title.
+void tst_BrowserE2E::bridgeFollowsTheShownPage()
+{
+    const QString port = QString::number(server.url("/").port());
+    server.setContent("/stranger.html",
+        "<html><head><title>Stranger</title><script src='/qwebchannel.js'></script></head><body><script>"
+        "new QWebChannel(qt.webChannelTransport, function (channel) {"
+        "  var bridge = channel.objects.jsbridge, n = 0;"
+        "  bridge.receiveMessage.connect(function (t) { fetch('/stranger-heard-' + encodeURIComponent(t)); });"
+        "  setInterval(function () {"
+        "    bridge.postLog('stranger ' + n);"
+        "    fetch('/stranger-tick-' + n++);"
+        "    bridge.getCurrentUserInfo(function (v) { if (v) fetch('/stranger-got-info'); });"
+        "  }, 50);"
+        "});</script></body></html>", "text/html");
+    server.setContent("/listed.html", "<html><head><title>Listed</title></head><body>listed</body></html>", "text/html");
+    host->send("config", "bridgeOrigins", "http://127.0.0.1:" + port);
+    host->send("config", "reportNavigation", "1");
+    host->send("event", "showUrl", viaLocalhost("/stranger.html").toString());
+    QTRY_VERIFY_WITH_TIMEOUT(!server.requestsFor("/stranger-tick-0").isEmpty(), 20000);
+    server.hold("/listed.html");
+    const auto release = qScopeGuard([this] { server.release("/listed.html"); });
+    host->send("event", "showUrl", server.url("/listed.html").toString());
+    QTRY_VERIFY_WITH_TIMEOUT(!server.requestsFor("/listed.html").isEmpty(), 20000);
+    host->clear();
+    host->send("event", "postToPage", "for the listed page");
+    // The stranger goes on calling while the listed page is on its way (a
+    // bridge that waited for the host's answer would hold its calls up).
+    const int ticks = server.requests().size();
+    QTRY_VERIFY_WITH_TIMEOUT(server.requests().size() >= ticks + 10, 30000);
+    server.release("/listed.html");
+    QTRY_VERIFY_WITH_TIMEOUT(!host->framesOf("feedback", "loadFinished").isEmpty(), 20000);
+    for (const HostFrame &f : host->frames()) {
+        QVERIFY2(f.category != "iq", f.payload.constData());
+        QVERIFY2(!f.payload.startsWith("stranger"), f.payload.constData());
+        QVERIFY2(!(f.subcommand == "navigated" && f.payload.contains("Stranger")), f.payload.constData());
+    }
+    for (const SeenRequest &r : server.requests())
+        QVERIFY2(!r.path.startsWith("/stranger-heard") && !r.path.startsWith("/stranger-got"), qPrintable(r.path));
+    host->send("config", "bridgeOrigins", "");
+    host->send("config", "reportNavigation", "0");
+}
+
 void tst_BrowserE2E::navigationReported_data()
 {
     // What the host hears of the page reached ("%1"), as "navigated title" and
@@ -417,6 +463,8 @@ void tst_BrowserE2E::navigationReported_data()
     // the engine's error page, titled with the host
     QTest::newRow("a failed load") << "refused" << true << QStringList{"navigated 127.0.0.1", "loaded failed"};
     QTest::newRow("key off: nothing reported") << "link" << false << QStringList();
+    // user name and password are nobody else's business
+    QTest::newRow("an address with a password") << "credentials" << true << QStringList{"navigated Arrived", "loaded ok"};
 }
 
 void tst_BrowserE2E::navigationReported()
@@ -435,7 +483,12 @@ void tst_BrowserE2E::navigationReported()
     const QString reached = kind == "refused" ? QStringLiteral("http://127.0.0.1:1/gone") : server.url(dir + "/to").toString();
     host->clear();
     host->send("config", "reportNavigation", report ? "1" : "0");
-    host->send("event", "showUrl", kind == "refused" ? reached : server.url(dir + "/from").toString());
+    QUrl shown = kind == "refused" ? QUrl(reached) : server.url(dir + "/from");
+    if (kind == "credentials") {
+        shown = server.url(dir + "/to");
+        shown.setUserInfo("someone:secret");
+    }
+    host->send("event", "showUrl", shown.toString());
     if (kind == "pushState") {
         const QString from = server.url(dir + "/from").toString();
         auto finished = [this, from] {
@@ -475,6 +528,8 @@ void tst_BrowserE2E::navigationReported()
         return kept;
     };
     QTRY_COMPARE_WITH_TIMEOUT(reports(), heard, 20000);
+    for (const HostFrame &f : host->frames())
+        QVERIFY2(!f.payload.contains("secret"), f.payload.constData());
     host->send("config", "reportNavigation", "0");
 }
 
