@@ -11,6 +11,7 @@
 #include <QKeyEvent>
 #include <QPaintEvent>
 #include <QPainter>
+#include <QTimer>
 
 InformBox::InformBox(QWidget *parent, const QString &message, const QString &confirmText,
                      Callback confirmCallback, const QString &cancelText, Callback cancelCallback)
@@ -60,6 +61,41 @@ InformBox::~InformBox()
     qCDebug(lcWidgets) << "~InformBox";
 }
 
+void InformBox::holdInput(int ms)
+{
+    holdMs = ms;
+    for (QWidget *button : {static_cast<QWidget *>(confirmButton), static_cast<QWidget *>(cancelButton)})
+        button->installEventFilter(this);
+}
+
+void InformBox::showEvent(QShowEvent *event)
+{
+    QWidget::showEvent(event);
+    if (holdMs <= 0 || held)
+        return;
+    held = true;
+    QTimer::singleShot(holdMs, this, [this] { held = false; });
+    holdMs = 0;
+}
+
+bool InformBox::eventFilter(QObject *watched, QEvent *event)
+{
+    if (held) {
+        switch (event->type()) {
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseButtonRelease:
+        case QEvent::MouseButtonDblClick:
+        case QEvent::KeyPress:
+        case QEvent::KeyRelease:
+        case QEvent::Shortcut:
+            return true;
+        default:
+            break;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
 void InformBox::onConfirm()
 {
     if (confirmCallback)
@@ -78,7 +114,7 @@ void InformBox::keyPressEvent(QKeyEvent *event)
     // Enter confirms unless a focused button took it first. No key goes on to
     // the page or the panel behind the box.
     event->accept();
-    if (event->isAutoRepeat() || (event->modifiers() & ~Qt::KeypadModifier))
+    if (held || event->isAutoRepeat() || (event->modifiers() & ~Qt::KeypadModifier))
         return;
     if (event->key() == Qt::Key_Escape)
         (cancelButton->isHidden() ? confirmButton : cancelButton)->click();

@@ -20,6 +20,14 @@ public:
               Callback confirmCallback, const QString &cancelText, Callback cancelCallback);
     ~InformBox() override;
 
+    // For a box a page raised: for the first ms after it shows, it takes no
+    // click and no key, so that a click or an Enter the page timed to raise
+    // it lands on nothing rather than on its buttons.
+    void holdInput(int ms = kPageBoxHoldMs);
+    // Long enough that no click or key of the same gesture reaches the box,
+    // short enough that a user reading it never waits: as browsers hold theirs.
+    static constexpr int kPageBoxHoldMs = 500;
+
 signals:
     void closed();
 
@@ -32,6 +40,8 @@ protected:
     void resizeEvent(QResizeEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
     bool focusNextPrevChild(bool next) override;
+    void showEvent(QShowEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     // Space between the last line of the message and the buttons.
@@ -42,4 +52,6 @@ private:
     TextButton *cancelButton = nullptr;
     Callback confirmCallback;
     Callback cancelCallback;
+    int holdMs = 0;
+    bool held = false;   // input is dropped until the hold after showing ends
 };

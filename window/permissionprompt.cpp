@@ -47,6 +47,7 @@ void PermissionPrompt::ask(int id, const QString &text)
         };
     };
     box = new InformBox(frame, text, Config::InfoAllow(), answer(true), Config::InfoBlock(), answer(false));
+    box->holdInput();
     connect(box, &QObject::destroyed, this, [this, id] {
         if (boxId != id)
             return;

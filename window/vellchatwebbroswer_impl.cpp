@@ -107,7 +107,7 @@ void VellChatWebBroswer_impl::makePage()
     // Another program gets the address only once the user says so here.
     connect(page, &VellWebEnginePage::externalLinkRequested, this, [this](const QUrl &url) {
         openBox(ExternalLinks::question(url), QStringLiteral("Open"), [url] { QDesktopServices::openUrl(url); },
-                Config::InfoCancel());
+                Config::InfoCancel(), true);
     });
 
     auto *channel = new QWebChannel(this);
@@ -350,7 +350,7 @@ void VellChatWebBroswer_impl::makePanel()
 }
 
 void VellChatWebBroswer_impl::openBox(const QString &text, const QString &confirmText,
-                                      std::function<void()> onConfirm, const QString &cancelText)
+                                      std::function<void()> onConfirm, const QString &cancelText, bool pageRaised)
 {
     emit hideInfoBox();
     showBG();
@@ -366,6 +366,8 @@ void VellChatWebBroswer_impl::openBox(const QString &text, const QString &confir
     };
     auto *box = new InformBox(this, text, confirmText, dismissThen(std::move(onConfirm)),
                               cancelText, cancelText.isEmpty() ? InformBox::Callback() : dismissThen(nullptr));
+    if (pageRaised)
+        box->holdInput();
     connect(this, &VellChatWebBroswer_impl::hideInfoBox, box, &QObject::deleteLater);
     box->move((width() - box->width()) / 2, (height() - box->height()) / 2);
     box->show();

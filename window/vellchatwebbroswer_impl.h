@@ -131,8 +131,9 @@ private:
     void relayout() { resizeEvent(nullptr); }
     void loadUrlNow(const QString &url);
     void makePanel();
+    // pageRaised: a page asked for it, and it holds input back at first.
     void openBox(const QString &text, const QString &confirmText, std::function<void()> onConfirm,
-                 const QString &cancelText);
+                 const QString &cancelText, bool pageRaised = false);
 
     VellJsBridge jsBridge;
     TitleBar titleBar;

@@ -40,6 +40,7 @@ private slots:
     void singleButton();
     void callbacks_data();
     void callbacks();
+    void holdEnds();
     void keyboardStaysInTheBox();
     void replacedBoxHandsBack();
     void goneFocusGoesToTheParent();
@@ -195,21 +196,27 @@ void tst_InformBox::callbacks_data()
     QTest::addColumn<bool>("confirmSet");
     QTest::addColumn<bool>("cancelSet");
     QTest::addColumn<QString>("heard");
-    QTest::newRow("confirm") << "click confirm" << false << true << true << "confirm";
-    QTest::newRow("cancel") << "click cancel" << false << true << true << "cancel";
-    QTest::newRow("confirm without callback") << "click confirm" << false << false << true << "";
-    QTest::newRow("cancel without callback") << "click cancel" << false << true << false << "";
-    QTest::newRow("Return confirms") << "Return" << false << true << true << "confirm";
-    QTest::newRow("keypad Enter confirms") << "Enter" << false << true << true << "confirm";
-    QTest::newRow("Space presses the focused button") << "Space" << false << true << true << "confirm";
-    QTest::newRow("Escape cancels") << "Escape" << false << true << true << "cancel";
-    QTest::newRow("Escape without a cancel callback") << "Escape" << false << true << false << "";
-    QTest::newRow("Escape closes a one-button box") << "Escape" << true << true << false << "confirm";
-    QTest::newRow("Tab, then Return presses cancel") << "Tab Return" << false << true << true << "cancel";
-    QTest::newRow("Tab goes round the two buttons") << "Tab Tab Space" << false << true << true << "confirm";
-    QTest::newRow("Shift+Tab goes round too") << "Backtab Space" << false << true << true << "cancel";
-    QTest::newRow("Tab stays on a lone button") << "Tab Return" << true << true << false << "confirm";
-    QTest::newRow("other keys do nothing") << "A Down F5 Delete" << false << true << true << "";
+    QTest::addColumn<bool>("held");     // a page's box, just shown: takes nothing yet
+    QTest::newRow("confirm") << "click confirm" << false << true << true << "confirm" << false;
+    QTest::newRow("cancel") << "click cancel" << false << true << true << "cancel" << false;
+    QTest::newRow("confirm without callback") << "click confirm" << false << false << true << "" << false;
+    QTest::newRow("cancel without callback") << "click cancel" << false << true << false << "" << false;
+    QTest::newRow("Return confirms") << "Return" << false << true << true << "confirm" << false;
+    QTest::newRow("keypad Enter confirms") << "Enter" << false << true << true << "confirm" << false;
+    QTest::newRow("Space presses the focused button") << "Space" << false << true << true << "confirm" << false;
+    QTest::newRow("Escape cancels") << "Escape" << false << true << true << "cancel" << false;
+    QTest::newRow("Escape without a cancel callback") << "Escape" << false << true << false << "" << false;
+    QTest::newRow("Escape closes a one-button box") << "Escape" << true << true << false << "confirm" << false;
+    QTest::newRow("Tab, then Return presses cancel") << "Tab Return" << false << true << true << "cancel" << false;
+    QTest::newRow("Tab goes round the two buttons") << "Tab Tab Space" << false << true << true << "confirm" << false;
+    QTest::newRow("Shift+Tab goes round too") << "Backtab Space" << false << true << true << "cancel" << false;
+    QTest::newRow("Tab stays on a lone button") << "Tab Return" << true << true << false << "confirm" << false;
+    QTest::newRow("other keys do nothing") << "A Down F5 Delete" << false << true << true << "" << false;
+    QTest::newRow("held: a click") << "click confirm" << false << true << true << "" << true;
+    QTest::newRow("held: Return") << "Return" << false << true << true << "" << true;
+    QTest::newRow("held: Space") << "Space" << false << true << true << "" << true;
+    QTest::newRow("held: Escape") << "Escape" << false << true << true << "" << true;
+    QTest::newRow("held: Tab, then Return") << "Tab Return" << false << true << true << "" << true;
 }
 
 void tst_InformBox::callbacks()
@@ -219,6 +226,7 @@ void tst_InformBox::callbacks()
     QFETCH(bool, confirmSet);
     QFETCH(bool, cancelSet);
     QFETCH(QString, heard);
+    QFETCH(bool, held);
     QStringList log;
     QWidget *seen = nullptr;
     auto record = [&](const QString &name) {
@@ -229,6 +237,8 @@ void tst_InformBox::callbacks()
                              cancelSet ? InformBox::Callback(record("cancel")) : InformBox::Callback());
     QPointer<InformBox> alive(box);
     QSignalSpy closed(box, &InformBox::closed);
+    if (held)
+        box->holdInput(600000);   // far longer than the test
     frame->show();
     QVERIFY(QTest::qWaitForWindowActive(frame.data()));
 
@@ -254,6 +264,23 @@ void tst_InformBox::callbacks()
 
 // While a box is shown nothing else in its window gets a key: not what had
 // the keyboard before (the page, say), not what tries to take it back.
+// Once its moment is over, a page's box answers as any other.
+void tst_InformBox::holdEnds()
+{
+    QStringList log;
+    InformBox *box = makeBox(frame.data(), QStringLiteral("Open?"), QStringLiteral("Cancel"),
+                             [&log](QWidget *) { log << "confirm"; }, [&log](QWidget *) { log << "cancel"; });
+    box->holdInput(50);
+    frame->show();
+    QVERIFY(QTest::qWaitForWindowActive(frame.data()));
+    const bool answered = QTest::qWaitFor([&] {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+        return !log.isEmpty();
+    }, 20000);
+    QVERIFY(answered);
+    QCOMPARE(log, QStringList{"confirm"});
+}
+
 void tst_InformBox::keyboardStaysInTheBox()
 {
     auto *behind = new QLineEdit(frame.data());
