@@ -27,6 +27,20 @@ void whenFinished(WebDownload *download, QObject *context, std::function<void()>
     });
 }
 
+void whenProgress(WebDownload *download, QObject *context, std::function<void(qint64, qint64)> progress)
+{
+    QObject::connect(download, &WebDownload::receivedBytesChanged, context, [download, progress] {
+        progress(download->receivedBytes(), download->totalBytes());
+    });
+}
+
+void whenWindowRequested(QWebEnginePage *page, std::function<void(bool)> opened)
+{
+    QObject::connect(page, &QWebEnginePage::newWindowRequested, page, [opened](QWebEngineNewWindowRequest &request) {
+        opened(request.isUserInitiated());
+    });
+}
+
 MenuPlace menuPlace(QWebEnginePage *page)
 {
     MenuPlace place;
@@ -94,6 +108,15 @@ void whenFinished(WebDownload *download, QObject *context, std::function<void()>
 {
     QObject::connect(download, &WebDownload::finished, context, done);
 }
+
+void whenProgress(WebDownload *download, QObject *context, std::function<void(qint64, qint64)> progress)
+{
+    QObject::connect(download, &WebDownload::downloadProgress, context, progress);
+}
+
+// The older engine drops what it knows of the user's gesture before it asks
+// for the window.
+void whenWindowRequested(QWebEnginePage *, std::function<void(bool)>) {}
 
 MenuPlace menuPlace(QWebEnginePage *page)
 {

@@ -26,6 +26,9 @@ namespace EngineCompat {
 
 // Calls done (in context's thread) once the download has ended, however.
 void whenFinished(WebDownload *download, QObject *context, std::function<void()> done);
+// Calls progress(received, total) as the download's bytes come in; total is
+// 0 or less while the engine does not know it.
+void whenProgress(WebDownload *download, QObject *context, std::function<void(qint64, qint64)> progress);
 
 // What was under the pointer when the page's context menu was asked for.
 struct MenuPlace
@@ -38,6 +41,11 @@ struct MenuPlace
     QUrl mediaUrl;
 };
 MenuPlace menuPlace(QWebEnginePage *page);
+
+// Calls opened(userInitiated) each time the page asks for a new window,
+// before the view is asked for one: whether the user's click or key made
+// the page ask. Only the newer engine tells; the older one never calls.
+void whenWindowRequested(QWebEnginePage *page, std::function<void(bool)> opened);
 
 // The widget that shows the page, if any.
 QWidget *viewOf(QWebEnginePage *page);

@@ -2,22 +2,29 @@
 #include "web/pageprofile.h"
 
 #include "web/permissioncompat.h"
-#include "wire/vocabulary.h"
+#include "web/scratchfolder.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QTemporaryDir>
 #include <QWebEngineProfile>
 
 // The engine creates a few empty folders even for a profile that writes
 // nothing; they go into a folder of our own in the temporary folder,
 // readable by this user only and removed with everything in it when the
 // process ends (after main() returns, once the engine has shut down).
-static QTemporaryDir &scratch()
+// What a run that was killed left there goes first, before anything of a
+// page is written: a page's download lies in it.
+static QString tempAfterLeftovers()
 {
-    static QTemporaryDir dir(QDir::temp().filePath(wire::scratch::kScratchPrefix + QStringLiteral("XXXXXX")));
+    ScratchFolder::removeLeftovers(QDir::tempPath());
+    return QDir::tempPath();
+}
+
+static ScratchFolder &scratch()
+{
+    static ScratchFolder dir(tempAfterLeftovers());
     return dir;
 }
 
@@ -59,9 +66,10 @@ QWebEngineProfile *PageProfile::instance()
     static QWebEngineProfile *profile = [] {
         // A profile without a storage name is off the record.
         auto *p = new QWebEngineProfile(QCoreApplication::instance());
-        if (scratch().isValid()) {
-            p->setPersistentStoragePath(scratch().filePath(QStringLiteral("storage")));
-            p->setCachePath(scratch().filePath(QStringLiteral("cache")));
+        const QString folder = scratch().path();
+        if (!folder.isEmpty()) {
+            p->setPersistentStoragePath(QDir(folder).filePath(QStringLiteral("storage")));
+            p->setCachePath(QDir(folder).filePath(QStringLiteral("cache")));
         }
         p->setHttpCacheType(QWebEngineProfile::MemoryHttpCache);
         p->setPersistentCookiesPolicy(QWebEngineProfile::NoPersistentCookies);
@@ -73,5 +81,5 @@ QWebEngineProfile *PageProfile::instance()
 
 QString PageProfile::scratchPath()
 {
-    return scratch().isValid() ? scratch().path() : QString();
+    return scratch().path();
 }

@@ -15,6 +15,7 @@ public:
     // Created on first use, on the GUI thread, and kept until exit.
     static QWebEngineProfile *instance();
     // The private folder (mode 0700) the profile keeps its few files in; it
-    // goes when the process ends. Empty if it could not be made.
+    // goes when the process ends, or at the next start when the process was
+    // killed (ScratchFolder). Empty if it could not be made.
     static QString scratchPath();
 };

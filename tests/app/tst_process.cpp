@@ -32,6 +32,7 @@ private slots:
     void twoUsersAtOnce();
     void leavesNothingOnDisk_data();
     void leavesNothingOnDisk();
+    void killedRunsFolderGoesAtNextStart();
     void logCategories_data();
     void logCategories();
 };
@@ -406,6 +407,36 @@ void tst_Process::leavesNothingOnDisk()
     QCOMPARE(entriesBelow(tmp), QStringList());
     // Nothing it started runs on: no engine helper, no bus daemon.
     QTRY_COMPARE_WITH_TIMEOUT(processesWithHome(home), QStringList(), 10000);
+}
+
+// A killed browser cannot remove its private folder (a page's downloads lie
+// there); the next one removes it as it starts, and keeps its own.
+void tst_Process::killedRunsFolderGoesAtNextStart()
+{
+    QTemporaryDir tmp;
+    QVERIFY(tmp.isValid());
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("TMPDIR", tmp.path());
+    // The engine's helpers put a file or two of their own there too.
+    const auto folders = [&tmp] { return QDir(tmp.path()).entryList({"channel-web-browser-*"}, QDir::AllEntries | QDir::Hidden); };
+    BrowserProcess killed;
+    QVERIFY(killed.isValid());
+    killed.process().setProcessEnvironment(env);
+    killed.start({"test", "about:blank"});
+    QTRY_COMPARE_WITH_TIMEOUT(folders().size(), 1, 30000);
+    const QString left = folders().first();
+    ::kill(pid_t(killed.process().processId()), SIGKILL);
+    QVERIFY(killed.process().waitForFinished(15000));
+    QCOMPARE(folders(), QStringList{left});
+
+    BrowserProcess next;
+    QVERIFY(next.isValid());
+    next.process().setProcessEnvironment(env);
+    next.start({"test", "about:blank"});
+    QTRY_VERIFY_WITH_TIMEOUT(folders().size() == 1 && folders().first() != left, 30000);
+    ::kill(pid_t(next.process().processId()), SIGTERM);
+    QVERIFY(next.process().waitForFinished(15000));
+    QCOMPARE(folders(), QStringList());
 }
 
 void tst_Process::logCategories_data()
