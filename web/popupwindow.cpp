@@ -24,11 +24,10 @@ PopupWindow::PopupWindow(QWidget *owner, VellWebEnginePage *opener)
     VellWebEnginePage *page = opener->popupPage(webView);
     PagePermissions::instance()->watch(page);
     webView->setPage(page);
-    webView->setPopups(opener->popups());
-    connect(page, &QWebEnginePage::titleChanged, this, [this](const QString &title) {
-        setWindowTitle(title);
-        setAccessibleName(title);
-    });
+    // A popup's page opens none of its own: one click gives one window.
+    webView->setPopups(false);
+    connect(page, &QWebEnginePage::titleChanged, this, &PopupWindow::showTitle);
+    connect(page, &QWebEnginePage::urlChanged, this, &PopupWindow::showTitle);
     connect(page, &QWebEnginePage::windowCloseRequested, this, &QWidget::close);
     connect(page, &QWebEnginePage::geometryChangeRequested, this, &PopupWindow::place);
 
@@ -45,7 +44,7 @@ PopupWindow::PopupWindow(QWidget *owner, VellWebEnginePage *opener)
     });
 }
 
-QRect PopupWindow::placed(const QRect &requested, const QRect &available)
+QRect PopupWindow::placed(const QRect &requested, const QRect &available, const QRect &opener)
 {
     QRect r(requested.topLeft(), requested.size().boundedTo(available.size()));
     if (r.right() > available.right())
@@ -56,7 +55,45 @@ QRect PopupWindow::placed(const QRect &requested, const QRect &available)
         r.moveLeft(available.left());
     if (r.top() < available.top())
         r.moveTop(available.top());
-    return r;
+    if (opener.isNull() || qAbs(r.left() - opener.left()) >= offset || qAbs(r.top() - opener.top()) >= offset)
+        return r;
+    // Down and right unless that leaves too little of the screen.
+    const int x = opener.left() + offset <= available.right() - offset ? opener.left() + offset : opener.left() - offset;
+    const int y = opener.top() + offset <= available.bottom() - offset ? opener.top() + offset : opener.top() - offset;
+    r.moveTopLeft(QPoint(x, y));
+    return r.intersected(available);
+}
+
+QString PopupWindow::originOf(const QUrl &url)
+{
+    // A blob: address belongs to the origin written inside it.
+    if (url.scheme() == QLatin1String("blob"))
+        return originOf(QUrl(url.path()));
+    const QString scheme = url.scheme().toLower();
+    if (scheme.isEmpty())
+        return QString();
+    const QString host = url.host(QUrl::FullyEncoded);
+    if (host.isEmpty())
+        return scheme + QLatin1Char(':');
+    const bool ipv6 = host.contains(QLatin1Char(':'));
+    QString origin = scheme + QStringLiteral("://") + (ipv6 ? QLatin1Char('[') + host + QLatin1Char(']') : host);
+    const int port = url.port();
+    const int usual = scheme == QLatin1String("https") ? 443 : scheme == QLatin1String("http") ? 80 : -1;
+    if (port >= 0 && port != usual)
+        origin += QLatin1Char(':') + QString::number(port);
+    return origin;
+}
+
+void PopupWindow::showTitle()
+{
+    // The origin goes first: a long title the frame cuts short cannot push it out.
+    const QUrl url = webView->page()->url();
+    const QString title = webView->page()->title();
+    QString shown = originOf(url);
+    if (!title.isEmpty() && title != url.toString())
+        shown = shown.isEmpty() ? title : shown + QStringLiteral(" - ") + title;
+    setWindowTitle(shown);
+    setAccessibleName(shown);
 }
 
 void PopupWindow::place(const QRect &requested)
@@ -72,5 +109,5 @@ void PopupWindow::place(const QRect &requested)
     if (QWindow *handle = windowHandle())
         frame = handle->frameMargins();
     const QRect available = screen ? screen->availableGeometry().marginsRemoved(frame) : requested;
-    setGeometry(placed(requested, available));
+    setGeometry(placed(requested, available, parentWidget() ? parentWidget()->window()->geometry() : QRect()));
 }

@@ -17,6 +17,11 @@
 namespace {
 
 const int historyLimit = 30;
+// Popups a page may have open at once: a login, and a second factor or a
+// consent page it opens beside it, with one to spare. Each is a window over
+// the user's desktop and a page process of its own; a page that wants more
+// is not showing a dialog.
+const int popupLimit = 3;
 // How far into a page to look for its focused element when the engine does
 // not point at it; a deeper or larger page is named by its document.
 const int focusSearchDepth = 40;
@@ -138,8 +143,20 @@ QWebEngineView *VellChatWebView::createWindow(QWebEnginePage::WebWindowType type
     // A new window comes from a shift-click as well, and that stays a link
     // the engine follows in this view, as before popups existed.
     auto *opener = qobject_cast<VellWebEnginePage *>(page());
-    if (type == QWebEnginePage::WebDialog && popups && opener)
-        return (new PopupWindow(window(), opener))->view();
+    if (type == QWebEnginePage::WebDialog && popups && opener) {
+        if (!opener->windowAskedByUser()) {
+            emit opener->navigationRefused(QStringLiteral("refused a popup the page opened without a click"));
+            return nullptr;
+        }
+        if (openPopups >= popupLimit) {
+            emit opener->navigationRefused(QStringLiteral("refused a popup: the page has %1 open").arg(popupLimit));
+            return nullptr;
+        }
+        auto *popup = new PopupWindow(window(), opener);
+        ++openPopups;
+        connect(popup, &QObject::destroyed, this, [this] { --openPopups; });
+        return popup->view();
+    }
     // No other window opens from a page: returning none makes the page's
     // window.open() give null at once, instead of a window object for a page
     // that would never load.

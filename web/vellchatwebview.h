@@ -13,7 +13,8 @@ class QWebEnginePage;
 // since that swap throws the page history away, the view first remembers the
 // addresses, and its one-entry "back" menu walks through the live history and
 // then through what was remembered. A page's popup (window.open with a size)
-// opens in a PopupWindow of its own when popups are on.
+// opens in a PopupWindow of its own when popups are on and the user's click
+// or key made it; a page has only a few open at a time.
 class VellChatWebView : public QWebEngineView
 {
     Q_OBJECT
@@ -49,4 +50,5 @@ private:
     QList<QUrl> m_historyUrls;
     bool pageMenu = false;
     bool popups = false;
+    int openPopups = 0;
 };

@@ -4,6 +4,7 @@
 #include "webtestkit.h"
 
 #include <QBuffer>
+#include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QPainter>
@@ -33,6 +34,10 @@ private slots:
     void sideButtons();
     void pageMenu_data();
     void pageMenu();
+    void pageDownloads_data();
+    void pageDownloads();
+    void popups_data();
+    void popups();
     void cleanupTestCase();
 private:
     static bool xdotool(const QStringList &arguments);
@@ -42,6 +47,9 @@ private:
     // The path of the newest request that starts with prefix.
     QString lastRequest(const QString &prefix) const;
     int seen(const QString &path) const { return server.requestsFor(path).size(); }
+    // The names of the popups titled title, oldest first.
+    static QStringList windowsNamed(const QString &title);
+    int logged(const QString &line) const;
     PageServer server;
     BrowserProcess browser;
     QScopedPointer<FakeHost> host;
@@ -60,11 +68,12 @@ bool tst_RealPage::clickPage(int x, int y, int button)
 
 void tst_RealPage::show(const QString &path, const QString &hostName)
 {
-    const int before = seen(path);
+    const QString asked = path.section('#', 0, 0);   // the server never sees the fragment
+    const int before = seen(asked);
     QUrl url = server.url(path);
     url.setHost(hostName);
     host->send("event", "showUrl", url.toString());
-    QTRY_COMPARE_WITH_TIMEOUT(seen(path), before + 1, 10000);
+    QTRY_COMPARE_WITH_TIMEOUT(seen(asked), before + 1, 10000);
     QTest::qWait(500);   // nothing to observe from outside until the page is painted
 }
 
@@ -86,6 +95,29 @@ static QString output(const QString &program, const QStringList &arguments)
     return QString::fromUtf8(process.readAllStandardOutput());
 }
 
+QStringList tst_RealPage::windowsNamed(const QString &title)
+{
+    return output("xdotool", {"search", "--name", "^" + QRegularExpression::escape(title) + "$"}).split('\n', Qt::SkipEmptyParts);
+}
+
+int tst_RealPage::logged(const QString &line) const
+{
+    int lines = 0;
+    if (line.isEmpty())
+        return 0;
+    for (const HostFrame &f : host->framesOf("feedback", "receiveLog"))
+        lines += QString::fromUtf8(f.payload).contains(line) ? 1 : 0;
+    return lines;
+}
+
+static QRect windowGeometry(const QString &window)
+{
+    QHash<QString, int> values;
+    for (const QString &line : output("xdotool", {"getwindowgeometry", "--shell", window}).split('\n', Qt::SkipEmptyParts))
+        values.insert(line.section('=', 0, 0), line.section('=', 1).toInt());
+    return QRect(values.value("X"), values.value("Y"), values.value("WIDTH"), values.value("HEIGHT"));
+}
+
 static QByteArray pdfFile()
 {
     QBuffer buffer;
@@ -96,6 +128,21 @@ static QByteArray pdfFile()
     painter.end();
     return buffer.data();
 }
+
+// Page-made downloads as the hash asks: names saved half a second apart
+// (closer ones count as one click), the first as long after the last row's, Blobs of so many MiB, and a small one a
+// little after each click, apart from the others too.
+static const char kMadePage[] =
+    "<html><body style='margin:0;height:100%'><script>"
+    "var ask = JSON.parse(decodeURIComponent(location.hash.slice(1)));"
+    "var mib = new Blob([new Uint8Array(1 << 20)]);"
+    "function save(name) { var a = document.createElement('a');"
+    "  var big = ask.mib && name != ask.clicked;"
+    "  a.href = URL.createObjectURL(new Blob(big ? new Array(ask.mib).fill(mib) : ['made here']));"
+    "  a.download = name; document.body.appendChild(a); a.click(); fetch('/saved/' + encodeURIComponent(name)); }"
+    "ask.names.forEach(function (name, i) { setTimeout(function () { save(name); }, 500 * (i + 1)); });"
+    "document.onclick = function () { setTimeout(function () { save(ask.clicked); }, 500); };"
+    "</script></body></html>";
 
 void tst_RealPage::initTestCase()
 {
@@ -137,6 +184,28 @@ void tst_RealPage::initTestCase()
                       "</body></html>", "text/html");
     server.setContent("/linked.bin", QByteArray(64, 'x'), "application/octet-stream");
     server.setContent("/pic.png", tinyPng(), "image/png");
+    // A page that opens a popup on load or on each click, as the hash asks,
+    // and closes them all as it goes; the popup runs the hash's script.
+    server.setContent("/opener.html",
+                      "<html><body style='margin:0;height:600px'><script>"
+                      "var ask = JSON.parse(decodeURIComponent(location.hash.slice(1))), all = [], n = 0;"
+                      "function openOne() { var w = window.open('/popup.html#' + encodeURIComponent(ask.inPopup),"
+                      "  'p' + n++, 'left=400,top=100,width=300,height=200');"
+                      "  fetch('/opened/' + (w ? 'window' : 'null')); if (w) all.push(w); }"
+                      "if (ask.onLoad) openOne();"
+                      "requestAnimationFrame(function () { requestAnimationFrame(function () {"
+                      "  fetch('/opener-painted'); }); });"
+                      "document.onclick = openOne;"
+                      "onpagehide = function () { all.forEach(function (w) { w.close(); }); };"
+                      "</script></body></html>", "text/html");
+    server.setContent("/popup.html",
+                      "<html><head><title>Sign in</title></head><body style='margin:0;height:200px'><script>"
+                      "document.onclick = function () { var w = window.open('/inner.html', 'inner', 'width=200,height=100');"
+                      "  fetch('/inner-opened/' + (w ? 'window' : 'null')); };"
+                      "eval(decodeURIComponent(location.hash.slice(1)));"
+                      "fetch('/popup-ran');"
+                      "requestAnimationFrame(function () { requestAnimationFrame(function () { fetch('/popup-painted'); }); });"
+                      "</script></body></html>", "text/html");
     QVERIFY(server.startHttp());
 
     host.reset(new FakeHost(browser.endpoint()));
@@ -369,6 +438,132 @@ void tst_RealPage::pageMenu()
         const QString path = "/value/" + QString::fromUtf8(QUrl::toPercentEncoding(value));
         QTRY_COMPARE_WITH_TIMEOUT(lastRequest("/value/"), QUrl::fromPercentEncoding(path.toUtf8()), 5000);
     }
+}
+
+void tst_RealPage::pageDownloads_data()
+{
+    QTest::addColumn<QStringList>("names");   // saved by the page on its own
+    QTest::addColumn<int>("mib");             // the size of each, 0: a few bytes
+    QTest::addColumn<QStringList>("heard");   // the names the host is handed, the click's last
+    QTest::addColumn<QString>("log");         // a line the host's log gets
+    QTest::addColumn<int>("logs");            // so often
+    QTest::newRow("a name turned around") << QStringList{QString::fromUtf8("invoice\u202Efdp.exe")} << 0
+                                          << QStringList{"invoicefdp.exe", "clicked.txt"} << QString() << 0;
+    QTest::newRow("isolates and marks") << QStringList{QString::fromUtf8("a\u2066b\u200Fc\u061C.txt")} << 0
+                                        << QStringList{"abc.txt", "clicked.txt"} << QString() << 0;
+    QTest::newRow("five without a click: three go, then one per click")
+        << QStringList{"1.txt", "2.txt", "3.txt", "4.txt", "5.txt"} << 0 << QStringList{"1.txt", "2.txt", "3.txt", "clicked.txt"}
+        << "refused a download: the page started more than 3 without a click" << 2;
+    QTest::newRow("600 MiB: none") << QStringList{"big.bin"} << 600 << QStringList{"clicked.txt"}
+                                   << "cancelled a download made by the page: larger than 512 MiB" << 1;
+}
+
+// Downloads a stranger's page (localhost is off the token's list) makes
+// itself, as the host hears of them.
+void tst_RealPage::pageDownloads()
+{
+    QFETCH(QStringList, names);
+    QFETCH(int, mib);
+    QFETCH(QStringList, heard);
+    QFETCH(QString, log);
+    QFETCH(int, logs);
+    host->send("config", "accessToken", "page-token");
+    host->send("config", "accessTokenHosts", "127.0.0.1");
+    host->clear();
+    const QJsonObject ask{{"names", QJsonArray::fromStringList(names)}, {"mib", mib}, {"clicked", "clicked.txt"}};
+    // A page of its own per row: the same address with another fragment would not load again.
+    const QString path = "/made/" + QString::fromLatin1(QTest::currentDataTag()).replace(QRegularExpression("[^a-z0-9]+"), "-") + ".html";
+    server.setContent(path, kMadePage, "text/html");
+    show(path + "#" + QString::fromUtf8(QUrl::toPercentEncoding(QJsonDocument(ask).toJson(QJsonDocument::Compact))), "localhost");
+    // The page has saved them all and the browser has dealt with each;
+    // then the user clicks once.
+    QVERIFY(host->waitForCount("webfile", "startDownload", heard.size() - 1, 30000));
+    QTRY_COMPARE_WITH_TIMEOUT(logged(log), logs, 30000);
+    QVERIFY(clickPage(300, 300));
+    QVERIFY(host->waitForCount("webfile", "startDownload", heard.size(), 20000));
+    QStringList handed;
+    for (const HostFrame &f : host->framesOf("webfile", "startDownload"))
+        handed << QJsonDocument::fromJson(f.payload).object().value("name").toString();
+    QCOMPARE(handed, heard);
+    QCOMPARE(logged(log), logs);
+}
+
+void tst_RealPage::popups_data()
+{
+    QTest::addColumn<bool>("onLoad");      // the opener opens one as it loads
+    QTest::addColumn<int>("clicks");       // then the user clicks it so often
+    QTest::addColumn<QString>("inPopup");  // what the popup's page does
+    QTest::addColumn<int>("windows");      // popups on screen, titled with their origin
+    QTest::addColumn<QRect>("placed");     // where the last one is, if it matters
+    QTest::addColumn<QString>("log");      // a line the host's log must get
+    QTest::addColumn<bool>("clickInside"); // the user clicks the popup, which opens one of its own
+    QTest::newRow("on load, without a click: null") << true << 0 << "" << 0 << QRect() << QString() << false;
+    QTest::newRow("a click: one, where it asked") << false << 1 << "" << 1 << QRect(400, 100, 300, 200) << QString() << false;
+    QTest::newRow("four clicks: three") << false << 4 << "" << 3 << QRect() << "refused a popup: the page has 3 open" << false;
+    QTest::newRow("resizeTo(5000, 5000): on the screen, off the opener's corner")
+        << false << 1 << "resizeTo(5000, 5000)" << 1 << QRect(48, 48, 976, 720) << QString() << false;
+    QTest::newRow("moveTo(0, 0) over the opener: off its corner")
+        << false << 1 << "moveTo(0, 0)" << 1 << QRect(48, 48, 300, 200) << QString() << false;
+    QTest::newRow("a popup's own popup: null") << false << 1 << "" << 1 << QRect() << QString() << true;
+}
+
+// A stranger's popups (localhost is off the token's list) with popups allowed.
+// The opener sits at (0, 0), 700 by 600, on a 1024 by 768 screen.
+void tst_RealPage::popups()
+{
+    QFETCH(bool, onLoad);
+    QFETCH(int, clicks);
+    QFETCH(QString, inPopup);
+    QFETCH(int, windows);
+    QFETCH(QRect, placed);
+    QFETCH(QString, log);
+    QFETCH(bool, clickInside);
+    host->send("config", "accessToken", "page-token");
+    host->send("config", "accessTokenHosts", "127.0.0.1");
+    host->send("config", "allowPopups", "1");
+    QUrl origin = server.url("/");
+    origin.setHost("localhost");
+    const QString title = origin.toString(QUrl::RemovePath) + " - Sign in";
+    // The last row's popups went with their opener.
+    QTRY_COMPARE_WITH_TIMEOUT(windowsNamed(title).size(), 0, 20000);
+    host->clear();
+    const int nulls = seen("/opened/null");
+    const int opened = seen("/opened/window");
+    const int ran = seen("/popup-ran");
+    const int painted = seen("/popup-painted");
+    const int paintedOpeners = seen("/opener-painted");
+    const QJsonObject ask{{"onLoad", onLoad}, {"inPopup", inPopup}};
+    show("/opener.html#" + QString::fromUtf8(QUrl::toPercentEncoding(QJsonDocument(ask).toJson(QJsonDocument::Compact))), "localhost");
+    if (onLoad)
+        QTRY_COMPARE_WITH_TIMEOUT(seen("/opened/null"), nulls + 1, 20000);
+    // Painted, it takes clicks.
+    QTRY_COMPARE_WITH_TIMEOUT(seen("/opener-painted"), paintedOpeners + 1, 20000);
+    for (int i = 1; i <= clicks; ++i) {
+        QVERIFY(clickPage(100, 100));
+        QTRY_COMPARE_WITH_TIMEOUT(seen("/opened/null") + seen("/opened/window"), nulls + opened + i + (onLoad ? 1 : 0), 20000);
+    }
+    QTRY_COMPARE_WITH_TIMEOUT(seen("/popup-ran"), ran + windows, 20000);
+    QTRY_COMPARE_WITH_TIMEOUT(windowsNamed(title).size(), windows, 20000);
+    if (clickInside) {
+        QTRY_VERIFY_WITH_TIMEOUT(seen("/popup-painted") > painted, 20000);
+        // Like a user, click again when the new window took nothing yet.
+        const int inner = seen("/inner-opened/null");
+        for (int attempt = 0; attempt < 3 && seen("/inner-opened/null") == inner; ++attempt) {
+            QVERIFY(xdotool({"mousemove", "550", "200", "click", "1"}));
+            QTest::qWaitFor([&] { return seen("/inner-opened/null") > inner; }, 10000);
+        }
+        QCOMPARE(seen("/inner-opened/null"), inner + 1);
+    }
+    if (!log.isEmpty())
+        QTRY_COMPARE_WITH_TIMEOUT(logged(log), 1, 20000);
+    if (!placed.isNull())
+        QTRY_COMPARE_WITH_TIMEOUT(windowGeometry(windowsNamed(title).constLast()), placed, 20000);
+    // Every popup that is on screen ran its page; none opened without its click.
+    QCOMPARE(seen("/popup-ran"), ran + windows);
+    QCOMPARE(seen("/inner.html"), 0);
+    // Gone with the opener.
+    show("/nav/b");
+    QTRY_COMPARE_WITH_TIMEOUT(windowsNamed(title).size(), 0, 20000);
 }
 
 void tst_RealPage::cleanupTestCase()
