@@ -1,8 +1,10 @@
 // SPDX-License-Identifier: Apache-2.0
 #include "web/pagepermissions.h"
 
+#include "config/hostmatch.h"
 #include "config/permissionpolicy.h"
 #include "config/vellchatwbconfigure.h"
+#include "web/vellwebenginepage.h"
 #include "wire/vocabulary.h"
 
 #include <QCoreApplication>
@@ -71,6 +73,15 @@ QString PagePermissions::memoryKey(const PermissionRequest &asked)
     return QString::number(int(asked.feature())) + QLatin1Char(' ') + asked.origin().toString();
 }
 
+QStringList PagePermissions::quietKeys(const PermissionRequest &asked)
+{
+    const QString page = HostMatch::originOf(VellWebEnginePage::shownUrl(asked.page()));
+    QStringList keys;
+    for (const QString &word : featureWords(asked.feature()))
+        keys << page + QLatin1Char(' ') + word;
+    return keys;
+}
+
 void PagePermissions::onRequested(const PermissionRequest &asked)
 {
     Request request{asked, nextId++};
@@ -82,6 +93,10 @@ void PagePermissions::onRequested(const PermissionRequest &asked)
         return;
     }
     if (rule == Rule::Host) {
+        if (hostWaiting.size() >= hostOpenLimit) {
+            asked.answer(false);
+            return;
+        }
         const QString key = wire::newRequestKey();
         hostWaiting.insert(key, request);
         QTimer::singleShot(hostWaitMs, this, [this, key] {
@@ -96,6 +111,12 @@ void PagePermissions::onRequested(const PermissionRequest &asked)
     if (known != remembered.constEnd()) {
         asked.answer(known.value());
         return;
+    }
+    for (const QString &quiet : quietKeys(asked)) {
+        if (refusals.value(quiet) >= refusalsBeforeQuiet) {
+            asked.answer(false);
+            return;
+        }
     }
     userQueue.append(request);
     askNextUser();
@@ -134,6 +155,10 @@ void PagePermissions::settleUser(int id, bool allow, bool remember)
     userAsking = false;
     if (remember)
         remembered.insert(memoryKey(request.asked), allow);
+    if (!allow) {
+        for (const QString &quiet : quietKeys(request.asked))
+            ++refusals[quiet];
+    }
     request.asked.answer(allow);
     askNextUser();
 }

@@ -21,6 +21,14 @@ class PagePermissions : public QObject
 public:
     // A host that does not answer within this has said no.
     static constexpr int hostWaitMs = 10000;
+    // Questions the host may have open at once; a page asking past that gets
+    // a no at once, so that no page can flood the host with questions (the
+    // host answers a handful, each within hostWaitMs).
+    static constexpr int hostOpenLimit = 16;
+    // Refusals of one feature within one page after which its page is not
+    // asked again for it, whichever of its frames asks: a page that asks on
+    // and on is refused as a browser would quiet it.
+    static constexpr int refusalsBeforeQuiet = 3;
 
     static PagePermissions *instance();
     void watch(QWebEnginePage *page);
@@ -57,7 +65,10 @@ private:
     void askNextUser();
     void settleUser(int id, bool allow, bool remember);
 
+    // The page's own origin and the feature word, for the refusal count.
+    static QStringList quietKeys(const PermissionRequest &asked);
     QHash<QString, bool> remembered;   // memoryKey -> the user's answer
+    QHash<QString, int> refusals;      // quietKeys -> the user's refusals
     QList<Request> userQueue;          // the first one is on screen once asked
     bool userAsking = false;
     int nextId = 1;

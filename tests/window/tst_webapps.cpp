@@ -57,6 +57,9 @@ static const char kPermissionPage[] =
     "  report(r == 'granted' ? 'allowed' : 'denied'); });"
     "if (what == 'geolocation') navigator.geolocation.getCurrentPosition(function () { report('allowed'); },"
     "  function (e) { report(e.code == 1 ? 'denied' : 'allowed'); });"
+    // The box takes the keyboard from the page, which tells so.
+    "onblur = function () { fetch('/blurred-' + tag); };"
+    "onkeydown = function () { fetch('/typed-' + tag); };"
     // Asked before the first paint, which it tells too.
     "requestAnimationFrame(function () { requestAnimationFrame(function () { fetch('/painted-' + tag); }); });"
     "</script></body></html>";
@@ -114,6 +117,12 @@ void tst_WebApps::permissions_data()
     QTest::newRow("host allows camera") << "camera=host" << "camera" << "host:allow" << "allowed";
     QTest::newRow("host denies notifications") << "notifications=host" << "notifications" << "host:deny" << "denied";
     QTest::newRow("silent host: denied in time") << "microphone=host" << "microphone" << "host:" << "denied";
+    // A box that another box replaced was no answer, and is asked again; a
+    // page refused three times is not.
+    QTest::newRow("camera box replaced, once") << "" << "camera" << "replaced" << "denied";
+    QTest::newRow("camera box replaced, twice") << "" << "camera" << "replaced" << "denied";
+    QTest::newRow("camera box replaced, thrice") << "" << "camera" << "replaced" << "denied";
+    QTest::newRow("camera: not asked again") << "" << "camera" << "" << "denied";
 }
 
 void tst_WebApps::permissions()
@@ -135,6 +144,19 @@ void tst_WebApps::permissions()
         const QString answer = user.mid(5);
         if (!answer.isEmpty())
             host->send("iq", "permissionRes", QJsonDocument(QJsonObject{{"answer", answer}, {"key", question.value("key")}}).toJson());
+    } else if (user == "replaced") {
+        QTRY_VERIFY_WITH_TIMEOUT(!server.requestsFor("/blurred-" + tag).isEmpty(), 30000);
+        host->send("event", "showBoxMessage", "Another box");
+        QVERIFY(outcome(tag, "denied", 25000));
+        // The host's box goes too, and the page has the keyboard again.
+        const int typed = server.requestsFor("/typed-" + tag).size();
+        for (int attempt = 0; attempt < 5; ++attempt) {
+            key("Escape");
+            key("a");
+            if (QTest::qWaitFor([&] { return server.requestsFor("/typed-" + tag).size() > typed; }, 5000))
+                break;
+        }
+        QVERIFY(server.requestsFor("/typed-" + tag).size() > typed);
     } else if (!user.isEmpty()) {
         // Painted, the page has asked; it waits on the box meanwhile.
         QTRY_VERIFY_WITH_TIMEOUT(!server.requestsFor("/painted-" + tag).isEmpty(), 30000);
