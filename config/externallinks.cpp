@@ -33,10 +33,31 @@ ExternalLinks::Decision ExternalLinks::decide(const QUrl &url, const QStringList
     return allowed.contains(scheme) ? Open : Ask;
 }
 
-QString ExternalLinks::question(const QUrl &url)
+QString ExternalLinks::visible(const QString &text)
 {
-    QString address = url.toDisplayString(QUrl::RemoveScheme);
+    QString out;
+    out.reserve(text.size());
+    for (const QChar c : text) {
+        const ushort u = c.unicode();
+        const bool hiding = u < 0x20 || (u >= 0x7f && u < 0xa0) || u == 0x061c || u == 0x200e || u == 0x200f
+            || (u >= 0x202a && u <= 0x202e) || (u >= 0x2066 && u <= 0x2069);
+        if (!hiding) {
+            out += c;
+            continue;
+        }
+        for (const char byte : QString(c).toUtf8())
+            out += QStringLiteral("%%1").arg(uchar(byte), 2, 16, QLatin1Char('0')).toUpper();
+    }
+    return out;
+}
+
+QString ExternalLinks::question(const QUrl &url, const QString &asker)
+{
+    QString address = visible(url.toDisplayString(QUrl::RemoveScheme));
     if (address.size() > shownLength)
         address = address.left(shownLength / 2) + QChar(0x2026) + address.right(shownLength / 2 - 1);
-    return QStringLiteral("Open this %1: link with another application?\n%2").arg(url.scheme().toLower(), address);
+    QString text = QStringLiteral("Open this %1: link with another application?\n%2").arg(url.scheme().toLower(), address);
+    if (!asker.isEmpty())
+        text += QStringLiteral("\nAsked by %1").arg(visible(asker));
+    return text;
 }

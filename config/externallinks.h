@@ -25,6 +25,10 @@ public:
     static Decision decide(const QUrl &url, const QStringList &allowed);
 
     // "Open this mailto: link with another application?" and, on its own
-    // line, what the program would be given, shortened when long.
-    static QString question(const QUrl &url);
+    // line, what the program would be given, shortened when long; then who
+    // asks, the origin of the page, when known. Characters that could hide
+    // or turn text around (controls, bidi marks) are shown as their escapes.
+    static QString question(const QUrl &url, const QString &asker = QString());
+    // text with those characters as %XX escapes of their UTF-8 bytes.
+    static QString visible(const QString &text);
 };

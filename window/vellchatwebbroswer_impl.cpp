@@ -2,6 +2,7 @@
 #include "window/vellchatwebbroswer_impl.h"
 
 #include "config/externallinks.h"
+#include "config/hostmatch.h"
 #include "config/vellchatwbconfigure.h"
 #include "downloads/accessiblehistoryview.h"
 #include "downloads/downloadfiletree.h"
@@ -105,8 +106,9 @@ void VellChatWebBroswer_impl::makePage()
     connect(recovery, &PageRecovery::urlReady, this, &VellChatWebBroswer_impl::loadUrlNow);
     connect(page, &VellWebEnginePage::navigationRefused, this, &VellChatWebBroswer_impl::receiveLog);
     // Another program gets the address only once the user says so here.
-    connect(page, &VellWebEnginePage::externalLinkRequested, this, [this](const QUrl &url) {
-        openBox(ExternalLinks::question(url), QStringLiteral("Open"), [url] { QDesktopServices::openUrl(url); },
+    connect(page, &VellWebEnginePage::externalLinkRequested, this, [this, page](const QUrl &url) {
+        const QString asker = HostMatch::originOf(VellWebEnginePage::shownUrl(page));
+        openBox(ExternalLinks::question(url, asker), QStringLiteral("Open"), [url] { QDesktopServices::openUrl(url); },
                 Config::InfoCancel(), true);
     });
 
