@@ -6,6 +6,7 @@
 #include <QRect>
 #include <QTimer>
 
+class QLabel;
 class QShortcut;
 class QWebEngineFullScreenRequest;
 class QWebEnginePage;
@@ -14,7 +15,9 @@ class QWidget;
 // Lets the page take the whole screen (a video, a slide show, a game) and
 // gives the window back as it was, normal at its old place or maximised.
 // Escape leaves, as does the page itself; the window shows the page alone
-// meanwhile, without its title bar and border.
+// meanwhile, without its title bar and border. A page that takes the screen
+// could pass for anything on it, the desktop's own login included, so the
+// user is first told, on screen and to a screen reader, which key leaves.
 class FullScreen : public QObject
 {
     Q_OBJECT
@@ -34,11 +37,16 @@ private:
     void onRequested(QWebEngineFullScreenRequest request);
     void enter();
     void leave();
+    void showNotice();
+    void placeNotice();
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
     QWidget *window;
     QPointer<QWebEnginePage> page;
     QShortcut *escape = nullptr;   // the window's child
+    QLabel *notice = nullptr;      // the window's child, shown for a while on entering
     QTimer settling;
+    QTimer noticeTime;
     bool on = false;
     bool wasMaximized = false;
     QRect before;   // the window's geometry when it went full screen

@@ -39,6 +39,7 @@ private slots:
     // Before the crashes: a window whose renderer died twice may miss the
     // host's next address (known, not yet mended).
     void popupWindowByName();
+    void fullScreenNotice();
     void crashPageReloadByKeys();
     void pageTreeFollowsTheBus_data();
     void pageTreeFollowsTheBus();
@@ -350,24 +351,89 @@ void tst_AtSpi::crashPageReloadByKeys()
     QTRY_COMPARE_WITH_TIMEOUT(server.requestsFor("/fragile").size(), 3, 20000);
 }
 
-// A page's popup is a window of its own, named after its page.
+// A page's popup, opened by the user's click, is a window of its own, named
+// after its page's origin and its page.
 void tst_AtSpi::popupWindowByName()
 {
     PageServer server;
-    server.setContent("/opener.html", "<html><body><script>window.open('/login', 'login', 'width=400,height=300');"
+    server.setContent("/opener.html", "<html><body style='height:600px'><script>var w; document.onclick = function () {"
+                      " w = window.open('/login', 'login', 'left=720,top=0,width=300,height=300'); };"
+                      "onpagehide = function () { if (w) w.close(); };"
+                      "requestAnimationFrame(function () { requestAnimationFrame(function () { fetch('/painted'); }); });"
                       "</script></body></html>", "text/html");
     server.setContent("/login", "<html><head><title>Sign in</title></head><body></body></html>", "text/html");
     QVERIFY(server.startHttp());
     host->send("config", "allowPopups", "1");
     host->send("event", "showUrl", server.url("/opener.html").toString());
+    QTRY_COMPARE_WITH_TIMEOUT(server.requestsFor("/painted").size(), 1, 30000);
+    const QString popup = server.url("/").toString(QUrl::RemovePath) + " - Sign in";
     QDeadlineTimer deadline(30000);
     QStringList windows;   // by name: both windows have the role the toolkit gives
-    while (!windows.contains("Sign in") && !deadline.hasExpired()) {
+    while (!windows.contains(popup) && !deadline.hasExpired()) {
+        // Like a user, click again while nothing opened.
+        if (server.requestsFor("/login").isEmpty())
+            QCOMPARE(QProcess::execute("xdotool", {"mousemove", "400", "500", "click", "1"}), 0);
         windows.clear();
         for (const QJsonValue &v : atspiJson({"windows"}))
             windows << v.toObject().value("name").toString();
     }
-    QCOMPARE(windows, QStringList({"Reader Test", "Sign in"}));
+    QCOMPARE(windows, QStringList({"Reader Test", popup}));
+    QCOMPARE(server.requestsFor("/login").size(), 1);
+}
+
+// A page that takes the whole screen could pass for anything: the screen
+// says which key leaves, and so does the screen reader.
+void tst_AtSpi::fullScreenNotice()
+{
+    PageServer server;
+    server.setContent("/full.html", "<html><head><title>Film</title></head><body style='height:600px'><script>"
+                      "document.onkeydown = function (e) { if (e.key == 'f') document.documentElement.requestFullscreen(); };"
+                      "document.onfullscreenchange = function () { fetch('/full-' + !!document.fullscreenElement); };"
+                      "requestAnimationFrame(function () { requestAnimationFrame(function () { fetch('/painted'); }); });"
+                      "</script></body></html>", "text/html");
+    QVERIFY(server.startHttp());
+    host->send("event", "showUrl", server.url("/full.html").toString());
+    QTRY_COMPARE_WITH_TIMEOUT(server.requestsFor("/painted").size(), 1, 30000);
+    // The keys come back from the last test's popup, closed with its opener.
+    QCOMPARE(QProcess::execute("xdotool", {"search", "--name", "^Reader Test$", "windowfocus"}), 0);
+    QProcess listener;
+    listener.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    listener.start("/usr/bin/python3", {WB_ATSPI_SCRIPT, app, "listen", "20", "object:property-change:accessible-description"});
+    QVERIFY(listener.waitForReadyRead(30000));
+    QCOMPARE(listener.readLine().trimmed(), QByteArray("listening"));
+    // A click gives the page the keys and the user's gesture; like a user,
+    // click and press again when nothing happened.
+    for (int attempt = 0; attempt < 3 && server.requestsFor("/full-true").isEmpty(); ++attempt) {
+        QCOMPARE(QProcess::execute("xdotool", {"mousemove", "400", "500", "click", "1"}), 0);
+        QCOMPARE(QProcess::execute("xdotool", {"key", "f"}), 0);
+        QTest::qWaitFor([&] { return !server.requestsFor("/full-true").isEmpty(); }, 10000);
+    }
+    QCOMPARE(server.requestsFor("/full-true").size(), 1);
+    const QString notice = "Press Esc to leave full screen";
+    QVERIFY(waitForLabel(notice).contains(notice));
+    QStringList heard;
+    QDeadlineTimer deadline(20000);
+    while (listener.state() == QProcess::Running && !deadline.hasExpired() && heard.filter("|" + notice).isEmpty()) {
+        listener.waitForReadyRead(100);
+        while (listener.canReadLine()) {
+            const QJsonObject e = QJsonDocument::fromJson(listener.readLine()).object();
+            heard << e.value("role").toString() + "|" + e.value("data").toString();
+        }
+    }
+    listener.kill();
+    listener.waitForFinished();
+    // Told as the widget with the keys, the page's, changing its description.
+    QVERIFY2(heard.contains("filler|" + notice), qPrintable(heard.join("\n")));
+    // Esc leaves, as it said; the notice goes with the full screen.
+    QCOMPARE(QProcess::execute("xdotool", {"key", "Escape"}), 0);
+    QTRY_COMPARE_WITH_TIMEOUT(server.requestsFor("/full-false").size(), 1, 20000);
+    const auto shown = [this] {
+        QStringList labels;
+        for (const QJsonValue &value : atspiJson({"labels"}))
+            labels << value.toString();
+        return labels;
+    };
+    QTRY_VERIFY_WITH_TIMEOUT(!shown().contains(notice), 30000);
 }
 
 void tst_AtSpi::keysAreSpoken_data()
