@@ -360,21 +360,26 @@ void tst_RealPage::sideButtons()
     QTRY_COMPARE_WITH_TIMEOUT(seen("/painted/nav/a"), shown + 1, 10000);
     const int a = seen("/seen/nav/a");
     const int b = seen("/seen/nav/b");
-    const int paintedA = seen("/painted/nav/a");
     QVERIFY(clickPage(50, 30));
     QTRY_COMPARE_WITH_TIMEOUT(seen("/seen/nav/b"), b + 1, 10000);
     QVERIFY(xdotool(back));
     QTRY_COMPARE_WITH_TIMEOUT(seen("/seen/nav/a"), a + 1, 10000);
     QVERIFY(xdotool(forward));
     QTRY_COMPARE_WITH_TIMEOUT(seen("/seen/nav/b"), b + 2, 10000);
+    // (the first visit back may have gone again before it painted)
+    const int paintedBefore = seen("/painted/nav/a");
     QVERIFY(xdotool(back));
     QTRY_COMPARE_WITH_TIMEOUT(seen("/seen/nav/a"), a + 2, 10000);
     // A click while the page is still being laid out is lost.
-    QTRY_COMPARE_WITH_TIMEOUT(seen("/painted/nav/a"), paintedA + 2, 10000);
+    QTRY_VERIFY_WITH_TIMEOUT(seen("/painted/nav/a") > paintedBefore, 10000);
     // The new tab's page replaces the history: b, then a, are remembered.
     const int c = seen("/painted/nav/c");
-    QVERIFY(clickPage(50, 130));
-    QTRY_COMPARE_WITH_TIMEOUT(seen("/painted/nav/c"), c + 1, 10000);
+    bool opened = false;
+    for (int attempt = 0; attempt < 3 && !opened; ++attempt) {
+        QVERIFY(clickPage(50, 130));
+        opened = QTest::qWaitFor([&] { return seen("/painted/nav/c") > c; }, 10000);
+    }
+    QVERIFY(opened);
     QVERIFY(xdotool(back));
     QTRY_COMPARE_WITH_TIMEOUT(seen("/seen/nav/a"), a + 3, 10000);
 }
