@@ -48,8 +48,13 @@ public:
         if (hadOne)
             return;
         QDir nssdb(pki + QStringLiteral("/nssdb"));
-        for (const char *file : {"cert9.db", "key4.db", "pkcs11.txt"})
-            nssdb.remove(QLatin1String(file));
+        nssdb.remove(QStringLiteral("pkcs11.txt"));
+        // A database still being written to as the process ends leaves its
+        // journal beside it (seen on a busy machine).
+        for (const char *file : {"cert9.db", "key4.db"}) {
+            for (const char *suffix : {"", "-journal", "-wal", "-shm"})
+                nssdb.remove(QLatin1String(file) + QLatin1String(suffix));
+        }
         // Each only if now empty: whatever else came in stays.
         QDir().rmdir(nssdb.path());
         QDir().rmdir(pki);

@@ -1,9 +1,11 @@
 #include "web/popupwindow.h"
 
+#include "web/pagedialogs.h"
 #include "web/pagepermissions.h"
 #include "web/vellchatwebview.h"
 #include "web/vellwebenginepage.h"
 
+#include <QCloseEvent>
 #include <QGuiApplication>
 #include <QScreen>
 #include <QTimer>
@@ -42,6 +44,22 @@ PopupWindow::PopupWindow(QWidget *owner, VellWebEnginePage *opener)
         activateWindow();
         webView->setFocus(Qt::OtherFocusReason);
     });
+}
+
+// A page inside its question (an alert in a loop) does not keep the window:
+// the question ends, and the window goes once the engine's call to ask has
+// returned, since the page goes with it.
+void PopupWindow::closeEvent(QCloseEvent *event)
+{
+    PageDialogs *dialogs = PageDialogs::of(webView->page());
+    if (dialogs)
+        dialogs->end();
+    if (dialogs && dialogs->isOpen()) {
+        event->ignore();
+        QTimer::singleShot(0, this, &QWidget::close);
+        return;
+    }
+    QWidget::closeEvent(event);
 }
 
 QRect PopupWindow::placed(const QRect &requested, const QRect &available, const QRect &opener)

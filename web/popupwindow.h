@@ -33,6 +33,8 @@ public:
     // How far a popup stays from its opener's corner: past the opener's
     // title bar, so that bar shows beside the popup's own frame.
     static constexpr int offset = 48;
+protected:
+    void closeEvent(QCloseEvent *event) override;
 private:
     void place(const QRect &requested);
     void showTitle();

@@ -4,6 +4,7 @@
 #include "config/externallinks.h"
 #include "config/hostmatch.h"
 #include "web/enginecompat.h"
+#include "web/pagedialogs.h"
 
 #include <QWebEngineCertificateError>
 #include <QWebEngineHistory>
@@ -26,6 +27,7 @@ QString shown(const QUrl &url)
 
 VellWebEnginePage::VellWebEnginePage(QWebEngineProfile *profile, QObject *parent)
     : QWebEnginePage(profile, parent)
+    , dialogs(new PageDialogs(this))
 {
     answerCertificateErrors();
     refuseWindows();
@@ -54,8 +56,31 @@ void VellWebEnginePage::refuseWindows()
 
 VellWebEnginePage::VellWebEnginePage(QObject *parent)
     : QWebEnginePage(parent)
+    , dialogs(new PageDialogs(this))
 {
     answerCertificateErrors();
+}
+
+void VellWebEnginePage::javaScriptAlert(const QUrl &securityOrigin, const QString &msg)
+{
+    dialogs->ask(PageDialogs::Kind::Alert, securityOrigin, msg);
+}
+
+bool VellWebEnginePage::javaScriptConfirm(const QUrl &securityOrigin, const QString &msg)
+{
+    // The engine puts its leave question through confirm() too.
+    const auto kind = PageDialogs::isLeaveQuestion(msg) ? PageDialogs::Kind::Leave : PageDialogs::Kind::Confirm;
+    return dialogs->ask(kind, securityOrigin, msg);
+}
+
+bool VellWebEnginePage::javaScriptPrompt(const QUrl &securityOrigin, const QString &msg, const QString &defaultValue,
+                                         QString *result)
+{
+    QString text = defaultValue;
+    const bool ok = dialogs->ask(PageDialogs::Kind::Prompt, securityOrigin, msg, &text);
+    if (ok && result)
+        *result = text;
+    return ok;
 }
 
 QUrl VellWebEnginePage::shownUrl(const QWebEnginePage *page)
@@ -92,6 +117,7 @@ VellWebEnginePage *VellWebEnginePage::popupPage(QObject *parent)
     popup->setExternalSchemes(externalSchemes);
     connect(popup, &VellWebEnginePage::navigationRefused, this, &VellWebEnginePage::navigationRefused);
     connect(popup, &VellWebEnginePage::externalLinkRequested, this, &VellWebEnginePage::externalLinkRequested);
+    connect(popup->dialogs, &PageDialogs::receiveLog, dialogs, &PageDialogs::receiveLog);
     return popup;
 }
 

@@ -5,6 +5,7 @@
 #include <QUrl>
 #include <QWebEnginePage>
 
+class PageDialogs;
 class QWebEngineProfile;
 
 // The page the window shows. Pages of the host's own services often sit behind
@@ -59,6 +60,11 @@ protected:
     bool certificateError(const QWebEngineCertificateError &error) override;
 #endif
     bool acceptNavigationRequest(const QUrl &url, NavigationType type, bool isMainFrame) override;
+    // Asked in the window's own box over the page (PageDialogs).
+    void javaScriptAlert(const QUrl &securityOrigin, const QString &msg) override;
+    bool javaScriptConfirm(const QUrl &securityOrigin, const QString &msg) override;
+    bool javaScriptPrompt(const QUrl &securityOrigin, const QString &msg, const QString &defaultValue,
+                          QString *result) override;
 private:
     // Whether a load goes on past a certificate error; says so when not.
     bool overridesCertificate(const QUrl &url, const QString &description);
@@ -66,6 +72,7 @@ private:
     void refuseWindows();
     bool acceptRedirect(const QUrl &url, bool isMainFrame);
     bool mayCarry(NavigationType type) const;
+    PageDialogs *dialogs = nullptr;
 
     bool strict = false;
     bool popupsOn = false;

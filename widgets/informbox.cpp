@@ -9,6 +9,7 @@
 
 #include <QApplication>
 #include <QKeyEvent>
+#include <QLineEdit>
 #include <QPaintEvent>
 #include <QPainter>
 #include <QTimer>
@@ -66,6 +67,28 @@ void InformBox::holdInput(int ms)
     holdMs = ms;
     for (QWidget *button : {static_cast<QWidget *>(confirmButton), static_cast<QWidget *>(cancelButton)})
         button->installEventFilter(this);
+    if (field)
+        field->installEventFilter(this);
+}
+
+void InformBox::addField(const QString &text)
+{
+    if (field)
+        return;
+    field = new QLineEdit(text, this);
+    field->setFont(VellChatWBConfigure::font());
+    field->selectAll();
+    // The parent's height is still the limit.
+    const int grown = height() + field->sizeHint().height() + textGap();
+    resize(width(), parentWidget() ? qMin(grown, parentWidget()->height()) : grown);
+    setFocusProxy(field);
+    if (holdMs > 0)
+        field->installEventFilter(this);
+}
+
+QString InformBox::fieldText() const
+{
+    return field ? field->text() : QString();
 }
 
 void InformBox::showEvent(QShowEvent *event)
@@ -111,8 +134,9 @@ void InformBox::onCancel()
 void InformBox::keyPressEvent(QKeyEvent *event)
 {
     // Escape does what cancel does, or closes a box that has only one button.
-    // Enter confirms unless a focused button took it first. No key goes on to
-    // the page or the panel behind the box.
+    // Enter confirms unless a focused button took it first; the field lets
+    // Enter and Escape come here. No key goes on to the page or the panel
+    // behind the box.
     event->accept();
     if (held || event->isAutoRepeat() || (event->modifiers() & ~Qt::KeypadModifier))
         return;
@@ -124,12 +148,13 @@ void InformBox::keyPressEvent(QKeyEvent *event)
 
 bool InformBox::focusNextPrevChild(bool next)
 {
-    // Tab goes round the box's own buttons only, while the box is there.
+    // Tab goes round the box's own field and buttons only, while the box is there.
     if (!isVisible())
         return QWidget::focusNextPrevChild(next);
     QList<QWidget *> buttons;
-    for (QWidget *button : {static_cast<QWidget *>(cancelButton), static_cast<QWidget *>(confirmButton)}) {
-        if (!button->isHidden())
+    for (QWidget *button : {static_cast<QWidget *>(field), static_cast<QWidget *>(cancelButton),
+                            static_cast<QWidget *>(confirmButton)}) {
+        if (button && !button->isHidden())
             next ? buttons.append(button) : buttons.prepend(button);
     }
     const int at = buttons.indexOf(QApplication::focusWidget());
@@ -150,8 +175,14 @@ void InformBox::resizeEvent(QResizeEvent *event)
     confirmButton->move(width() - confirmButton->width() - m.right(),
                         height() - confirmButton->height() - m.bottom());
     cancelButton->move(confirmButton->x() - cancelButton->width(), confirmButton->y());
-    // The text takes the lines it needs, as far down as the buttons allow.
-    const int room = qMax(messageLabel->lineHeight(), confirmButton->y() - textGap() - m.top());
+    int bottom = confirmButton->y() - textGap();
+    if (field) {
+        const int fieldHeight = field->sizeHint().height();
+        field->setGeometry(m.left(), bottom - fieldHeight, width() - m.left() - m.right(), fieldHeight);
+        bottom = field->y() - textGap();
+    }
+    // The text takes the lines it needs, as far down as the buttons (and the field) allow.
+    const int room = qMax(messageLabel->lineHeight(), bottom - m.top());
     const QSize text = messageLabel->textSize(width() - m.left() - m.right(), room / messageLabel->lineHeight() + 1);
     messageLabel->setGeometry(m.left(), m.top(), text.width(), qMin(text.height(), room));
     QWidget::resizeEvent(event);

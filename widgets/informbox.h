@@ -5,6 +5,7 @@
 #include <functional>
 
 class MessageLabel;
+class QLineEdit;
 class TextButton;
 
 // Panel over the page that asks for a confirmation or tells the user something.
@@ -27,6 +28,11 @@ public:
     // Long enough that no click or key of the same gesture reaches the box,
     // short enough that a user reading it never waits: as browsers hold theirs.
     static constexpr int kPageBoxHoldMs = 500;
+    // A line to type into, between the message and the buttons, holding
+    // text at first; it has the keyboard when the box shows, and Enter in it
+    // confirms. Once per box.
+    void addField(const QString &text);
+    QString fieldText() const;
 
 signals:
     void closed();
@@ -50,6 +56,7 @@ private:
     MessageLabel *messageLabel = nullptr;   // children die with the box
     TextButton *confirmButton = nullptr;
     TextButton *cancelButton = nullptr;
+    QLineEdit *field = nullptr;
     Callback confirmCallback;
     Callback cancelCallback;
     int holdMs = 0;

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: Apache-2.0
 #include "window/pageleave.h"
 
+#include "web/pagedialogs.h"
+
 #include <QApplication>
 #include <QDateTime>
 #include <QDialog>
@@ -28,6 +30,13 @@ bool PageLeave::askPage()
 {
     if (allowed || !page)
         return true;
+    // Closed again while the page has a question up (its leave question, or
+    // an alert it puts again and again): the user means it.
+    if (PageDialogs *dialogs = PageDialogs::of(page); dialogs && dialogs->isOpen()) {
+        dialogs->end();
+        allowed = true;
+        return true;
+    }
     // Asked again after the user chose to stay, the page asks again too.
     asked = true;
     page->triggerAction(QWebEnginePage::RequestClose);
@@ -37,7 +46,8 @@ bool PageLeave::askPage()
     auto *wait = new QTimer(this);
     const qint64 until = QDateTime::currentMSecsSinceEpoch() + answerWaitMs;
     connect(wait, &QTimer::timeout, this, [this, wait, until] {
-        if (allowed || QApplication::activeModalWidget()) {
+        const PageDialogs *dialogs = PageDialogs::of(page);
+        if (allowed || (dialogs && dialogs->isOpen()) || QApplication::activeModalWidget()) {
             wait->stop();
             wait->deleteLater();
             return;
@@ -58,7 +68,10 @@ static std::function<void()> s_pending;
 
 bool PageLeave::answerQuestion(QWidget *window)
 {
-    // Before the window hides: hidden, it takes its boxes with it.
+    if (PageDialogs::endIn(window))
+        return true;
+    // The engine's own boxes (the file chooser); before the window hides:
+    // hidden, it takes its boxes with it.
     for (QDialog *box : window->findChildren<QDialog *>()) {
         if (box->isVisible()) {
             s_question = box;
@@ -74,7 +87,7 @@ void PageLeave::whenUnwound(QObject *context, std::function<void()> done)
     s_pending = std::move(done);
     auto *poll = new QTimer(context);
     connect(poll, &QTimer::timeout, poll, [poll] {
-        if (s_question)
+        if (s_question || PageDialogs::running())
             return;
         poll->stop();
         // Not from the poll itself: the window it belongs to is what goes.
@@ -85,7 +98,7 @@ void PageLeave::whenUnwound(QObject *context, std::function<void()> done)
 
 void PageLeave::finishPending()
 {
-    if (!s_pending || s_question)
+    if (!s_pending || s_question || PageDialogs::running())
         return;
     std::function<void()> done = std::move(s_pending);
     s_pending = nullptr;

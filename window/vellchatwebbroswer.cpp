@@ -3,6 +3,7 @@
 
 #include "config/vellchatwbconfigure.h"
 #include "hostlink/transport.h"
+#include "web/pagedialogs.h"
 #include "web/pagedownloads.h"
 #include "web/vellchatwebview.h"
 #include "web/pageprofile.h"
@@ -41,6 +42,8 @@ static constexpr int placementSettleMs = 100;
 static constexpr int savePosIntervalMs = 1000;
 // The close button's click and the position just sent are done before the window goes.
 static constexpr int closeDelayMs = 100;
+// How often a window that is to go looks whether the page's question has returned.
+static constexpr int unwindPollMs = 10;
 
 VellChatWebBroswer *VellChatWebBroswer::instance()
 {
@@ -143,6 +146,16 @@ void VellChatWebBroswer::newVellChatWebBroswer(QString url, QWidget *parent)
 // and the bridge from under it. End the wait and delete once it has unwound.
 void VellChatWebBroswer::dispose(VellChatWebBroswer *window)
 {
+    // The same for a page's question (PageDialogs), which was ended but may
+    // not have returned to the engine yet.
+    if (PageDialogs::running()) {
+        QPointer<VellChatWebBroswer> guard(window);
+        QTimer::singleShot(unwindPollMs, qApp, [guard] {
+            if (guard)
+                dispose(guard.data());
+        });
+        return;
+    }
     if (window->frame->bridgeWaiting()) {
         QPointer<VellChatWebBroswer> guard(window);
         window->frame->cancelBridgeWait();

@@ -7,6 +7,7 @@
 #include "downloads/accessiblehistoryview.h"
 #include "downloads/downloadfiletree.h"
 #include "hostlink/transport.h"
+#include "web/pagedialogs.h"
 #include "web/pageprofile.h"
 #include "web/pagepermissions.h"
 #include "web/pagerecovery.h"
@@ -105,6 +106,7 @@ void VellChatWebBroswer_impl::makePage()
     connect(recovery, &PageRecovery::receiveLog, this, &VellChatWebBroswer_impl::receiveLog);
     connect(recovery, &PageRecovery::urlReady, this, &VellChatWebBroswer_impl::loadUrlNow);
     connect(page, &VellWebEnginePage::navigationRefused, this, &VellChatWebBroswer_impl::receiveLog);
+    connect(PageDialogs::of(page), &PageDialogs::receiveLog, this, &VellChatWebBroswer_impl::receiveLog);
     // Another program gets the address only once the user says so here.
     connect(page, &VellWebEnginePage::externalLinkRequested, this, [this, page](const QUrl &url) {
         const QString asker = HostMatch::originOf(VellWebEnginePage::shownUrl(page));

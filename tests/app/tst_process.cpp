@@ -407,7 +407,7 @@ void tst_Process::leavesNothingOnDisk()
     // outlive the browser by a moment, and what they still have open under
     // home goes as they do.
     QTRY_COMPARE_WITH_TIMEOUT(processesWithHome(home), QStringList(), 10000);
-    QTRY_COMPARE_WITH_TIMEOUT(entriesBelow(home), homeBefore, 10000);
+    QTRY_VERIFY2_WITH_TIMEOUT(entriesBelow(home) == homeBefore, qPrintable(entriesBelow(home).join(", ")), 10000);
     QCOMPARE(entriesBelow(tmp), QStringList());
 }
 

@@ -23,7 +23,7 @@ void tst_Layering::includesGoDown_data()
     QTest::newRow("resources") << "resources" << QStringList{};
     QTest::newRow("config") << "config" << QStringList{"resources", "wire"};
     QTest::newRow("widgets") << "widgets" << QStringList{"config", "resources"};
-    QTest::newRow("web") << "web" << QStringList{"config", "resources", "wire"};
+    QTest::newRow("web") << "web" << QStringList{"config", "resources", "widgets", "wire"};
     QTest::newRow("downloads") << "downloads" << QStringList{"config", "resources", "widgets", "wire"};
     QTest::newRow("hostlink") << "hostlink" << QStringList{"config", "wire"};
     QTest::newRow("window") << "window"

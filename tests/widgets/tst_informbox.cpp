@@ -41,6 +41,8 @@ private slots:
     void callbacks_data();
     void callbacks();
     void holdEnds();
+    void fieldTakesTheKeys_data();
+    void fieldTakesTheKeys();
     void keyboardStaysInTheBox();
     void replacedBoxHandsBack();
     void goneFocusGoesToTheParent();
@@ -279,6 +281,58 @@ void tst_InformBox::holdEnds()
     }, 20000);
     QVERIFY(answered);
     QCOMPARE(log, QStringList{"confirm"});
+}
+
+// A box with a line to type into (a page's prompt()): the line has the
+// keyboard, Tab goes round it and the buttons, Enter in it confirms with
+// what was typed, Escape cancels; held, it takes no typing either.
+void tst_InformBox::fieldTakesTheKeys_data()
+{
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<Qt::Key>("last");
+    QTest::addColumn<bool>("held");
+    QTest::addColumn<QString>("heard");
+    QTest::newRow("typing replaces the text, Enter") << "xy" << Qt::Key_Return << false << "confirm xy";
+    QTest::newRow("nothing typed, Enter keeps the text") << "" << Qt::Key_Enter << false << "confirm ab";
+    QTest::newRow("Escape") << "xy" << Qt::Key_Escape << false << "cancel";
+    QTest::newRow("held: neither typing nor Enter") << "xy" << Qt::Key_Return << true << "";
+}
+
+void tst_InformBox::fieldTakesTheKeys()
+{
+    QFETCH(QString, typed);
+    QFETCH(Qt::Key, last);
+    QFETCH(bool, held);
+    QFETCH(QString, heard);
+    QStringList log;
+    InformBox *box = nullptr;
+    box = makeBox(frame.data(), QStringLiteral("Name?"), QStringLiteral("Cancel"),
+                  [&](QWidget *) { log << "confirm " + box->fieldText(); }, [&](QWidget *) { log << "cancel"; });
+    const int plainHeight = box->height();
+    box->addField(QStringLiteral("ab"));
+    QVERIFY(box->height() > plainHeight);
+    if (held)
+        box->holdInput(600000);
+    frame->show();
+    box->show();
+    QVERIFY(QTest::qWaitForWindowActive(frame.data()));
+    auto *field = box->findChild<QLineEdit *>();
+    QVERIFY(field);
+    QCOMPARE(QApplication::focusWidget(), static_cast<QWidget *>(field));
+    // the message, the line and the buttons do not overlap
+    QVERIFY(field->geometry().bottom() < confirmOf(box)->geometry().top());
+    QVERIFY(box->findChild<QLabel *>()->geometry().bottom() < field->geometry().top());
+    if (!held) {
+        QTest::keyClick(field, Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), static_cast<QWidget *>(cancelOf(box)));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), static_cast<QWidget *>(field));
+    }
+    QTest::keyClicks(field, typed);
+    QTest::keyClick(field, last);
+    QCOMPARE(log.join(' '), heard);
+    QCOMPARE(field->text(), held || typed.isEmpty() ? QStringLiteral("ab") : typed);
 }
 
 void tst_InformBox::keyboardStaysInTheBox()

@@ -489,7 +489,7 @@ void tst_RealPage::pageDownloads()
     QStringList handed;
     for (const HostFrame &f : host->framesOf("webfile", "startDownload"))
         handed << QJsonDocument::fromJson(f.payload).object().value("name").toString();
-    QCOMPARE(handed, heard);
+    QCOMPARE(handed.join(" / "), heard.join(" / "));
     QCOMPARE(logged(log), logs);
 }
 

@@ -28,12 +28,23 @@ private slots:
     void rendererDyingTwiceShowsReload();
     void fullScreen_data();
     void fullScreen();
+    void pageQuestions_data();
+    void pageQuestions();
     void leavingAsksThePage();
     void pageMadeFilesGoWithTheBrowser();
+    // Each row with a browser of its own, which it closes.
+    void closingOutlastsPageQuestions_data();
+    void closingOutlastsPageQuestions();
     void cleanupTestCase();
 private:
+    // A browser on its host, titled "Web apps", on the server's /hello.
+    bool startBrowser();
     bool outcome(const QString &tag, const QString &result, int timeoutMs = 20000);
     bool clickPageUntil(const QString &heard);
+    // How many of the host's log lines hold text.
+    int logged(const QString &text) const;
+    // Closes by the window manager until the page puts its leave question.
+    bool closeUntilAsked();
     void key(const QString &keys) { desktop->xdotool({"windowactivate", "--sync", window}); desktop->xdotool({"key", keys}); }
     PageServer server;
     QScopedPointer<XDesktop> desktop;
@@ -65,26 +76,63 @@ static const char kPermissionPage[] =
     "requestAnimationFrame(function () { requestAnimationFrame(function () { fetch('/painted-' + tag); }); });"
     "</script></body></html>";
 
+// Asks before it is left, once the user has done something in it.
+static const char kLeavePage[] =
+    "<html><body><input id=i autofocus><script>"
+    "onbeforeunload = function (e) { e.preventDefault(); e.returnValue = 'unsaved'; };"
+    "onkeydown = function () { fetch('/typed'); };"
+    "onmousedown = function () { fetch('/leave-down'); };"
+    "requestAnimationFrame(function () { requestAnimationFrame(function () { fetch('/leave-painted'); }); });"
+    "</script></body></html>";
+
 void tst_WebApps::initTestCase()
 {
     server.setContent("/permission.html", kPermissionPage, "text/html");
+    server.setContent("/leave.html", kLeavePage, "text/html");
     QVERIFY(server.startHttp());
     XDesktop::Options options;
     options.windowManager = true;
     desktop.reset(new XDesktop(options));
     QVERIFY(desktop->isValid());
+    QVERIFY(startBrowser());
+}
+
+bool tst_WebApps::startBrowser()
+{
     browser.reset(new BrowserProcess);
-    QVERIFY(browser->isValid());
+    if (!browser->isValid())
+        return false;
     host.reset(new FakeHost(browser->endpoint()));
     QProcessEnvironment env = desktop->environment();
     env.insert("QTWEBENGINE_CHROMIUM_FLAGS", "--disable-gpu --use-fake-device-for-media-stream");
     browser->process().setProcessEnvironment(env);
     browser->start();
-    QVERIFY(host->waitForClient(30000));
+    if (!host->waitForClient(30000))
+        return false;
     host->send("config", "title", "Web apps");
     host->send("event", "showUrl", server.url("/hello").toString());
     window = desktop->findWindow("Web apps");
-    QVERIFY(!window.isEmpty());
+    return !window.isEmpty();
+}
+
+int tst_WebApps::logged(const QString &text) const
+{
+    int count = 0;
+    for (const HostFrame &f : host->framesOf("feedback", "receiveLog"))
+        count += f.payload.contains(text.toUtf8()) ? 1 : 0;
+    return count;
+}
+
+bool tst_WebApps::closeUntilAsked()
+{
+    // openbox may drop the keys while its focus settles: like a user, press them again.
+    const int before = logged("page asks the user (leave)");
+    for (int press = 0; press < 3; ++press) {
+        key("alt+F4");
+        if (QTest::qWaitFor([&] { return logged("page asks the user (leave)") > before; }, 7000))
+            return true;
+    }
+    return false;
 }
 
 bool tst_WebApps::outcome(const QString &tag, const QString &result, int timeoutMs)
@@ -404,15 +452,54 @@ void tst_WebApps::rendererDyingTwiceShowsReload()
     QTRY_COMPARE_WITH_TIMEOUT(server.requestsFor("/fragile-painted").size(), 3, 30000);
 }
 
+// What the page's alert(), confirm() and prompt() return when the user
+// answers the window's box by keys. The box ignores keys for a moment after
+// it shows, so the key goes until the page has its answer.
+void tst_WebApps::pageQuestions_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<QString>("press");
+    QTest::addColumn<QString>("answer");
+    QTest::newRow("alert, Enter") << "alert" << "Return" << "undefined";
+    QTest::newRow("confirm, Enter") << "confirm" << "Return" << "true";
+    QTest::newRow("confirm, Escape") << "confirm" << "Escape" << "false";
+    QTest::newRow("prompt, Enter keeps its text") << "prompt" << "Return" << "ab";
+    QTest::newRow("prompt, Escape") << "prompt" << "Escape" << "null";
+}
+
+void tst_WebApps::pageQuestions()
+{
+    QFETCH(QString, kind);
+    QFETCH(QString, press);
+    QFETCH(QString, answer);
+    server.setContent("/question.html", "<html><body><script>"
+                      "var p = location.search.slice(1).split('/'), kind = p[0], tag = p[1];"
+                      "function ask() { var r = kind == 'alert' ? alert('Hi') : kind == 'confirm' ? confirm('Keep?')"
+                      "  : prompt('Name?', 'ab'); fetch('/answer-' + tag + '-' + String(r)); }"
+                      "requestAnimationFrame(function () { requestAnimationFrame(function () {"
+                      "  fetch('/asking-' + tag).then(ask); }); });"
+                      "</script></body></html>", "text/html");
+    const QString tag = kind + press;
+    host->send("event", "showUrl", server.url("/question.html?" + kind + "/" + tag).toString());
+    QTRY_VERIFY_WITH_TIMEOUT(!server.requestsFor("/asking-" + tag).isEmpty(), 30000);
+    auto answered = [&] {
+        for (const SeenRequest &r : server.requests()) {
+            if (r.path.startsWith("/answer-" + tag + "-"))
+                return r.path.mid(QString("/answer-" + tag + "-").size());
+        }
+        return QString();
+    };
+    for (int attempt = 0; attempt < 15 && answered().isEmpty(); ++attempt) {
+        key(press);
+        if (QTest::qWaitFor([&] { return !answered().isEmpty(); }, 2000))
+            break;
+    }
+    QCOMPARE(answered(), answer);
+}
+
 // The engine asks only on a page the user has done something in.
 void tst_WebApps::leavingAsksThePage()
 {
-    server.setContent("/leave.html", "<html><body><input id=i autofocus><script>"
-                      "onbeforeunload = function (e) { e.preventDefault(); e.returnValue = 'unsaved'; };"
-                      "onkeydown = function () { fetch('/typed'); };"
-                      "onmousedown = function () { fetch('/leave-down'); };"
-                      "requestAnimationFrame(function () { requestAnimationFrame(function () { fetch('/leave-painted'); }); });"
-                      "</script></body></html>", "text/html");
     const QUrl page = server.url("/leave.html");
     host->send("event", "showUrl", page.toString());
     // A click before the page is painted is lost.
@@ -424,29 +511,21 @@ void tst_WebApps::leavingAsksThePage()
             break;
     }
     QVERIFY(!server.requestsFor("/typed").isEmpty());
-    const QString question = "Javascript Confirm - " + page.toString();
-    // Closed by the window manager, and the user stays. openbox may drop the
-    // keys while its focus settles: like a user, press them again.
-    QString box;
-    for (int press = 0; press < 3 && box.isEmpty(); ++press) {
-        key("alt+F4");
-        box = desktop->findWindow(question, 7000);
+    // Closed by the window manager, the page asks, and the user stays. The
+    // box takes no key for a moment after it shows: Escape goes until heard.
+    QVERIFY(closeUntilAsked());
+    for (int press = 0; press < 10 && !logged("the user answers (leave): no"); ++press) {
+        key("Escape");
+        if (QTest::qWaitFor([&] { return logged("the user answers (leave): no") > 0; }, 2000))
+            break;
     }
-    QVERIFY(!box.isEmpty());
-    desktop->xdotool({"windowactivate", "--sync", box});
-    desktop->xdotool({"key", "Escape"});
-    QTRY_VERIFY_WITH_TIMEOUT(desktop->findWindow(question, 100).isEmpty(), 10000);
+    QCOMPARE(logged("the user answers (leave): no"), 1);
     // Nothing to wait for: a browser that closed after all would be gone by now.
     QTest::qWait(2000);
     QCOMPARE(browser->process().state(), QProcess::Running);
     QVERIFY(!desktop->findWindow("Web apps", 1000).isEmpty());
     // Asked again, the page asks again; the question stays open for the host's hang-up.
-    box.clear();
-    for (int press = 0; press < 3 && box.isEmpty(); ++press) {
-        key("alt+F4");
-        box = desktop->findWindow(question, 7000);
-    }
-    QVERIFY(!box.isEmpty());
+    QVERIFY(closeUntilAsked());
 }
 
 void tst_WebApps::pageMadeFilesGoWithTheBrowser()
@@ -458,6 +537,65 @@ void tst_WebApps::pageMadeFilesGoWithTheBrowser()
     QCOMPARE(browser->process().exitCode(), 0);
     for (const QString &path : madeFiles)
         QVERIFY2(!QFileInfo::exists(QFileInfo(path).dir().path()), qPrintable(path));
+}
+
+// The user closes the window while the page has a question up: a page that
+// puts alert() again and again, and the leave question, which a second
+// close answers. The window goes and the browser ends, by the window
+// manager's close and by the title bar's.
+void tst_WebApps::closingOutlastsPageQuestions_data()
+{
+    QTest::addColumn<QString>("page");
+    QTest::addColumn<QString>("close");
+    QTest::newRow("alert again and again, window manager") << "alerts" << "alt+F4";
+    QTest::newRow("alert again and again, title bar") << "alerts" << "title bar";
+    QTest::newRow("leave question, closed again") << "leave" << "alt+F4";
+}
+
+void tst_WebApps::closingOutlastsPageQuestions()
+{
+    QFETCH(QString, page);
+    QFETCH(QString, close);
+    if (browser && browser->process().state() != QProcess::NotRunning) {
+        host->hangUp();
+        QVERIFY(browser->process().waitForFinished(60000));
+    }
+    QVERIFY(startBrowser());
+    server.setContent("/alerts.html", "<html><body><script>"
+                      "requestAnimationFrame(function () { requestAnimationFrame(function () {"
+                      "  for (;;) alert('Again'); }); });"
+                      "</script></body></html>", "text/html");
+    if (page == "alerts") {
+        host->send("event", "showUrl", server.url("/alerts.html").toString());
+        QTRY_VERIFY_WITH_TIMEOUT(logged("page asks the user (alert)") > 0, 30000);
+    } else {
+        // The leave page of leavingAsksThePage, typed in and asked once.
+        const int painted = server.requestsFor("/leave-painted").size();
+        host->send("event", "showUrl", server.url("/leave.html").toString());
+        QTRY_VERIFY_WITH_TIMEOUT(server.requestsFor("/leave-painted").size() > painted, 30000);
+        const int typed = server.requestsFor("/typed").size();
+        for (int attempt = 0; attempt < 10 && server.requestsFor("/typed").size() == typed; ++attempt) {
+            QVERIFY(clickPageUntil("/leave-down"));
+            key("a");
+            if (QTest::qWaitFor([&] { return server.requestsFor("/typed").size() > typed; }, 3000))
+                break;
+        }
+        QVERIFY(closeUntilAsked());
+    }
+    // openbox's close button sits at the right end of its title bar.
+    const QRect frame = desktop->frameRect(window);
+    const int titleBar = desktop->frameExtents(window).top();
+    const QPoint closeButton(frame.right() - titleBar / 2, frame.top() + titleBar / 2);
+    bool ended = false;
+    for (int press = 0; press < 5 && !ended; ++press) {
+        if (close == "title bar")
+            desktop->xdotool({"mousemove", QString::number(closeButton.x()), QString::number(closeButton.y()), "click", "1"});
+        else
+            key(close);
+        ended = browser->process().waitForFinished(10000);
+    }
+    QVERIFY(ended);
+    QCOMPARE(browser->process().exitStatus(), QProcess::NormalExit);
 }
 
 void tst_WebApps::cleanupTestCase()
