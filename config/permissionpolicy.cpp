@@ -73,7 +73,7 @@ PermissionPolicy::Rule PermissionPolicy::rule(const QStringList &items, const QS
         if (item.startsWith(prefix))
             return ruleWords().value(item.mid(prefix.size()), Rule::Deny);
     }
-#define CWB_DEFAULT(Feature, word, Question, Default) \
+#define CWB_DEFAULT(Feature, word, Question, Default, ...) \
     if (feature == QLatin1String(word)) \
         return Rule::Default;
     CWB_PERMISSION_FEATURES(CWB_DEFAULT)

@@ -8,10 +8,12 @@
 #include "wire/vocabulary.h"
 
 #include <QCoreApplication>
+#include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QTimer>
 #include <QWebEnginePage>
+#include <QWebEngineScript>
 
 using Config = VellChatWBConfigure;
 
@@ -50,6 +52,22 @@ QStringList PagePermissions::featureWords(PageFeature feature)
     return {};
 }
 
+QStringList PagePermissions::frameDelegation(PageFeature feature)
+{
+    QString token;
+    switch (feature) {
+#define CWB_FRAME(Feature, word, Question, Default, frame) \
+    case PageFeature::Feature: token = QStringLiteral(frame); break;
+    CWB_PERMISSION_FEATURES(CWB_FRAME)
+#undef CWB_FRAME
+    case PageFeature::CameraAndMicrophone: return frameDelegation(PageFeature::Camera) + frameDelegation(PageFeature::Microphone);
+    case PageFeature::ScreenWithAudio: return frameDelegation(PageFeature::Screen);
+    case PageFeature::Clipboard:
+    case PageFeature::Unknown: break;
+    }
+    return token.isEmpty() ? QStringList() : QStringList{token};
+}
+
 QString PagePermissions::questionText(const QUrl &origin, PageFeature feature)
 {
     QString text;
@@ -82,7 +100,41 @@ QStringList PagePermissions::quietKeys(const PermissionRequest &asked)
     return keys;
 }
 
+// A frame of another origin than its page's asks only for what the page
+// delegated to it (<iframe allow="camera">), as browsers hold frames to;
+// without that, nobody is asked. Only the page's own frames are looked at:
+// one further down has no say of the page's.
 void PagePermissions::onRequested(const PermissionRequest &asked)
+{
+    QWebEnginePage *page = asked.page();
+    const QString origin = HostMatch::originOf(asked.origin());
+    if (!page || origin == HostMatch::originOf(VellWebEnginePage::shownUrl(page))) {
+        decide(asked);
+        return;
+    }
+    const QStringList needed = frameDelegation(asked.feature());
+    if (needed.isEmpty()) {
+        asked.answer(false);
+        return;
+    }
+    const QByteArray arguments = QJsonDocument(QJsonArray{origin, QJsonArray::fromStringList(needed)}).toJson(QJsonDocument::Compact);
+    const QString script = QStringLiteral(
+        "(function (origin, needed) {"
+        " return Array.prototype.some.call(document.querySelectorAll('iframe'), function (frame) {"
+        "  var from; try { from = new URL(frame.src, location.href).origin; } catch (e) { return false; }"
+        "  var allowed = (frame.getAttribute('allow') || '').split(';').map(function (item) {"
+        "   return item.trim().split(/\\s+/)[0]; });"
+        "  return from === origin && needed.every(function (token) { return allowed.indexOf(token) >= 0; });"
+        " }); }).apply(null, %1)").arg(QString::fromUtf8(arguments));
+    page->runJavaScript(script, QWebEngineScript::ApplicationWorld, [this, asked](const QVariant &delegated) {
+        if (delegated.toBool())
+            decide(asked);
+        else
+            asked.answer(false);
+    });
+}
+
+void PagePermissions::decide(const PermissionRequest &asked)
 {
     Request request{asked, nextId++};
     using Rule = PermissionPolicy::Rule;

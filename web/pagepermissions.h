@@ -36,6 +36,9 @@ public:
     // The features of a request as the policy names them ("camera", ...);
     // empty for one this program does not know.
     static QStringList featureWords(PageFeature feature);
+    // What a frame of another origin needs in its iframe's allow attribute
+    // to ask for it; empty when such a frame never asks.
+    static QStringList frameDelegation(PageFeature feature);
     // The box's question, from the configured texts.
     static QString questionText(const QUrl &origin, PageFeature feature);
 
@@ -59,6 +62,8 @@ private:
     };
     explicit PagePermissions(QObject *parent);
     void onRequested(const PermissionRequest &asked);
+    // By the host's policy, the user's memory and box, or the host.
+    void decide(const PermissionRequest &asked);
     // asked withdrawn by its page; with none, whatever has lost its page
     void onCanceled(const PermissionRequest *asked);
     static QString memoryKey(const PermissionRequest &asked);

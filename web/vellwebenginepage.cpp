@@ -116,6 +116,9 @@ VellWebEnginePage *VellWebEnginePage::popupPage(QObject *parent)
     popup->openerListed = tokenHosts.isEmpty() || HostMatch::hostListed(tokenHosts, url());
     popup->setExternalSchemes(externalSchemes);
     connect(popup, &VellWebEnginePage::navigationRefused, this, &VellWebEnginePage::navigationRefused);
+    // Told as one of the opener's refusals: the opener's own certificate
+    // refusals hold its next address back, which a popup's must not.
+    connect(popup, &VellWebEnginePage::certificateRefused, this, &VellWebEnginePage::navigationRefused);
     connect(popup, &VellWebEnginePage::externalLinkRequested, this, &VellWebEnginePage::externalLinkRequested);
     connect(popup->dialogs, &PageDialogs::receiveLog, dialogs, &PageDialogs::receiveLog);
     return popup;

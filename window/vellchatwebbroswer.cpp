@@ -204,6 +204,7 @@ void VellChatWebBroswer::setUrl(QString url)
     interceptor->setAccessTokenHosts(VellChatWBConfigure::AccessTokenHosts());
     // The host's say-so, like the user's click: the new page may start its few downloads.
     pageDownloads->startAfresh();
+    lastFailure.clear();
     frame->setUrl(url);
     const bool wasMaximized = maximizedFlag;   // the state change below clears it
     setWindowState(Qt::WindowActive);

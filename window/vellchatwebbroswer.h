@@ -121,6 +121,7 @@ private:
     FullScreen *fullScreen = nullptr;
     PageLeave *leave = nullptr;
     bool maximizedFlag = false;
+    QString lastFailure;   // the page of the last loadFinished that failed, until another loads
     QTimer savePosTimer;
     QString lastPosition;
     QString pendingDownloadKey;

@@ -38,13 +38,23 @@ void VellChatWebBroswer::connectFrame()
     // The view's own signals follow whichever page it holds, also the one a
     // link opened in place of the first.
     VellChatWebView *view = frame->view();
-    connect(view, &QWebEngineView::urlChanged, this, &VellChatWebBroswer::reportPage);
+    connect(view, &QWebEngineView::urlChanged, this, [this] {
+        lastFailure.clear();
+        reportPage();
+    });
     connect(view, &QWebEngineView::titleChanged, this, &VellChatWebBroswer::reportPage);
     connect(view, &QWebEngineView::loadFinished, this, [this, view](bool ok) {
         // A committed page's title may come before its address is reported.
         reportPage();
+        // One click may start link after refused link (fifty on a timer),
+        // each ending without a page: the page shown did not change, and
+        // the host hears of it once until something else happens.
+        const QString shown = shownAddress(view);
+        if (!ok && shown == lastFailure)
+            return;
+        lastFailure = ok ? QString() : shown;
         if (VellChatWBConfigure::ReportNavigation())
-            transport::shareInstance()->loadFinished(shownAddress(view), ok);
+            transport::shareInstance()->loadFinished(shown, ok);
     });
 }
 

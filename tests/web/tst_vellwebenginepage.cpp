@@ -16,6 +16,7 @@ private slots:
     void initTestCase();
     void selfSignedCertificate_data();
     void selfSignedCertificate();
+    void popupRefusalsReachTheOpener();
 private:
     QTemporaryDir certificateDir;
     PageServer server;
@@ -56,6 +57,24 @@ void tst_VellWebEnginePage::selfSignedCertificate()
     QCOMPARE(server.requestsFor("/secure").size(), requests);
     if (loads)
         QCOMPARE(page->title(), QString("secure"));
+}
+
+// A popup of a strict page refuses as its opener does, and the host hears it
+// through the opener, as it hears the opener's own refusals.
+void tst_VellWebEnginePage::popupRefusalsReachTheOpener()
+{
+    QWebEngineProfile profile;   // its own memory of certificates let through
+    VellWebEnginePage opener(&profile, nullptr);
+    opener.setStrictCertificates(true);
+    QScopedPointer<VellWebEnginePage> popup(opener.popupPage(nullptr));
+    QSignalSpy refused(&opener, &VellWebEnginePage::navigationRefused);
+    QSignalSpy finished(popup.data(), &QWebEnginePage::loadFinished);
+    popup->load(server.url("/secure"));
+    QVERIFY(finished.wait(20000));
+    QCOMPARE(finished.first().at(0).toBool(), false);
+    QCOMPARE(refused.count(), 1);
+    QVERIFY2(refused.first().at(0).toString().startsWith("refused " + server.url("/secure").toString() + ": "),
+             qPrintable(refused.first().at(0).toString()));
 }
 
 QTEST_MAIN(tst_VellWebEnginePage)

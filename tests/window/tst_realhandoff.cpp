@@ -22,6 +22,7 @@ private slots:
     void externalLink();
     void droppedFile_data();
     void droppedFile();
+    void refusedLinksReportedOnce();
     void cleanupTestCase();
 private:
     void show(const QString &path, const QByteArray &html);
@@ -152,6 +153,33 @@ void tst_RealHandoff::externalLink()
     QTRY_VERIFY_WITH_TIMEOUT(openerCalls().contains(sentinel), 10000);
     const QStringList expected = opened ? QStringList{address, sentinel} : QStringList{sentinel};
     QCOMPARE(openerCalls().mid(before), expected);
+}
+
+// One click that makes the page follow fifty links to another program: the
+// user gets one box, and the host, which follows the page's loads, hears one
+// load that came to nothing, not fifty, for a page that never changed.
+void tst_RealHandoff::refusedLinksReportedOnce()
+{
+    host->send("config", "reportNavigation", "1");
+    const QString sentinel = "x-sentinel:after-fifty";
+    show("/fifty", "<html><body style='margin:0'>"
+                   "<a href='#' style='display:block;height:100px' onclick='var i = 0, t = setInterval(function () {"
+                   " location = \"x-app:run\" + i; if (++i == 50) { clearInterval(t); fetch(\"/fifty-gone\"); } }, 20); return false;'>fifty</a>"
+                   "<a href='" + sentinel.toUtf8() + "' style='display:block;height:100px'>sentinel</a>"
+                   "<script>onblur = function () { fetch('/fifty-blurred'); };</script></body></html>");
+    QTRY_VERIFY_WITH_TIMEOUT(!host->framesOf("feedback", "loadFinished").isEmpty(), 20000);
+    host->clear();
+    QVERIFY(clickPage(200, 50));
+    QTRY_VERIFY_WITH_TIMEOUT(!server.requestsFor("/fifty-blurred").isEmpty(), 20000);
+    QTRY_VERIFY_WITH_TIMEOUT(!server.requestsFor("/fifty-gone").isEmpty(), 20000);
+    // Once the sentinel's click has reached the opener, every refused
+    // link's end has reached the host before it.
+    QVERIFY(answerUntilPageWorks("Escape", 200, 150, sentinel));
+    QStringList ends;
+    for (const HostFrame &f : host->framesOf("feedback", "loadFinished"))
+        ends << QString::fromUtf8(f.payload);
+    QCOMPARE(ends, QStringList{"{\"ok\":false,\"url\":\"" + server.url("/fifty").toString() + "\"}"});
+    QVERIFY(openerCalls().filter("x-app:run").isEmpty());
 }
 
 void tst_RealHandoff::droppedFile_data()

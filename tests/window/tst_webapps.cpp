@@ -186,6 +186,12 @@ void tst_WebApps::permissions_data()
     QTest::newRow("camera box replaced, twice") << "" << "camera" << "replaced" << "denied";
     QTest::newRow("camera box replaced, thrice") << "" << "camera" << "replaced" << "denied";
     QTest::newRow("camera: not asked again") << "" << "camera" << "" << "denied";
+    // In a frame of another origin (localhost in a page of 127.0.0.1), only
+    // with the page's allow="...".
+    QTest::newRow("frame of another origin, no allow") << "camera=allow" << "frame:camera" << "" << "denied";
+    QTest::newRow("frame of another origin, allow=camera") << "camera=allow" << "frame:camera:camera" << "" << "allowed";
+    QTest::newRow("frame of another origin, allow=camera for both") << "camera=allow,microphone=allow" << "frame:both:camera" << "" << "denied";
+    QTest::newRow("frame of another origin, notifications") << "notifications=allow" << "frame:notifications:notifications" << "" << "denied";
 }
 
 void tst_WebApps::permissions()
@@ -197,7 +203,18 @@ void tst_WebApps::permissions()
     host->clear();
     host->send("config", "permissionPolicy", policy);
     QUrl page = server.url("/permission.html");
-    page.setQuery(what + "/" + tag);
+    if (what.startsWith("frame:")) {
+        QUrl framed = page;
+        framed.setHost("localhost");
+        framed.setQuery(what.section(':', 1, 1) + "/" + tag);
+        const QString allow = what.section(':', 2);
+        server.setContent("/framing-" + tag, "<html><body><iframe src='" + framed.toEncoded() + "'"
+                          + (allow.isEmpty() ? QByteArray() : " allow='" + allow.toUtf8() + "'") + "></iframe></body></html>",
+                          "text/html");
+        page = server.url("/framing-" + tag);
+    } else {
+        page.setQuery(what + "/" + tag);
+    }
     host->send("event", "showUrl", page.toString());
     if (user.startsWith("host:")) {
         const HostFrame asked = host->waitFor("iq", "permission", 20000);
