@@ -67,6 +67,8 @@ static const char kPermissionPage[] =
     "if (what == 'screen') media(navigator.mediaDevices.getDisplayMedia({video: true}));"
     "if (what == 'notifications') Notification.requestPermission().then(function (r) {"
     "  report(r == 'granted' ? 'allowed' : 'denied'); });"
+    "if (what == 'flood') for (var i = 0; i < 40; i++) Notification.requestPermission().then(function (r) {"
+    "  report(r == 'granted' ? 'allowed' : 'denied'); });"
     "if (what == 'geolocation') navigator.geolocation.getCurrentPosition(function () { report('allowed'); },"
     "  function (e) { report(e.code == 1 ? 'denied' : 'allowed'); });"
     // The box takes the keyboard from the page, which tells so.
@@ -180,6 +182,8 @@ void tst_WebApps::permissions_data()
     QTest::newRow("host allows camera") << "camera=host" << "camera" << "host:allow" << "allowed";
     QTest::newRow("host denies notifications") << "notifications=host" << "notifications" << "host:deny" << "denied";
     QTest::newRow("silent host: denied in time") << "microphone=host" << "microphone" << "host:" << "denied";
+    // Forty questions at once: the host has a bounded number open.
+    QTest::newRow("silent host, a flood of questions") << "notifications=host" << "flood" << "host:" << "denied";
     // A box that another box replaced was no answer, and is asked again; a
     // page refused three times is not.
     QTest::newRow("camera box replaced, once") << "" << "camera" << "replaced" << "denied";
@@ -219,7 +223,7 @@ void tst_WebApps::permissions()
     if (user.startsWith("host:")) {
         const HostFrame asked = host->waitFor("iq", "permission", 20000);
         const QJsonObject question = QJsonDocument::fromJson(asked.payload).object();
-        QCOMPARE(question.value("feature").toString(), what);
+        QCOMPARE(question.value("feature").toString(), what == "flood" ? "notifications" : what);
         QCOMPARE(question.value("origin").toString(), server.url("/").toString().chopped(1));
         const QString answer = user.mid(5);
         if (!answer.isEmpty())
@@ -253,6 +257,18 @@ void tst_WebApps::permissions()
     }
     QFETCH(QString, result);
     QVERIFY(outcome(tag, result, 25000));
+    if (what == "flood") {
+        // Every question is answered, those past the bound at once, and the
+        // host was asked no more than the bound (16) allows.
+        const auto answered = [&] {
+            int count = 0;
+            for (const SeenRequest &r : server.requests())
+                count += r.path.startsWith("/outcome-" + tag + "-") ? 1 : 0;
+            return count;
+        };
+        QTRY_COMPARE_WITH_TIMEOUT(answered(), 40, 30000);
+        QCOMPARE(host->framesOf("iq", "permission").size(), 16);
+    }
 }
 
 void tst_WebApps::popups_data()
