@@ -8,6 +8,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QSettings>
 #include <QWebEngineProfile>
 
 // The engine creates a few empty folders even for a profile that writes
@@ -75,6 +76,11 @@ QWebEngineProfile *PageProfile::instance()
         if (!folder.isEmpty()) {
             p->setPersistentStoragePath(QDir(folder).filePath(QStringLiteral("storage")));
             p->setCachePath(QDir(folder).filePath(QStringLiteral("cache")));
+            // The toolkit's own dialogs keep settings in the user's
+            // configuration folder (the file chooser its last folder); here
+            // they last as long as the run.
+            for (const QSettings::Format format : {QSettings::NativeFormat, QSettings::IniFormat})
+                QSettings::setPath(format, QSettings::UserScope, QDir(folder).filePath(QStringLiteral("settings")));
         }
         p->setHttpCacheType(QWebEngineProfile::MemoryHttpCache);
         p->setPersistentCookiesPolicy(QWebEngineProfile::NoPersistentCookies);

@@ -30,6 +30,7 @@ private slots:
     void fullScreen();
     void pageQuestions_data();
     void pageQuestions();
+    void fileChooserKeepsNothing();
     void leavingAsksThePage();
     void pageMadeFilesGoWithTheBrowser();
     // Each row with a browser of its own, which it closes.
@@ -52,6 +53,7 @@ private:
     QScopedPointer<FakeHost> host;
     QString window;
     QStringList madeFiles;   // page-made downloads the browser handed over
+    QTemporaryDir configHome;   // the browser's XDG_CONFIG_HOME
 };
 
 static const char kPermissionPage[] =
@@ -107,6 +109,7 @@ bool tst_WebApps::startBrowser()
     host.reset(new FakeHost(browser->endpoint()));
     QProcessEnvironment env = desktop->environment();
     env.insert("QTWEBENGINE_CHROMIUM_FLAGS", "--disable-gpu --use-fake-device-for-media-stream");
+    env.insert("XDG_CONFIG_HOME", configHome.path());
     browser->process().setProcessEnvironment(env);
     browser->start();
     if (!host->waitForClient(30000))
@@ -528,6 +531,30 @@ void tst_WebApps::pageQuestions()
             break;
     }
     QCOMPARE(answered(), answer);
+}
+
+// The file chooser a page opens remembers its folder for the run, not in
+// the user's configuration folder.
+void tst_WebApps::fileChooserKeepsNothing()
+{
+    server.setContent("/choose.html", "<html><body style='margin:0'><input type=file style='display:block;width:100%;height:100vh'>"
+                      "<script>onmousedown = function () { fetch('/choose-down'); };"
+                      "requestAnimationFrame(function () { requestAnimationFrame(function () { fetch('/choose-painted'); }); });"
+                      "</script></body></html>", "text/html");
+    host->send("event", "showUrl", server.url("/choose.html").toString());
+    QTRY_VERIFY_WITH_TIMEOUT(!server.requestsFor("/choose-painted").isEmpty(), 30000);
+    desktop->xdotool({"windowactivate", "--sync", window});
+    QTRY_COMPARE_WITH_TIMEOUT(desktop->activeWindow(), window, 10000);
+    QVERIFY(clickPageUntil("/choose-down"));
+    // The chooser takes the keyboard; Escape closes it and gives it back.
+    QTRY_VERIFY_WITH_TIMEOUT(desktop->activeWindow() != window, 20000);
+    for (int press = 0; press < 5 && desktop->activeWindow() != window; ++press) {
+        desktop->xdotool({"key", "Escape"});
+        if (QTest::qWaitFor([&] { return desktop->activeWindow() == window; }, 5000))
+            break;
+    }
+    QCOMPARE(desktop->activeWindow(), window);
+    QCOMPARE(QDir(configHome.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot), QStringList());
 }
 
 // The engine asks only on a page the user has done something in.
