@@ -31,15 +31,23 @@ PopupWindow::PopupWindow(QWidget *owner, VellWebEnginePage *opener)
     connect(page, &QWebEnginePage::titleChanged, this, &PopupWindow::showTitle);
     connect(page, &QWebEnginePage::urlChanged, this, &PopupWindow::showTitle);
     connect(page, &QWebEnginePage::windowCloseRequested, this, &QWidget::close);
-    connect(page, &QWebEnginePage::geometryChangeRequested, this, &PopupWindow::place);
+    connect(page, &QWebEnginePage::geometryChangeRequested, this, [this](const QRect &requested) {
+        // The size the page's window.open() asked for comes first; without
+        // left and top its corner is (0, 0), and the popup goes where it
+        // would without any: over the middle of its opener.
+        QRect r = requested;
+        if (!shown && r.topLeft() == QPoint(0, 0))
+            r.moveCenter(ownerCentre());
+        place(r);
+    });
 
-    const QRect ownerRect = owner ? owner->window()->geometry() : QRect(QPoint(0, 0), defaultSize);
     QRect start(QPoint(0, 0), defaultSize);
-    start.moveCenter(ownerRect.center());
+    start.moveCenter(ownerCentre());
     place(start);
     // The engine asks for the page's size right after it has the window;
     // showing once that is done spares the user a jump.
     QTimer::singleShot(0, this, [this] {
+        shown = true;
         show();
         activateWindow();
         webView->setFocus(Qt::OtherFocusReason);
@@ -128,4 +136,24 @@ void PopupWindow::place(const QRect &requested)
         frame = handle->frameMargins();
     const QRect available = screen ? screen->availableGeometry().marginsRemoved(frame) : requested;
     setGeometry(placed(requested, available, parentWidget() ? parentWidget()->window()->geometry() : QRect()));
+    lastRequested = requested;
+    framedWhenPlaced = !frame.isNull();
+}
+
+QPoint PopupWindow::ownerCentre() const
+{
+    return parentWidget() ? parentWidget()->window()->geometry().center() : QRect(QPoint(0, 0), defaultSize).center();
+}
+
+// Placed before the window manager put its frame around it, the popup may
+// have its title bar off the screen; once the frame is known it is placed
+// again, the frame inside the screen.
+void PopupWindow::moveEvent(QMoveEvent *event)
+{
+    QWidget::moveEvent(event);
+    QWindow *handle = windowHandle();
+    if (framedWhenPlaced || !handle || handle->frameMargins().isNull())
+        return;
+    QTimer::singleShot(0, this, [this] { place(lastRequested); });
+    framedWhenPlaced = true;
 }

@@ -35,9 +35,14 @@ public:
     static constexpr int offset = 48;
 protected:
     void closeEvent(QCloseEvent *event) override;
+    void moveEvent(QMoveEvent *event) override;
 private:
     void place(const QRect &requested);
+    QPoint ownerCentre() const;
     void showTitle();
 
     VellChatWebView *webView = nullptr;
+    bool shown = false;              // the page's first request is in
+    QRect lastRequested;             // where the page last asked to be
+    bool framedWhenPlaced = false;   // the frame's size was known then
 };

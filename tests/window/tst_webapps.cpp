@@ -317,6 +317,10 @@ void tst_WebApps::popups()
         const QString popup = desktop->findWindow(title, 20000);
         QVERIFY(!popup.isEmpty());
         QCOMPARE(desktop->clientRect(popup).size(), QSize(500, 600));
+        // Asked for no place, it sits over the middle of the window that
+        // opened it, its frame on the screen.
+        QTRY_VERIFY_WITH_TIMEOUT((desktop->clientRect(popup).center() - desktop->clientRect(window).center()).manhattanLength() <= 2, 10000);
+        QVERIFY(QRect(0, 0, 1280, 1024).contains(desktop->frameRect(popup)));
         // The popup has the keyboard without a click, and Escape is the page's.
         QTRY_COMPARE_WITH_TIMEOUT(desktop->activeWindow(), popup, 10000);
         desktop->xdotool({"key", "Escape"});
