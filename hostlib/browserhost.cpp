@@ -7,6 +7,7 @@
 #include <QFileInfo>
 #include <QLocalServer>
 #include <QLocalSocket>
+#include <QLockFile>
 #include <QPointer>
 #include <unistd.h>
 
@@ -20,6 +21,10 @@ public:
     QProcess process;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     QString endpointPath;
+    // Held while listening: a second host of the same browser finds it
+    // taken, where the socket file alone cannot tell a live host from one
+    // that died (removing it takes the live one's browser away).
+    std::unique_ptr<QLockFile> lock;
     QString error;
     QByteArray waiting;        // frames written before the browser connected
     bool browserLeft = false;  // it connected once and is gone: write nothing
@@ -81,7 +86,16 @@ bool BrowserHost::listen(const QString &browserPath)
     if (d->server.isListening() && d->server.fullServerName() == name)
         return true;
     d->server.close();
+    d->lock.reset();
     d->endpointPath = name;
+    auto lock = std::make_unique<QLockFile>(name + QStringLiteral(".lock"));
+    if (!lock->tryLock(0)) {
+        d->error = lock->error() == QLockFile::LockFailedError
+            ? QStringLiteral("another host is listening on %1").arg(name)
+            : QStringLiteral("cannot lock %1.lock").arg(name);
+        return false;
+    }
+    d->lock = std::move(lock);
     // A socket file left by an earlier run that crashed would make listen() fail.
     QLocalServer::removeServer(d->endpointPath);
     // Only our own user may connect, whatever the umask: the first frames

@@ -45,7 +45,8 @@ public:
     static QString userEndpointFor(const QString &browserPath, const QString &runtimeDir);
 
     // Listens on the endpoint of that browser, removing a socket file an
-    // earlier run left behind: userEndpointFor() with the XDG_RUNTIME_DIR of
+    // earlier run left behind, but not one a host still running listens on
+    // (a lock file beside the socket tells, removed as this host ends): userEndpointFor() with the XDG_RUNTIME_DIR of
     // the browser's environment (see setProcessEnvironment()), or
     // endpointFor() when that folder will not do. False, with errorString(),
     // when it cannot.

@@ -24,6 +24,7 @@ private slots:
     void staleSocketFileIsReplaced_data();
     void staleSocketFileIsReplaced();
     void secondConnectionRefused();
+    void secondHostLeavesTheFirstAlone();
     void otherUserHearsNothing();
     void hangUpAfterLastFrames();
     void hangUpBeforeTheBrowserConnects_data();
@@ -153,6 +154,25 @@ void tst_BrowserHost::secondConnectionRefused()
     QCOMPARE(connected.size(), 1);
     host.active();
     QCOMPARE(readAtLeast(browser, 14), QByteArray("event:active:;"));
+}
+
+// A second host of the same browser, started while the first still runs,
+// fails to listen and takes nothing from the first: its browser stays
+// connected and a new one still reaches it. Once the first ends, the next
+// host listens.
+void tst_BrowserHost::secondHostLeavesTheFirstAlone()
+{
+    auto first = std::make_unique<BrowserHost>();
+    QVERIFY2(first->listen(browserPath()), qPrintable(first->errorString()));
+    BrowserHost second;
+    QVERIFY(!second.listen(browserPath()));
+    QVERIFY2(second.errorString().startsWith("another host is listening on "), qPrintable(second.errorString()));
+    QSignalSpy connected(first.get(), &BrowserHost::browserConnected);
+    QLocalSocket browser;
+    browser.connectToServer(first->endpoint());
+    QVERIFY(connected.wait(5000));
+    first.reset();
+    QVERIFY2(second.listen(browserPath()), qPrintable(second.errorString()));
 }
 
 // Another user's process that reaches the shared endpoint first, even with
