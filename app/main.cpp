@@ -10,9 +10,11 @@
 
 #include <QApplication>
 #include <QDBusConnection>
+#include <QDir>
 #include <QFileInfo>
 #include <QSocketNotifier>
 #include <csignal>
+#include <pwd.h>
 #include <cstdio>
 #include <cstring>
 #include <sys/socket.h>
@@ -95,6 +97,33 @@ static void keepDBusFromAutolaunching()
     qputenv("DBUS_SESSION_BUS_ADDRESS", "disabled:");
 }
 
+// Without XDG_RUNTIME_DIR the toolkit makes a runtime folder of its own,
+// <temporary folder>/runtime-<user>, and leaves it there. One this run made
+// goes again at exit, after the engine: only while empty, since another
+// program of the user's may have put something in it meanwhile.
+class DefaultRuntimeFolder
+{
+public:
+    DefaultRuntimeFolder()
+    {
+        if (!qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR"))
+            return;
+        const passwd *user = ::getpwuid(::geteuid());
+        if (!user)
+            return;
+        path = QDir::tempPath() + QStringLiteral("/runtime-") + QString::fromLocal8Bit(user->pw_name);
+        if (QFileInfo::exists(path))
+            path.clear();
+    }
+    ~DefaultRuntimeFolder()
+    {
+        if (!path.isEmpty())
+            QDir().rmdir(path);
+    }
+private:
+    QString path;   // empty: nothing of ours to remove
+};
+
 // The directory the endpoint is named after, found the way the toolkit finds
 // it once the application object exists: the executable, links resolved.
 static QString executableDir()
@@ -158,6 +187,7 @@ int main(int argc, char *argv[])
     }
     keepLogLinesPlain();
     keepDBusFromAutolaunching();
+    const DefaultRuntimeFolder runtimeFolder;
     // The page engine wants one shared GL context; and without a display its
     // scene graph has no GL at all, so draw it in software there.
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
