@@ -4,6 +4,7 @@
 #include "config/hostmatch.h"
 #include "host/hostrecord.h"
 #include "host/hoststore.h"
+#include "hostlib/browserhost.h"
 #include "wire/vocabulary.h"
 
 #include <QFileInfo>
@@ -62,28 +63,6 @@ QString HostDownloader::uniqueFileName(const QDir &folder, const QString &name)
     }
 }
 
-bool HostDownloader::isBrowserScratchFile(const QString &path)
-{
-    // <temporary folder>/<prefix>XXXXXX/page-downloads/<n>/<name>, every
-    // part of it really there: a link anywhere on the way could point out.
-    const QFileInfo file(path);
-    if (!file.isAbsolute() || file.isSymLink() || !file.isFile() || file.canonicalFilePath() != QDir::cleanPath(path))
-        return false;
-    QDir downloads = file.dir();
-    if (!downloads.cdUp() || downloads.dirName() != wire::scratch::kPageDownloads)
-        return false;
-    QDir scratch = downloads;
-    if (!scratch.cdUp() || !scratch.dirName().startsWith(wire::scratch::kScratchPrefix))
-        return false;
-    QDir temp = scratch;
-    if (!temp.cdUp() || temp.canonicalPath() != QDir(QDir::tempPath()).canonicalPath())
-        return false;
-    const QFileInfo root(scratch.absolutePath());
-    const QFile::Permissions others = QFile::ReadGroup | QFile::WriteGroup | QFile::ExeGroup
-        | QFile::ReadOther | QFile::WriteOther | QFile::ExeOther;
-    return root.ownerId() == ::getuid() && file.ownerId() == ::getuid() && !(root.permissions() & others);
-}
-
 QString HostDownloader::start(const QString &name, const QUrl &url)
 {
     QJsonObject record;
@@ -129,7 +108,7 @@ void HostDownloader::begin(QJsonObject record)
         fail(record, QStringLiteral("not a download address: \"%1\"").arg(url.toString()));
         return;
     }
-    if (url.isLocalFile() && !isBrowserScratchFile(url.toLocalFile())) {
+    if (url.isLocalFile() && !ChannelWebBrowser::BrowserHost::isBrowserScratchFile(url.toLocalFile())) {
         fail(record, QStringLiteral("refused to copy a local file the browser did not write: \"%1\"").arg(url.toLocalFile()));
         return;
     }

@@ -54,10 +54,6 @@ public:
     // name, or "name (1).ext", "name (2).ext", ... whichever neither exists
     // yet nor is being downloaded (as "<name>.part").
     static QString uniqueFileName(const QDir &folder, const QString &name);
-    // A local file the browser wrote for a page and may hand over: a plain
-    // file in the page-downloads folder of a scratch folder of the browser,
-    // which only this user can enter. Nothing else of this machine is copied.
-    static bool isBrowserScratchFile(const QString &path);
 
 signals:
     void finished(const QString &fileKey, int status);

@@ -2,8 +2,10 @@
 #include "hostlib/browserhost.h"
 
 #include "hostlink/endpoint.h"
+#include "wire/vocabulary.h"
 
 #include <QByteArray>
+#include <QDir>
 #include <QFileInfo>
 #include <QLocalServer>
 #include <QLocalSocket>
@@ -77,6 +79,28 @@ QString BrowserHost::endpointFor(const QString &browserPath)
 QString BrowserHost::userEndpointFor(const QString &browserPath, const QString &runtimeDir)
 {
     return userEndpointName(browserDir(browserPath), userRuntimeDir(runtimeDir.toLocal8Bit()));
+}
+
+bool BrowserHost::isBrowserScratchFile(const QString &path)
+{
+    // <temporary folder>/<prefix>XXXXXX/page-downloads/<n>/<name>, every
+    // part of it really there: a link anywhere on the way could point out.
+    const QFileInfo file(path);
+    if (!file.isAbsolute() || file.isSymLink() || !file.isFile() || file.canonicalFilePath() != QDir::cleanPath(path))
+        return false;
+    QDir downloads = file.dir();
+    if (!downloads.cdUp() || downloads.dirName() != wire::scratch::kPageDownloads)
+        return false;
+    QDir scratch = downloads;
+    if (!scratch.cdUp() || !scratch.dirName().startsWith(wire::scratch::kScratchPrefix))
+        return false;
+    QDir temp = scratch;
+    if (!temp.cdUp() || temp.canonicalPath() != QDir(QDir::tempPath()).canonicalPath())
+        return false;
+    const QFileInfo root(scratch.absolutePath());
+    const QFile::Permissions others = QFile::ReadGroup | QFile::WriteGroup | QFile::ExeGroup
+        | QFile::ReadOther | QFile::WriteOther | QFile::ExeOther;
+    return root.ownerId() == ::getuid() && file.ownerId() == ::getuid() && !(root.permissions() & others);
 }
 
 bool BrowserHost::listen(const QString &browserPath)

@@ -43,6 +43,12 @@ public:
     // installation at once. Empty when runtimeDir is not a folder of this
     // user's with mode 0700, or the path would not fit a socket (107 bytes).
     static QString userEndpointFor(const QString &browserPath, const QString &runtimeDir);
+    // Whether a file: URL's path that webfile:startDownload names is one the
+    // browser wrote for a page and may hand over: a plain file in the
+    // page-downloads folder of one of its scratch folders in the temporary
+    // folder, which only this user can enter. Copy such a file and no other:
+    // nothing else of this machine is the page's to hand on.
+    static bool isBrowserScratchFile(const QString &path);
 
     // Listens on the endpoint of that browser, removing a socket file an
     // earlier run left behind, but not one a host still running listens on

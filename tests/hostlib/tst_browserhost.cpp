@@ -25,6 +25,8 @@ private slots:
     void staleSocketFileIsReplaced();
     void secondConnectionRefused();
     void secondHostLeavesTheFirstAlone();
+    void scratchFiles_data();
+    void scratchFiles();
     void otherUserHearsNothing();
     void hangUpAfterLastFrames();
     void hangUpBeforeTheBrowserConnects_data();
@@ -173,6 +175,59 @@ void tst_BrowserHost::secondHostLeavesTheFirstAlone()
     QVERIFY(connected.wait(5000));
     first.reset();
     QVERIFY2(second.listen(browserPath()), qPrintable(second.errorString()));
+}
+
+// What a host may copy of the file: URLs the browser hands over: only a
+// file of a page-downloads folder inside a scratch folder of the browser's,
+// in the temporary folder, closed to others; no link anywhere on the way.
+void tst_BrowserHost::scratchFiles_data()
+{
+    QTest::addColumn<QString>("layout");   // the file's path below the temporary folder
+    QTest::addColumn<QString>("mode");     // the scratch folder's
+    QTest::addColumn<QString>("link");     // "file": the file is a link to one; "folder": page-downloads is
+    QTest::addColumn<bool>("copied");
+    QTest::newRow("the browser's own") << "channel-web-browser-Ab12Cd/page-downloads/1/made.csv" << "0700" << "" << true;
+    QTest::newRow("scratch folder open to others") << "channel-web-browser-Ab12Cd/page-downloads/1/made.csv" << "0755" << "" << false;
+    QTest::newRow("another folder name") << "other-Ab12Cd/page-downloads/1/made.csv" << "0700" << "" << false;
+    QTest::newRow("not in page-downloads") << "channel-web-browser-Ab12Cd/storage/1/made.csv" << "0700" << "" << false;
+    QTest::newRow("a link to a file elsewhere") << "channel-web-browser-Ab12Cd/page-downloads/1/made.csv" << "0700" << "file" << false;
+    QTest::newRow("page-downloads a link") << "channel-web-browser-Ab12Cd/page-downloads/1/made.csv" << "0700" << "folder" << false;
+}
+
+void tst_BrowserHost::scratchFiles()
+{
+    QFETCH(QString, layout);
+    QFETCH(QString, mode);
+    QFETCH(QString, link);
+    QFETCH(bool, copied);
+    QTemporaryDir tmp;
+    const QByteArray oldTmp = qgetenv("TMPDIR");
+    qputenv("TMPDIR", QFile::encodeName(tmp.path()));
+    const QString path = tmp.filePath(layout);
+    const QString scratch = tmp.filePath(layout.section('/', 0, 0));
+    QVERIFY(QDir().mkpath(QFileInfo(path).path()));
+    QFile elsewhere(dir->filePath("elsewhere.csv"));
+    QVERIFY(elsewhere.open(QIODevice::WriteOnly));
+    elsewhere.close();
+    if (link == "file") {
+        QVERIFY(QFile::link(elsewhere.fileName(), path));
+    } else {
+        if (link == "folder") {
+            const QString downloads = scratch + "/" + layout.section('/', 1, 1);
+            QVERIFY(QDir(downloads).removeRecursively());
+            QVERIFY(QDir().mkpath(dir->filePath("outside/1")));
+            QVERIFY(QFile::link(dir->filePath("outside"), downloads));
+        }
+        QFile made(path);
+        QVERIFY(made.open(QIODevice::WriteOnly));
+    }
+    QVERIFY(::chmod(QFile::encodeName(scratch).constData(), mode_t(mode.toUInt(nullptr, 8))) == 0);
+    const bool answer = BrowserHost::isBrowserScratchFile(path);
+    if (oldTmp.isNull())
+        qunsetenv("TMPDIR");
+    else
+        qputenv("TMPDIR", oldTmp);
+    QCOMPARE(answer, copied);
 }
 
 // Another user's process that reaches the shared endpoint first, even with
