@@ -79,7 +79,7 @@ public:
     //                                const QStringList &, sent as a comma
     //                                list; a malformed item spoils it whole
     //   Picture                      const QByteArray &: a PNG or JPEG file
-    // The integrators' guide (host/README.md) says what each key does, its
+    // The integrators' guide (integrators-guide.md) says what each key does, its
     // default and when it takes effect. The keys whose values have a shape
     // of their own have the setters after these.
 #define CWB_LINK_DECLARE(Name, key, Kind, ...) CWB_LINK_SETTER_##Kind(void set##Name(CWB_LINK_VALUE_##Kind value);)
