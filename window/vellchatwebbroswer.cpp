@@ -12,11 +12,8 @@
 #include "window/pageleave.h"
 #include "window/vellchatwebbroswer_impl.h"
 #include "window/windowplacement.h"
-#include "wire/vocabulary.h"
 
 #include <QIcon>
-#include <QJsonDocument>
-#include <QJsonObject>
 #include <QMutex>
 #include <QPainter>
 #include <QPainterPath>
@@ -410,28 +407,4 @@ void VellChatWebBroswer::onSavePos()
         return;
     lastPosition = text;
     transport::shareInstance()->savePosition(text);
-}
-
-void VellChatWebBroswer::onDownloadRequested(WebDownload *download)
-{
-    if (download)
-        pageDownloads->take(download);
-}
-
-void VellChatWebBroswer::handOverDownload(const QString &url, const QString &name)
-{
-    pendingDownloadKey = wire::newRequestKey();
-    transport::shareInstance()->downloadFile(pendingDownloadKey, url, name);
-}
-
-void VellChatWebBroswer::startDownloadResponse_impl(QByteArray json)
-{
-    const QJsonObject object = QJsonDocument::fromJson(json).object();
-    const QString key = object.value(wire::field::kKey).toString();
-    const QString info = object.value(wire::field::kInfo).toString();
-    if (key != pendingDownloadKey)
-        return;
-    pendingDownloadKey.clear();
-    if (!info.isEmpty())
-        showInfo_impl(info);
 }

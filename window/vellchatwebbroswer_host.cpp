@@ -4,10 +4,14 @@
 #include "config/vellchatwbconfigure.h"
 #include "downloads/downloadfiletree.h"
 #include "hostlink/transport.h"
+#include "web/pagedownloads.h"
 #include "web/vellchatwebview.h"
 #include "web/vellwebenginepage.h"
 #include "window/vellchatwebbroswer_impl.h"
+#include "wire/vocabulary.h"
 
+#include <QJsonDocument>
+#include <QJsonObject>
 
 // The window's side of the host link. What the user does in the frame leaves
 // through the window's slots, each one host message. What the host says goes
@@ -132,3 +136,29 @@ void VellChatWebBroswer::restartDownloadResponse(QByteArray json) { if (Download
 void VellChatWebBroswer::removeHistoryResponse(QByteArray json) { if (DownloadFileTree *p = panelOf(instance())) p->onRemoveHistoryResponse(json); }
 void VellChatWebBroswer::removeAllHistoryResponse(QByteArray json) { if (DownloadFileTree *p = panelOf(instance())) p->onRemoveAllHistoryResponse(json); }
 void VellChatWebBroswer::configChanged() { if (VellChatWebBroswer *w = instance()) w->configChanged_impl(); }
+
+// A download of the page goes to the host, which answers with a line for
+// the user when it cannot take it.
+void VellChatWebBroswer::onDownloadRequested(WebDownload *download)
+{
+    if (download)
+        pageDownloads->take(download);
+}
+
+void VellChatWebBroswer::handOverDownload(const QString &url, const QString &name)
+{
+    pendingDownloadKey = wire::newRequestKey();
+    transport::shareInstance()->downloadFile(pendingDownloadKey, url, name);
+}
+
+void VellChatWebBroswer::startDownloadResponse_impl(QByteArray json)
+{
+    const QJsonObject object = QJsonDocument::fromJson(json).object();
+    const QString key = object.value(wire::field::kKey).toString();
+    const QString info = object.value(wire::field::kInfo).toString();
+    if (key != pendingDownloadKey)
+        return;
+    pendingDownloadKey.clear();
+    if (!info.isEmpty())
+        showInfo_impl(info);
+}
