@@ -218,6 +218,10 @@ void DownloadFileTree::startPolling()
 void DownloadFileTree::toRequestFileList()
 {
     listRequestKey = newRequestKey();
+    // Empty before is no answer for now: a download may have come since,
+    // and the panel would say there is nothing while its row is on its way.
+    if (shown == Shown::Empty)
+        showLoading();
     emit requestFileList(listRequestKey);
 }
 

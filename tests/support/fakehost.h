@@ -32,7 +32,7 @@ public:
 
     QString serverName() const { return name; }
     bool isListening() const { return server.isListening(); }
-    bool waitForClient(int timeoutMs = 10000);
+    bool waitForClient(int timeoutMs = 30000);
     bool hasClient() const { return !client.isNull(); }
     // False once the browser has closed its end and everything it sent is read.
     bool clientOpen() const;

@@ -140,15 +140,16 @@ QStringList tst_AtSpi::summary(const QJsonArray &objects)
 
 bool tst_AtSpi::showWindow(BrowserProcess &browser, FakeHost &host, const QString &title)
 {
+    // A browser starting beside a busy suite may take its time.
     browser.start();
-    if (!host.waitForClient())
+    if (!host.waitForClient(60000))
         return false;
     host.send("config", "title", title);
     host.send("config", "refreshText", "Reload page");
     host.send("config", "webFileText", "History");
     host.send("config", "windowsRect", "0,0,700,600");
     host.send("event", "showUrl", "about:blank");
-    return QProcess::execute("timeout", {"30", "xdotool", "search", "--sync", "--onlyvisible", "--name", title}) == 0;
+    return QProcess::execute("timeout", {"60", "xdotool", "search", "--sync", "--onlyvisible", "--name", title}) == 0;
 }
 
 void tst_AtSpi::initTestCase()
