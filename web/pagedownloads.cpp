@@ -147,6 +147,10 @@ void PageDownloads::onProgress(WebDownload *download, qint64 received, qint64 to
 
 void PageDownloads::onFinished(WebDownload *download)
 {
+    // One file, one hand-over, should the engine say "finished" twice.
+    if (download->property("cwbFinished").toBool())
+        return;
+    download->setProperty("cwbFinished", true);
     const QString path = QDir(download->downloadDirectory()).filePath(download->downloadFileName());
     const bool said = overLimit.remove(download);
     if (said || download->state() != WebDownload::DownloadCompleted) {
