@@ -10,6 +10,7 @@
 #include <QEvent>
 #include <QFile>
 #include <QFileInfo>
+#include <QVariant>
 
 // Downloads this close together come from one gesture, a link clicked twice.
 static constexpr qint64 downloadGuardMs = 300;
